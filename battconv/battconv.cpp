@@ -1,0 +1,1 @@
+// The DC/DC and battery link library; its parts land here as they are built.

@@ -1,0 +1,1 @@
+// The AC/DC link library; its parts land here as they are built.

@@ -1,0 +1,10 @@
+#!/bin/sh
+# Fresh Debian 12 to a tested build: packages, configure, build, every test.
+set -e
+cd "$(dirname "$0")/.."
+sh scripts/deps.sh
+BUILD=${BUILD_DIR:-build}
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD" -j "$(nproc)"
+cd "$BUILD"
+QT_QPA_PLATFORM=offscreen LC_ALL=C TZ=Asia/Shanghai ctest -j "$(nproc)" --output-on-failure --timeout 120
