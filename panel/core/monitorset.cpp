@@ -1,0 +1,217 @@
+#include "monitorset.h"
+#include "shellrunner.h"
+
+#include <QByteArray>
+#include <QDataStream>
+#include <QDebug>
+#include <QFile>
+#include <QStringList>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+setvalue set[80];
+QMutex monitormutex;
+int BmsType = 0;
+
+namespace {
+
+const int kCount = 80;
+const char kFile[] = "monitorset.txt";
+const char kTemp[] = "monitorset.txt.tmp";
+const char kBad[] = "monitorset.txt.bad";
+
+void applyDefaults()
+{
+    set[0].value = 10;
+    set[1].value = 0;
+    set[2].value = 0;
+    set[3].text = QStringLiteral("192.168.1.10");
+    set[4].text = QStringLiteral("192.168.1.1");
+    set[5].text = QStringLiteral("255.255.255.0");
+    set[6].value = 0;
+    set[7].value = 1;
+    set[8].value = 1;
+    set[9].value = 0;
+    set[10].value = 15;
+    set[13].value = 1;
+    set[14].value = 0;
+    set[21].value = 1;
+    set[22].value = 0;
+    set[23].value = 1;
+    set[24].value = 1;
+    set[27].value = 10;
+    set[28].value = 10;
+    set[29].value = 10;
+    set[53].value = 0;
+    set[54].value = 0;
+    set[58].value = 80;
+    set[58].text = QStringLiteral("Y");
+    set[62].value = 0;
+}
+
+// Entry 0 below 1 means a new or damaged file: defaults, and the network to match them.
+bool defaultsIfNew()
+{
+    if (set[0].value >= 1)
+        return false;
+    applyDefaults();
+    setip(set[3].text, set[5].text, set[4].text);
+    return true;
+}
+
+QByteArray serialise()
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_8);
+    for (int i = 0; i < kCount; ++i)
+        out << qint32(set[i].value) << set[i].text;
+    return bytes;
+}
+
+bool writeAll(int fd, const char* p, size_t n)
+{
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        p += w;
+        n -= size_t(w);
+    }
+    return true;
+}
+
+// The new contents go to a file beside the old one and are renamed over it only once they are
+// on disk, so a power cut or a full disk during a save never leaves a half-written settings file.
+bool replaceFile(const QByteArray& bytes)
+{
+    int fd = ::open(kTemp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        printf("savemonitorset: cannot create %s: %s\n", kTemp, strerror(errno));
+        return false;
+    }
+    bool ok = writeAll(fd, bytes.constData(), size_t(bytes.size())) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        printf("savemonitorset: cannot write %s: %s\n", kTemp, strerror(err));
+        ::unlink(kTemp);
+        return false;
+    }
+    if (::rename(kTemp, kFile) != 0) {
+        printf("savemonitorset: cannot replace %s: %s\n", kFile, strerror(errno));
+        ::unlink(kTemp);
+        return false;
+    }
+    // The rename itself must reach the disk too.
+    int dir = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+bool isDottedQuad(const QString& s)
+{
+    const QStringList parts = s.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString& p : parts) {
+        if (p.isEmpty() || p.size() > 3)
+            return false;
+        for (QChar c : p)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+        // A leading zero would be read as octal by the network tools.
+        if (p.size() > 1 && p[0] == QLatin1Char('0'))
+            return false;
+        if (p.toInt() > 255)
+            return false;
+    }
+    return true;
+}
+
+// Edits one line of the board's network file through /tmp; the copy runs only when sed succeeded,
+// so a failed edit can never put an empty file in place of the real one.
+std::string editLine(const QString& sedCommand)
+{
+    return ("sed '" + sedCommand + "' /etc/eth0-setting > /tmp/eth0-setting"
+            " && cp /tmp/eth0-setting /etc/eth0-setting").toStdString();
+}
+
+} // namespace
+
+void readmonitorset()
+{
+    monitormutex.lock();
+    bool save = true;
+    QFile f(QString::fromLatin1(kFile));
+    if (f.open(QIODevice::ReadOnly)) {
+        setvalue loaded[kCount];
+        QDataStream in(&f);
+        in.setVersion(QDataStream::Qt_4_8);
+        for (int i = 0; i < kCount; ++i) {
+            qint32 v = 0;
+            in >> v >> loaded[i].text;
+            loaded[i].value = v;
+        }
+        bool intact = in.status() == QDataStream::Ok;
+        f.close();
+        if (intact) {
+            for (int i = 0; i < kCount; ++i)
+                set[i] = loaded[i];
+            if (set[58].text != QLatin1String("Y")) {
+                set[58].value = 80;
+                set[58].text = QStringLiteral("Y");
+            }
+            save = false;
+        } else {
+            // Keep the damaged file for a look later and start over as if it were missing.
+            bool kept = ::rename(kFile, kBad) == 0;
+            printf("readmonitorset: %s is short or corrupt, %s, defaults used\n", kFile,
+                   kept ? "kept as monitorset.txt.bad" : "could not be kept aside");
+            for (int i = 0; i < kCount; ++i)
+                set[i] = setvalue{ 0, QString() };
+        }
+    }
+    BmsType = set[26].value;
+    if (defaultsIfNew())
+        save = true;
+    monitormutex.unlock();
+    if (save)
+        savemonitorset();
+}
+
+void savemonitorset()
+{
+    defaultsIfNew();
+    monitormutex.lock();
+    replaceFile(serialise());
+    monitormutex.unlock();
+}
+
+void setip(const QString& ip, const QString& mask, const QString& gateway)
+{
+    qDebug() << "METHAD SET IP:" << ip << gateway << mask;
+    if (!isDottedQuad(ip) || !isDottedQuad(mask) || !isDottedQuad(gateway)) {
+        printf("setip: refused, not an IPv4 address among ip \"%s\", mask \"%s\", gateway \"%s\"\n",
+               ip.toLocal8Bit().constData(), mask.toLocal8Bit().constData(),
+               gateway.toLocal8Bit().constData());
+        return;
+    }
+    ShellRunner::run(editLine("1 c\\IP=" + ip));
+    ShellRunner::run(editLine("3 c\\Gateway=" + gateway));
+    ShellRunner::run(editLine("2 c\\Mask=" + mask));
+    ShellRunner::run(("ifconfig eth0 " + ip + " netmask " + mask).toStdString());
+    ShellRunner::run(("route add default gw " + gateway).toStdString());
+}
