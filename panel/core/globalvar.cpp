@@ -25,7 +25,6 @@ unsigned char dcacstate[60];
 unsigned char dcdcstate[60];
 AllData allData;
 int g_bmsStringOnline[8];
-int BmsDataCmd[100];
 float BmsSoc = 0;
 
 float localData[1024];

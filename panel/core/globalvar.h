@@ -45,7 +45,6 @@ extern unsigned char dcacstate[60]; // module state codes
 extern unsigned char dcdcstate[60];
 extern AllData allData;
 extern int g_bmsStringOnline[8];
-extern int BmsDataCmd[100];
 extern float BmsSoc;
 
 extern float localData[1024];    // schedule and price tables
