@@ -1,0 +1,31 @@
+#ifndef HELPDIALOG_H
+#define HELPDIALOG_H
+
+#include <QDialog>
+
+namespace Ui {
+class HelpDialog;
+}
+
+// The help picture of the settings page, in the panel's language.
+class HelpDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Takes the language from the monitor settings (0 Chinese, else English).
+    explicit HelpDialog(QWidget* parent = nullptr);
+    HelpDialog(int language, QWidget* parent);
+    ~HelpDialog() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void on_pushButton_clicked();
+
+private:
+    static int languageSetting();
+
+    Ui::HelpDialog* ui;
+};
+
+#endif
