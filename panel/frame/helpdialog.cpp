@@ -1,6 +1,8 @@
 #include "helpdialog.h"
 #include "ui_helpdialog.h"
 
+#include "monitorset.h"
+
 #include <QEvent>
 #include <QKeyEvent>
 
@@ -16,11 +18,6 @@ static void initImages()
 }
 
 HelpDialog::HelpDialog(QWidget* parent)
-    : HelpDialog(languageSetting(), parent)
-{
-}
-
-HelpDialog::HelpDialog(int language, QWidget* parent)
     : QDialog(parent)
     , ui(new Ui::HelpDialog)
 {
@@ -28,7 +25,7 @@ HelpDialog::HelpDialog(int language, QWidget* parent)
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     move(100, 40);
-    if (language != 0)
+    if (set[20].value != 0)
         ui->label->setStyleSheet("border-image: url(:/image/En-Help.png)");
     else
         ui->label->setStyleSheet("border-image: url(:/image/Cn-Help.png)");
@@ -38,12 +35,6 @@ HelpDialog::HelpDialog(int language, QWidget* parent)
 HelpDialog::~HelpDialog()
 {
     delete ui;
-}
-
-// Language entry of the monitor settings (set[20]).
-int HelpDialog::languageSetting()
-{
-    return 0;
 }
 
 void HelpDialog::on_pushButton_clicked()

@@ -11,9 +11,8 @@ class HelpDialog;
 class HelpDialog : public QDialog {
     Q_OBJECT
 public:
-    // Takes the language from the monitor settings (0 Chinese, else English).
+    // The picture follows the language setting (set[20]: 0 Chinese, else English).
     explicit HelpDialog(QWidget* parent = nullptr);
-    HelpDialog(int language, QWidget* parent);
     ~HelpDialog() override;
 
 protected:
@@ -23,8 +22,6 @@ private slots:
     void on_pushButton_clicked();
 
 private:
-    static int languageSetting();
-
     Ui::HelpDialog* ui;
 };
 

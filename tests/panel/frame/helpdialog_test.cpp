@@ -1,5 +1,7 @@
 #include "helpdialog.h"
 
+#include "monitorset.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -10,22 +12,24 @@
 
 TEST(HelpDialog, PictureFollowsTheLanguage)
 {
-    HelpDialog english(1, nullptr);
+    set[20].value = 1;
+    HelpDialog english;
     EXPECT_EQ(english.findChild<QLabel*>("label")->styleSheet(), QString("border-image: url(:/image/En-Help.png)"));
-    HelpDialog chinese(0, nullptr);
+    set[20].value = 0;
+    HelpDialog chinese;
     EXPECT_EQ(chinese.findChild<QLabel*>("label")->styleSheet(), QString("border-image: url(:/image/Cn-Help.png)"));
 }
 
 TEST(HelpDialog, PicturesAreCompiledIn)
 {
-    HelpDialog d(0, nullptr);
+    HelpDialog d;
     EXPECT_EQ(QPixmap(":/image/Cn-Help.png").size(), QSize(550, 450));
     EXPECT_EQ(QPixmap(":/image/En-Help.png").size(), QSize(550, 450));
 }
 
 TEST(HelpDialog, CloseAndKeypadEnterReject)
 {
-    HelpDialog d(0, nullptr);
+    HelpDialog d;
     EXPECT_EQ(d.objectName(), QString("HelpDialog"));
     EXPECT_EQ(d.size(), QSize(550, 500));
     EXPECT_EQ(d.pos(), QPoint(100, 40));
