@@ -1,0 +1,9 @@
+#include "combobox.h"
+
+#include <QListView>
+
+ComboBox::ComboBox(QWidget* parent)
+    : QComboBox(parent)
+{
+    setView(new QListView());
+}

@@ -1,0 +1,69 @@
+// Draws the help pictures compiled into the panel (resources/image/Cn-Help.png, En-Help.png).
+// Run once by hand when their text changes:
+//   g++ -std=c++17 -fPIC scripts/drawpictures.cpp -o /tmp/drawpictures \
+//       $(pkg-config --cflags --libs Qt5Gui) && QT_QPA_PLATFORM=offscreen /tmp/drawpictures resources/image
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QStringList>
+#include <cstdio>
+
+static bool drawHelp(const QString& file, const QString& title, const QStringList& lines)
+{
+    QImage img(550, 450, QImage::Format_ARGB32);
+    img.fill(QColor(249, 252, 250));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+
+    p.fillRect(QRect(0, 0, 550, 56), QColor(0, 165, 80));
+    QFont titleFont("WenQuanYi Micro Hei");
+    titleFont.setPixelSize(24);
+    titleFont.setBold(true);
+    p.setFont(titleFont);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, 550, 56), Qt::AlignCenter, title);
+
+    QFont body("WenQuanYi Micro Hei");
+    body.setPixelSize(18);
+    p.setFont(body);
+    int y = 80;
+    for (int i = 0; i < lines.size(); ++i) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 165, 80));
+        p.drawEllipse(QRect(28, y + 8, 12, 12));
+        p.setPen(QColor(40, 40, 40));
+        QRect box(52, y, 470, 60);
+        QRect used;
+        p.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, lines.at(i), &used);
+        y += used.height() + 22;
+    }
+
+    p.setPen(QPen(QColor(0, 185, 89), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(1, 1, 548, 448));
+    p.end();
+    return img.save(file);
+}
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".");
+    bool ok = drawHelp(dir + "/Cn-Help.png", QString::fromUtf8("参数设置帮助"),
+                       QStringList() << QString::fromUtf8("点击参数框，弹出数字键盘。")
+                                     << QString::fromUtf8("键盘上方显示参数的范围和默认值。")
+                                     << QString::fromUtf8("输入数值后按 OK 下发，按 ESC 取消。")
+                                     << QString::fromUtf8("超出范围的数值不会下发。")
+                                     << QString::fromUtf8("下发结果显示在顶部的提示栏中。"));
+    ok = drawHelp(dir + "/En-Help.png", "Parameter settings help",
+                  QStringList() << "Tap a parameter field to open the keypad."
+                                << "The keypad shows the range and the default value."
+                                << "Type the value, then press OK to send it or ESC to cancel."
+                                << "A value out of range is not sent."
+                                << "The tip line at the top shows the result.") && ok;
+    if (!ok)
+        std::printf("drawpictures: cannot write the pictures to %s\n", qPrintable(dir));
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,71 @@
+#include "keydialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cstdio>
+
+namespace {
+void press(KeyDialog& d, const char* key)
+{
+    QPushButton* b = d.findChild<QPushButton*>(key);
+    ASSERT_NE(b, nullptr) << key;
+    b->click();
+}
+}
+
+TEST(KeyDialog, TypesLettersAndDigits)
+{
+    KeyDialog d;
+    press(d, "S");
+    press(d, "1");
+    press(d, "2");
+    press(d, "DEL");
+    press(d, "OK");
+    EXPECT_EQ(d.GetString(), QString("S1"));
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+}
+
+TEST(KeyDialog, PresetClearAndClose)
+{
+    KeyDialog d;
+    d.setString("HZ12");
+    press(d, "P");
+    EXPECT_EQ(d.GetString(), QString("HZ12P"));
+    press(d, "CLEAR");
+    EXPECT_EQ(d.GetString(), QString());
+    press(d, "DEL");
+    EXPECT_EQ(d.GetString(), QString());
+    d.setResult(QDialog::Accepted);
+    press(d, "Close");
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+}
+
+TEST(KeyDialog, Form)
+{
+    KeyDialog d;
+    EXPECT_EQ(d.size(), QSize(418, 532));
+    EXPECT_EQ(d.findChild<QLabel*>("label")->text(), QString::fromUtf8("请输入SN序列号:"));
+    d.setInfo("IP");
+    EXPECT_EQ(d.findChild<QLabel*>("label")->text(), QString("IP"));
+    EXPECT_EQ(d.findChildren<QPushButton*>().size(), 22);
+    EXPECT_NE(d.findChild<QLineEdit*>("lineEdit"), nullptr);
+    EXPECT_EQ(d.findChild<QPushButton*>("CLEAR")->text(), QString::fromUtf8("清除"));
+    EXPECT_EQ(d.findChild<QPushButton*>("OK")->text(), QString::fromUtf8("确定"));
+    EXPECT_TRUE(d.windowFlags() & Qt::FramelessWindowHint);
+}
+
+TEST(KeyDialog, RenderingIsKeptAsArtifact)
+{
+    KeyDialog d;
+    d.setString("SH2023");
+    const QString dir = QCoreApplication::applicationDirPath() + "/../test-artifacts";
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString file = QDir(dir).absoluteFilePath("keydialog.png");
+    ASSERT_TRUE(d.grab().save(file));
+    std::printf("artifact: %s\n", qPrintable(file));
+}
