@@ -29,3 +29,11 @@ TEST(TimeSeam, FakeClockStepsBothClocksWithoutWaiting)
     TimeSeam::useFakeClock(false);
     EXPECT_FALSE(TimeSeam::fakeClock());
 }
+
+TEST(TestEnvironment, FixedLocaleAndZone)
+{
+    ASSERT_NE(getenv("TZ"), nullptr);
+    EXPECT_STREQ(getenv("TZ"), "Asia/Shanghai");
+    ASSERT_NE(getenv("LC_ALL"), nullptr);
+    EXPECT_STREQ(getenv("LC_ALL"), "C");
+}
