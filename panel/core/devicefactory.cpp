@@ -1,0 +1,110 @@
+#include "devicefactory.h"
+#include "devicedata.h"
+#include "modbusstsdata.h"
+#include "modbusrtudevice.h"
+#include "modbustcpdevice.h"
+#include "dataexportdevice.h"
+#include "iec104device.h"
+
+#include <stdio.h>
+
+#if __has_include("modbusacdcdata.h")
+#include "modbusacdcdata.h"
+#define HAVE_ACDC 1
+#endif
+#if __has_include("dcdcdata.h")
+#include "dcdcdata.h"
+#define HAVE_DCDC 1
+#endif
+#if __has_include("bmsdata.h")
+#include "bmsdata.h"
+#define HAVE_BMS 1
+#endif
+
+namespace {
+DeviceFactory g_plain;
+DeviceFactory* g_factory = &g_plain;
+
+template <class T>
+Made<T> notBuilt(const char* what)
+{
+    printf("DeviceFactory: %s is not part of this build; start-up goes on without it\n", what);
+    Made<T> m = { nullptr, nullptr };
+    return m;
+}
+}
+
+DeviceFactory* DeviceFactory::instance()
+{
+    return g_factory;
+}
+
+void DeviceFactory::setInstance(DeviceFactory* factory)
+{
+    g_factory = factory ? factory : &g_plain;
+}
+
+Made<ModbusAcDcData> DeviceFactory::newAcDc(int modules, const char* port, const char* line, int timeoutMs, int trace)
+{
+#ifdef HAVE_ACDC
+    ModbusAcDcData* d = new ModbusAcDcData(modules, const_cast<char*>(port), const_cast<char*>(line), timeoutMs, trace);
+    Made<ModbusAcDcData> m = { d, d };
+    return m;
+#else
+    (void)modules; (void)port; (void)line; (void)timeoutMs; (void)trace;
+    return notBuilt<ModbusAcDcData>("ModbusAcDcData");
+#endif
+}
+
+Made<BmsData> DeviceFactory::newBms(const char* bus, int bitRate, int timeoutMs, int ext)
+{
+#ifdef HAVE_BMS
+    BmsData* d = new BmsData(const_cast<char*>(bus), bitRate, timeoutMs, ext);
+    Made<BmsData> m = { d, d };
+    return m;
+#else
+    (void)bus; (void)bitRate; (void)timeoutMs; (void)ext;
+    return notBuilt<BmsData>("BmsData");
+#endif
+}
+
+Made<DcdcData> DeviceFactory::newDcdc(const char* bus, int bitRate, int tickMs, int trace)
+{
+#ifdef HAVE_DCDC
+    DcdcData* d = new DcdcData(const_cast<char*>(bus), bitRate, tickMs, trace);
+    Made<DcdcData> m = { d, d };
+    return m;
+#else
+    (void)bus; (void)bitRate; (void)tickMs; (void)trace;
+    return notBuilt<DcdcData>("DcdcData");
+#endif
+}
+
+ModbusSTSData* DeviceFactory::newSts(int address, const char* port, const char* line, int timeoutMs, int trace)
+{
+    return new ModbusSTSData(address, port, line, timeoutMs, trace);
+}
+
+modbus::ModbusrtuDevice* DeviceFactory::newRtu(DeviceData* ac, DeviceData* dc, DeviceData* sts, const char* port,
+    int baud, int mode, int address, int reserved, int trace)
+{
+    return new modbus::ModbusrtuDevice(ac, dc, sts, port, baud, mode, address, reserved, trace);
+}
+
+modbus::ModbustcpDevice* DeviceFactory::newTcp(DeviceData* ac, DeviceData* dc, DeviceData* sts, int port, int address,
+    int reserved, int trace)
+{
+    return new modbus::ModbustcpDevice(ac, dc, sts, port, address, reserved, trace);
+}
+
+modbus::DataExportDevice* DeviceFactory::newExport(DeviceData* ac, DeviceData* dc, DeviceData* sts, int port,
+    int reserved, int trace)
+{
+    return new modbus::DataExportDevice(ac, dc, sts, port, reserved, trace);
+}
+
+Iec104Device* DeviceFactory::newIec104(DeviceData* ac, DeviceData* dc, DeviceData* sts, int port, int address,
+    int reserved, int trace)
+{
+    return new Iec104Device(ac, dc, sts, port, address, reserved, trace);
+}

@@ -1,0 +1,3 @@
+#include "my_gd.h"
+
+int My_Gd::is_english = 0;
