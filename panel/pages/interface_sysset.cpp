@@ -1,0 +1,46 @@
+#include "interface_sysset.h"
+
+#include "tab_set.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+interface_SysSet::interface_SysSet(QWidget* parent)
+    : QWidget(parent)
+{
+    if (objectName().isEmpty())
+        setObjectName("interface_SysSet");
+    QVBoxLayout* layout = new QVBoxLayout(this);
+    m_caption = new QLabel(this);
+    layout->addWidget(m_caption, 0, Qt::AlignCenter);
+    change_sub_interface(0);
+}
+
+void interface_SysSet::loadtab_delay()
+{
+    if (m_tab)
+        return;
+    m_tab = new Tab_set(this);
+    layout()->addWidget(m_tab);
+    connect(m_tab, &Tab_set::sendcommond, this, &interface_SysSet::sendcommond);
+}
+
+void interface_SysSet::setDiviceData(modbus::ModbusrtuDevice* rtu, modbus::ModbustcpDevice* tcp,
+    ModbusAcDcData* acdc, DcdcData* dcdc, ModbusSTSData* sts)
+{
+    m_acdc = acdc;
+    if (m_tab)
+        m_tab->setDeviceData(rtu, tcp, acdc, dcdc, sts);
+}
+
+void interface_SysSet::freshme()
+{
+    if (m_tab)
+        m_tab->update();
+}
+
+void interface_SysSet::change_sub_interface(int subpage)
+{
+    m_subPage = subpage;
+    m_caption->setText(QString("interface_SysSet %1").arg(subpage));
+}
