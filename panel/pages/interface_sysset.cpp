@@ -1,5 +1,7 @@
 #include "interface_sysset.h"
 
+#include "idturn.h"
+#include "pageturnadv.h"
 #include "tab_set.h"
 
 #include <QLabel>
@@ -22,6 +24,13 @@ void interface_SysSet::loadtab_delay()
         return;
     m_tab = new Tab_set(this);
     layout()->addWidget(m_tab);
+    m_pages = new PageTurnAdv(this);
+    m_pages->move(0, 435);
+    m_pages->hide();
+    m_module = new IdTurn(this);
+    m_module->move(0, 5);
+    m_module->settitle(tr("模块"));
+    m_module->hide();
     connect(m_tab, &Tab_set::sendcommond, this, &interface_SysSet::sendcommond);
 }
 

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+class IdTurn;
+class PageTurnAdv;
 class Tab_set;
 class ModbusAcDcData;
 class DcdcData;
@@ -33,6 +35,8 @@ signals:
 private:
     QLabel* m_caption = nullptr;
     Tab_set* m_tab = nullptr;
+    PageTurnAdv* m_pages = nullptr;
+    IdTurn* m_module = nullptr;
     ModbusAcDcData* m_acdc = nullptr;
     int m_subPage = 0;
 };

@@ -15,10 +15,12 @@
 #include "monitorset.h"
 #include "tab_logout.h"
 #include "tab_set.h"
+#include "tabwidget.h"
 
 #include <gtest/gtest.h>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <vector>
@@ -71,6 +73,8 @@ TEST_F(FormTest, PagesInTheirTabs)
     const char* names[] = { "interface_main", "interface_sysinf", "interface_logout", "interface_sysset",
         "interface_switch", "interface_ctrmod", "interface_ctrway", "interface_loginin" };
     ASSERT_EQ(tabs->count(), 8);
+    EXPECT_NE(qobject_cast<TabWidget*>(tabs), nullptr);
+    EXPECT_TRUE(tabs->tabBar()->isHidden());
     for (int i = 0; i < 8; ++i) {
         QWidget* page = form->findChild<QWidget*>(names[i]);
         ASSERT_NE(page, nullptr) << names[i];
