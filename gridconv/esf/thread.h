@@ -1,0 +1,50 @@
+#ifndef ESF_THREAD_H
+#define ESF_THREAD_H
+
+#include <atomic>
+#include <pthread.h>
+#include <sys/types.h>
+
+namespace esf {
+
+class Log;
+
+// A named detached thread running the virtual run(); state 0 idle, 1 running, 2 finished.
+class Thread {
+public:
+    explicit Thread(const char* name = nullptr, Log* log = nullptr, bool debug = false);
+    virtual ~Thread() {}
+
+    // Sleeps on the time seam, in pieces of at most 5 s; returns 0.
+    static int sleep(int ms);
+
+    virtual int start();
+    virtual void stop() { m_quit = true; }
+    bool isQuit() const { return m_quit; }
+    pthread_t getId() const { return m_id; }
+    pid_t getPid() const { return m_pid; }
+    const char* getName() const { return m_name; }
+    bool isActive() const { return m_state == 1; }
+    int getState() const { return m_state; }
+    bool isDebug() const { return m_debug; }
+    void log(const char* text);
+    void debug(const char* text);
+
+protected:
+    virtual void run() = 0;
+
+private:
+    static void* entry(void* self);
+
+    char m_name[128];
+    Log* m_log;
+    bool m_debug;
+    pthread_t m_id;
+    std::atomic<pid_t> m_pid;
+    std::atomic<int> m_state;
+    std::atomic<bool> m_quit;
+};
+
+}
+
+#endif

@@ -1,0 +1,244 @@
+#include "serial.h"
+
+#include "ptypair.h"
+#include "runtimetree.h"
+#include "timeseam.h"
+
+#include <gtest/gtest.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+
+using cp::Serial;
+
+namespace {
+
+struct IoctlCall {
+    unsigned long request;
+    int flags;
+    int divisor;
+};
+std::vector<IoctlCall> g_calls;
+
+int fakeIoctl(int, unsigned long request, struct serial_struct* info)
+{
+    static struct serial_struct port;
+    if (request == TIOCGSERIAL) {
+        if (port.baud_base == 0)
+            port.baud_base = 921600;
+        *info = port;
+    } else {
+        port = *info;
+    }
+    g_calls.push_back({ request, info->flags, info->custom_divisor });
+    return 0;
+}
+
+struct termios g_applied;
+
+int recordTcsetattr(int fd, int actions, const struct termios* tio)
+{
+    // A pty keeps 8 data bits without parity and glibc then reports EINVAL; what matters
+    // here is what was asked for.
+    g_applied = *tio;
+    tcsetattr(fd, actions, tio);
+    return 0;
+}
+
+struct Line {
+    const char* settings;
+    speed_t speed;
+    tcflag_t parity;  // PARENB | PARODD | CMSPAR as set
+    tcflag_t size;
+    bool twoStop;
+    bool inpck;
+};
+
+}
+
+TEST(Serial, LineSettingsReachTheTty)
+{
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    const Line lines[] = {
+        { "19200,n,8,1", B19200, 0, CS8, false, false },
+        { "9600,M,7,2", B9600, CMSPAR | PARENB | PARODD, CS7, true, false },
+        { "4800,o,6,1", B4800, PARENB | PARODD, CS6, false, false },
+        { "115200,E,5,1", B115200, PARENB, CS5, false, false },
+        { "2400,s,9,1", B2400, CMSPAR | PARENB, CS8, false, false },
+        { "19200,x,8,1", B19200, 0, CS8, false, false },
+    };
+    Serial::setTcsetattr(recordTcsetattr);
+    for (const Line& l : lines) {
+        Serial s("/dev/ttySAC1", l.settings, 300, 10);
+        ASSERT_EQ(s.open(), 1) << l.settings;
+        struct termios real;
+        ASSERT_EQ(tcgetattr(pty.slave, &real), 0);
+        EXPECT_EQ(cfgetospeed(&real), l.speed) << l.settings;
+        EXPECT_EQ(cfgetispeed(&real), l.speed) << l.settings;
+        EXPECT_FALSE(real.c_lflag & (ISIG | ICANON | ECHO | ECHOE)) << l.settings;
+        const struct termios& tio = g_applied;
+        if (l.parity)
+            EXPECT_EQ(tio.c_cflag & (CMSPAR | PARENB | PARODD), l.parity) << l.settings;
+        else
+            EXPECT_FALSE(tio.c_cflag & PARENB) << l.settings;
+        EXPECT_EQ(tio.c_cflag & CSIZE, l.size) << l.settings;
+        EXPECT_EQ(bool(tio.c_cflag & CSTOPB), l.twoStop) << l.settings;
+        EXPECT_EQ(tio.c_iflag, l.parity ? tcflag_t(IGNPAR | INPCK) : tcflag_t(IGNPAR)) << l.settings;
+        EXPECT_EQ(tio.c_oflag, 0u);
+        EXPECT_FALSE(tio.c_lflag & (ISIG | ICANON | ECHO | ECHOE)) << l.settings;
+        EXPECT_TRUE(tio.c_cflag & CLOCAL);
+        EXPECT_TRUE(tio.c_cflag & CREAD);
+        EXPECT_FALSE(tio.c_cflag & CRTSCTS);
+        EXPECT_EQ(s.open(), 1) << "a second open keeps the port";
+        s.close();
+    }
+    Serial::setTcsetattr(nullptr);
+}
+
+TEST(Serial, BadSettingsMakeOpenFail)
+{
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    const char* bad[] = { "600,n,8,1", "19200,n,4,1", "19200,n,8,0", "19200,n,8", "", "19200,,8,1",
+        "19200000,n,8,1", "19200,n,8,12345678" };
+    for (const char* b : bad) {
+        Serial s("/dev/ttySAC1", b, 300, 10);
+        EXPECT_EQ(s.open(), 0) << b;
+        EXPECT_FALSE(s.isOpen()) << b;
+    }
+    Serial missing("/dev/ttySAC2", "19200,n,8,1", 300, 10);
+    EXPECT_EQ(missing.open(), 0);
+    Serial noPath("", "19200,n,8,1", 300, 10);
+    EXPECT_EQ(noPath.open(), 0);
+}
+
+TEST(Serial, OddRatesGoThroughTheCustomDivisor)
+{
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    // A pty has no divisor: the refusal is logged and the line still opens.
+    {
+        Serial s("/dev/ttySAC1", "57600,e,8,1", 300, 10);
+        EXPECT_EQ(s.open(), 1);
+    }
+    g_calls.clear();
+    Serial::setIoctl(fakeIoctl);
+    Serial::setTcsetattr(recordTcsetattr);
+    Serial s("/dev/ttySAC1", "57600,e,8,1", 300, 10);
+    ASSERT_EQ(s.open(), 1);
+    Serial::setIoctl(nullptr);
+    Serial::setTcsetattr(nullptr);
+    EXPECT_EQ(s.getBaudrate(), 57600);
+    ASSERT_EQ(g_calls.size(), 3u);
+    EXPECT_EQ(g_calls[0].request, (unsigned long)TIOCGSERIAL);
+    EXPECT_EQ(g_calls[1].request, (unsigned long)TIOCSSERIAL);
+    EXPECT_EQ(g_calls[1].flags, 0x0030);
+    EXPECT_EQ(g_calls[1].divisor, 921600 / 57600);
+    EXPECT_EQ(g_calls[2].request, (unsigned long)TIOCGSERIAL);
+    struct termios real;
+    tcgetattr(pty.slave, &real);
+    EXPECT_EQ(cfgetospeed(&real), speed_t(B38400));
+    const struct termios& tio = g_applied;
+    EXPECT_EQ(cfgetospeed(&tio), speed_t(B38400));
+    EXPECT_EQ(tio.c_cflag & (PARENB | PARODD), tcflag_t(PARENB));
+    EXPECT_EQ(tio.c_iflag, tcflag_t(IGNPAR | INPCK));
+}
+
+TEST(Serial, DelayAndChange)
+{
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    EXPECT_EQ(Serial("/dev/ttySAC1", "19200,n,8,1", 300, 1500).getDelay(), 990);
+    EXPECT_EQ(Serial("/dev/ttySAC1", "19200,n,8,1", 300, 999).getDelay(), 999);
+
+    Serial s("/dev/ttySAC1", "19200,n,8,1", 300, 10);
+    EXPECT_EQ(s.getBaudrate(), 1);
+    ASSERT_EQ(s.open(), 1);
+    EXPECT_EQ(s.change(nullptr, 300, 10), 0);
+    EXPECT_EQ(s.change("9600,n,8,1", -1, 10), 0);
+    EXPECT_EQ(s.change("19200,n,8,1", 100, 2000), 1);
+    EXPECT_EQ(s.getDelay(), 990);
+    EXPECT_EQ(s.change("9600,e,8,1", 100, 10), 1);
+    EXPECT_EQ(s.getBaudrate(), 9600);
+    struct termios tio;
+    tcgetattr(pty.slave, &tio);
+    EXPECT_EQ(cfgetospeed(&tio), speed_t(B9600));
+}
+
+TEST(Serial, RecvEndsAtTheGapOrTheTimeout)
+{
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    Serial s("/dev/ttySAC1", "19200,n,8,1", 300, 10);
+    char buf[256];
+    EXPECT_EQ(s.recv(buf, sizeof buf), -1) << "closed";
+    ASSERT_EQ(s.open(), 1);
+    EXPECT_EQ(s.recv(buf, 0), -1);
+    EXPECT_EQ(s.recv(nullptr, 10), -1);
+
+    int64_t t0 = TimeSeam::monotonicMs();
+    EXPECT_EQ(s.recv(buf, sizeof buf), 0);
+    EXPECT_GE(TimeSeam::monotonicMs() - t0, 280) << "waits for the first byte";
+
+    pty.write({ 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 });
+    EXPECT_EQ(s.recv(buf, sizeof buf), 10);
+    EXPECT_EQ(buf[9], 10);
+
+    // Bytes that keep coming within 20 ms belong to the same reply; a longer gap ends it.
+    std::thread peer([&] {
+        pty.write({ 1, 2, 3 });
+        usleep(5000);
+        pty.write({ 4, 5 });
+        usleep(120000);
+        pty.write({ 6 });
+    });
+    EXPECT_EQ(s.recv(buf, sizeof buf), 5);
+    peer.join();
+    EXPECT_EQ(s.recv(buf, sizeof buf), 1);
+
+    // A full buffer ends the receive at once.
+    pty.write({ 1, 2, 3, 4, 5, 6 });
+    EXPECT_EQ(s.recv(buf, 4), 4);
+    EXPECT_EQ(s.recv(buf, sizeof buf), 2);
+}
+
+TEST(Serial, SendAndNonBlockingMode)
+{
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    Serial s("/dev/ttySAC1", "19200,n,8,1", 300, 10);
+    EXPECT_EQ(s.send("ab", 2), -1) << "closed";
+    ASSERT_EQ(s.open(), 1);
+    EXPECT_EQ(s.send("\x01\x03\x00\x00\x00\x0a", 6), 6);
+    EXPECT_EQ(pty.read(), (std::vector<unsigned char>{ 1, 3, 0, 0, 0, 10 }));
+    s.close();
+    EXPECT_FALSE(s.isOpen());
+    EXPECT_EQ(s.open(), 1) << "reopens";
+
+    Serial nb("/dev/ttySAC1", "19200,n,8,1", 0, 10);
+    s.close();
+    ASSERT_EQ(nb.open(), 1);
+    char buf[16];
+    EXPECT_EQ(nb.recv(buf, sizeof buf), 0) << "nothing waiting";
+    pty.write({ 7, 8 });
+    usleep(20000);
+    EXPECT_EQ(nb.recv(buf, sizeof buf), 2);
+    EXPECT_EQ(nb.send("xyz", 3), 3);
+    EXPECT_EQ(pty.read().size(), 3u);
+}
+
+TEST(Serial, CloseDropsUnreadInput)
+{
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    Serial s("/dev/ttySAC1", "19200,n,8,1", 100, 10);
+    ASSERT_EQ(s.open(), 1);
+    pty.write({ 1, 2, 3 });
+    usleep(20000);
+    s.close();
+    ASSERT_EQ(s.open(), 1);
+    char buf[16];
+    EXPECT_EQ(s.recv(buf, sizeof buf), 0);
+}
