@@ -50,6 +50,9 @@ public:
     virtual int addInfoData(float value, int type);
     virtual int addInfoData(unsigned char* data, int n);
 
+    // The frame as last built or accepted, without rebuilding it.
+    const unsigned char* rawBuffer() const { return m_buffer; }
+
     // Bytes the value of a data type takes in a frame; 0 for an unknown type.
     static int typeSize(int type);
 
