@@ -1,9 +1,15 @@
 #include "modbusconnection.h"
 
 #include "acconfigfixture.h"
+#include "modbusslaves.h"
+#include "ptypair.h"
 #include "runtimetree.h"
+#include "serial.h"
+#include "timeseam.h"
 
 #include <gtest/gtest.h>
+#include <math.h>
+#include <string.h>
 #include <string>
 #include <vector>
 
@@ -271,4 +277,406 @@ TEST(ModbusConnectionExpression, SymbolsAndShifts)
     char e[] = "(D90=0)&(D91=0)/D7=12/*";
     ModbusConnection::expandExpression(e, out, 12);
     EXPECT_EQ(out, "x(D102=0)&(D103=0)/D19=12/*");
+}
+
+// ------------------------------------------------------------------ transactions on a pty
+
+namespace {
+
+// The link's runtime tree, the pty and the connection under test, on small tables.
+struct Bus {
+    RuntimeTree tree;
+    PtyPair pty;
+    cp::Serial serial;
+    ModbusConnection conn;
+
+    explicit Bus(int node = 1, int timeoutMs = 100, bool trace = false, const std::string& tables = smallTables())
+        : pty(tree), serial("/dev/ttySAC1", "19200,n,8,1", timeoutMs, 10),
+          conn(kPath, &serial, node, trace)
+    {
+        tree.writeFile("conf/acconfig.pdu", tables);
+        EXPECT_EQ(conn.open(), 1);
+    }
+    std::map<int, float> values()
+    {
+        std::map<int, float> v;
+        conn.getData(v);
+        return v;
+    }
+    float status() { return conn.dataSignals().at(0)->value; }
+};
+
+// A read reply for any read request of node 1, with register r holding base + r.
+Bytes readReply(const Bytes& req, int base = 0, bool swapped = false)
+{
+    int count = req[4] << 8 | req[5];
+    int start = req[2] << 8 | req[3];
+    Bytes r{ req[0], req[1], (unsigned char)(2 * count) };
+    for (int i = 0; i < count; ++i) {
+        int v = base + start + i;
+        r.push_back((unsigned char)(v >> 8));
+        r.push_back((unsigned char)v);
+    }
+    return withCrc(r, swapped);
+}
+
+uint16_t reg(const std::vector<unsigned char>& b, int at)
+{
+    return (uint16_t)(b[at] << 8 | b[at + 1]);
+}
+
+}
+
+TEST(ModbusConnectionBus, PollsBlocksAndDecodesAgainstLibmodbus)
+{
+    Bus bus;
+    LibmodbusSlave slave(bus.pty.master, 1);
+    slave.map->tab_registers[0] = 0x4000;    // bit 6 of the first byte
+    slave.map->tab_registers[3] = 2305;
+    slave.map->tab_registers[4] = 7;
+    slave.map->tab_registers[5] = 8;
+    slave.map->tab_registers[6] = 9;
+    slave.map->tab_registers[100] = (uint16_t)-5;
+    slave.map->tab_input_registers[200] = 12;
+
+    EXPECT_EQ(bus.conn.process(false), 1);
+    EXPECT_EQ(bus.conn.getState(), 2);
+    EXPECT_TRUE(bus.conn.getLastResult());
+    std::map<int, float> v = bus.values();
+    EXPECT_FLOAT_EQ(v[7], 230.5f);
+    EXPECT_EQ(v[8], 1.0f);
+    EXPECT_EQ(v[40], -5.0f);
+    EXPECT_EQ(v[42], 12.0f) << "template copy reads the next block";
+    EXPECT_EQ(v[50], 7.0f);
+    EXPECT_EQ(v[52], 8.0f);
+    EXPECT_EQ(v[54], 9.0f);
+    EXPECT_EQ(v[60], 1.0f) << "first alternative fails, the star matches";
+    EXPECT_EQ(v[0], 0.0f);
+    EXPECT_EQ(v[1], 0.0f) << "the alarm is not yet confirmed";
+
+    unsigned char rx[4096];
+    int n = bus.conn.getRxbuff(rx);
+    EXPECT_EQ(n, 5 + 4) << "last reply: the input register block";
+    EXPECT_EQ(rx[1], 4);
+}
+
+TEST(ModbusConnectionBus, SettingsAndCommandsLandInTheSlave)
+{
+    Bus bus;
+    LibmodbusSlave slave(bus.pty.master, 1);
+    slave.map->tab_registers[100] = (uint16_t)-5;
+    ASSERT_EQ(bus.conn.process(false), 1);
+
+    EXPECT_EQ(bus.conn.control(60, 12.5f, nullptr, 0, false), 1);
+    EXPECT_EQ(slave.map->tab_registers[0x1100], 125);
+    EXPECT_EQ(bus.conn.control(60, -3.0f, nullptr, 0, false), 1);
+    EXPECT_EQ(slave.map->tab_registers[0x1100], (uint16_t)-30);
+    EXPECT_EQ(bus.conn.control(1, 0.0f, nullptr, 0, false), 1) << "a command writes its own word";
+    EXPECT_EQ(slave.map->tab_registers[0x1000], 1);
+    // New value, a zero and the current value of index 40, each scaled as a 16-bit word.
+    EXPECT_EQ(bus.conn.control(80, 3.0f, nullptr, 0, false), 1);
+    EXPECT_EQ(slave.map->tab_registers[0x1120], 30);
+    EXPECT_EQ(slave.map->tab_registers[0x1121], 0);
+    EXPECT_EQ(slave.map->tab_registers[0x1122], (uint16_t)-5);
+    EXPECT_EQ(bus.conn.control(81, -2.0f, nullptr, 0, false), 1);
+    EXPECT_EQ(slave.map->tab_registers[0x1130], 0xFFFF);
+    EXPECT_EQ(slave.map->tab_registers[0x1131], 0xFFFE);
+
+    // A raw block of 240 bytes goes out as 120 registers.
+    std::vector<char> raw(240);
+    for (int i = 0; i < 240; ++i)
+        raw[i] = (char)(i + 1);
+    EXPECT_EQ(bus.conn.control(80, 0.0f, raw.data(), 240, false), 1);
+    EXPECT_EQ(slave.map->tab_registers[0x1120], 0x0102);
+    EXPECT_EQ(slave.map->tab_registers[0x1120 + 119], (239 << 8 | 240) & 0xFFFF);
+
+    // A read command fetches its block; the reply is kept for the caller.
+    for (int i = 0; i < 125; ++i)
+        slave.map->tab_registers[0x2000 + i] = (uint16_t)(1000 + i);
+    EXPECT_EQ(bus.conn.control(401, 0.0f, nullptr, 0, false), 1);
+    unsigned char rx[4096];
+    ASSERT_EQ(bus.conn.getRxbuff(rx), 5 + 250);
+    EXPECT_EQ(reg(std::vector<unsigned char>(rx, rx + 255), 3), 1000);
+    EXPECT_EQ(reg(std::vector<unsigned char>(rx, rx + 255), 3 + 248), 1124);
+
+    EXPECT_EQ(bus.conn.control(99, 1.0f, nullptr, 0, false), 1) << "address FFFF: nothing sent";
+    EXPECT_EQ(bus.conn.control(7777, 1.0f, nullptr, 0, false), 0);
+    EXPECT_EQ(bus.conn.control(-1, 1.0f, nullptr, 0, false), 0);
+    EXPECT_EQ(bus.conn.control(1, 1.0f, raw.data(), 4, false), 0) << "raw data for a command";
+    EXPECT_EQ(bus.conn.control(80, 1.0f, raw.data(), 0, false), 0);
+    EXPECT_EQ(bus.conn.control(80, 1.0f, raw.data(), 300, false), 0);
+    // Values that do not fit are refused, not wrapped.
+    EXPECT_EQ(bus.conn.control(60, NAN, nullptr, 0, false), 0);
+    EXPECT_EQ(bus.conn.control(60, 1e6f, nullptr, 0, false), 0);
+    EXPECT_EQ(bus.conn.control(80, 1e6f, nullptr, 0, false), 0);
+    EXPECT_EQ(slave.map->tab_registers[0x1100], (uint16_t)-30);
+}
+
+TEST(ModbusConnectionBus, LinkStatusAtFirstFailureThenFiveSecondsAfterAGoodReply)
+{
+    TimeSeam::useFakeClock(true);
+    Bus bus;
+    LibmodbusSlave slave(bus.pty.master, 1);
+    slave.mute = true;
+    // Never answered since start: the first failed transaction reports the fault.
+    EXPECT_EQ(bus.conn.process(false), 1);
+    EXPECT_FALSE(bus.conn.getLastResult());
+    EXPECT_EQ(bus.values()[0], 1.0f);
+
+    slave.mute = false;
+    bus.conn.process(false);
+    EXPECT_EQ(bus.values()[0], 0.0f);
+    slave.mute = true;
+    bus.conn.process(false);
+    EXPECT_EQ(bus.values()[0], 0.0f) << "an outage is reported only after 5 s";
+    TimeSeam::advanceMs(4000);
+    bus.conn.process(false);
+    EXPECT_EQ(bus.values()[0], 0.0f);
+    // A step of the wall clock is no elapsed time.
+    TimeSeam::setWallTime(TimeSeam::wallTime() + 86400);
+    bus.conn.process(false);
+    EXPECT_EQ(bus.values()[0], 0.0f);
+    TimeSeam::advanceMs(1000);
+    bus.conn.process(false);
+    EXPECT_EQ(bus.values()[0], 1.0f);
+    slave.mute = false;
+    bus.conn.process(false);
+    EXPECT_EQ(bus.values()[0], 0.0f);
+    TimeSeam::useFakeClock(false);
+}
+
+TEST(ModbusConnectionBus, LostNodeGetsOneAttemptUntilItAnswers)
+{
+    Bus bus(3);
+    std::atomic<bool> good{ false };
+    ScriptedSlave slave(bus.pty.master, [&](const Bytes& req, ScriptedSlave& s) {
+        Bytes r = readReply(req);
+        if (!good)
+            r.back() ^= 0xFF;
+        s.send(r);
+    });
+    auto requestsFor = [&](std::function<void()> f) {
+        int before = slave.requests();
+        f();
+        usleep(20000);
+        return slave.requests() - before;
+    };
+    EXPECT_EQ(requestsFor([&] { bus.conn.control(60, 1.0f, nullptr, 0, false); }), 3);
+    EXPECT_EQ(requestsFor([&] { bus.conn.control(60, 1.0f, nullptr, 0, false); }), 1) << "marked lost";
+    EXPECT_EQ(requestsFor([&] { bus.conn.control(60, 1.0f, nullptr, 0, false); }), 1);
+    good = true;
+    EXPECT_EQ(requestsFor([&] { bus.conn.process(false); }), 3) << "three blocks, first attempt each";
+    good = false;
+    EXPECT_EQ(requestsFor([&] { bus.conn.control(60, 1.0f, nullptr, 0, false); }), 3) << "the mark was cleared";
+}
+
+TEST(ModbusConnectionBus, AFailedBlockStopsTheCycle)
+{
+    Bus bus;
+    std::atomic<int> base{ 0 };
+    std::atomic<bool> failSecond{ false };
+    ScriptedSlave slave(bus.pty.master, [&](const Bytes& req, ScriptedSlave& s) {
+        if (failSecond && req[2] == 0 && req[3] == 100)
+            return;
+        s.send(readReply(req, base));
+    });
+    bus.conn.process(false);
+    std::map<int, float> v = bus.values();
+    EXPECT_EQ(v[7], 0.3f);
+    EXPECT_EQ(v[42], 200.0f);
+    base = 1000;
+    failSecond = true;
+    int before = slave.requests();
+    bus.conn.process(false);
+    usleep(20000);
+    EXPECT_EQ(slave.requests() - before, 1 + 3) << "block 0 once, block 1 three times, block 2 never";
+    std::vector<Bytes> seen = slave.seen();
+    ASSERT_EQ(seen.size(), 3u + 4u);
+    for (size_t i = 3; i < seen.size(); ++i)
+        EXPECT_EQ(seen[i][1], 3) << "no input-register request after the failed block";
+    v = bus.values();
+    EXPECT_FLOAT_EQ(v[7], 100.3f) << "block 0 decoded afresh";
+    EXPECT_EQ(v[40], 100.0f) << "block 1 keeps its last values";
+    EXPECT_EQ(v[42], 200.0f) << "block 2 decoded from its last reply";
+    EXPECT_FALSE(bus.conn.getLastResult());
+}
+
+TEST(ModbusConnectionBus, RepliesOnlyAScriptedSlaveSends)
+{
+    struct Case {
+        const char* name;
+        int order;   // CRC order of the tables
+        std::function<void(const Bytes&, ScriptedSlave&)> answer;
+        bool accepted;
+    } cases[] = {
+        { "swapped CRC under swapped order", 0, [](const Bytes& q, ScriptedSlave& s) { s.send(readReply(q, 0, true)); }, true },
+        { "standard CRC under swapped order", 0, [](const Bytes& q, ScriptedSlave& s) { s.send(readReply(q)); }, false },
+        { "wrong byte count, good CRC", 1,
+            [](const Bytes& q, ScriptedSlave& s) { Bytes r = readReply(q); r.resize(r.size() - 4); r[2] -= 2; s.send(withCrc(r)); }, false },
+        { "reply in two pieces 5 ms apart", 1,
+            [](const Bytes& q, ScriptedSlave& s) {
+                Bytes r = readReply(q);
+                s.send(Bytes(r.begin(), r.begin() + 4));
+                usleep(5000);
+                s.send(Bytes(r.begin() + 4, r.end()));
+            },
+            true },
+        { "reply in two pieces 60 ms apart", 1,
+            [](const Bytes& q, ScriptedSlave& s) {
+                Bytes r = readReply(q);
+                s.send(Bytes(r.begin(), r.begin() + 4));
+                usleep(60000);
+                s.send(Bytes(r.begin() + 4, r.end()));
+            },
+            false },
+        { "late write echo alone", 1,
+            [](const Bytes& q, ScriptedSlave& s) { s.send(withCrc({ q[0], 0x06, 0x11, 0x00, 0x00, 0x7D })); }, false },
+        { "late write echo, then the reply", 1,
+            [](const Bytes& q, ScriptedSlave& s) {
+                Bytes r = withCrc({ q[0], 0x06, 0x11, 0x00, 0x00, 0x7D });
+                Bytes a = readReply(q);
+                r.insert(r.end(), a.begin(), a.end());
+                s.send(r);
+            },
+            true },
+        { "exception", 1, [](const Bytes& q, ScriptedSlave& s) { s.send(withCrc({ q[0], (unsigned char)(q[1] | 0x80), 2 })); }, false },
+    };
+    for (const Case& k : cases) {
+        std::string tables = replaced(smallTables(), "50/20/2\t5", k.order ? "50/20/2\t1" : "50/20/2\t0");
+        Bus bus(1, 100, false, tables);
+        ScriptedSlave slave(bus.pty.master, k.answer);
+        bus.conn.process(false);
+        EXPECT_EQ(bus.conn.getLastResult(), k.accepted) << k.name;
+        if (k.accepted)
+            EXPECT_EQ(bus.values()[42], 200.0f) << k.name;
+        else
+            EXPECT_EQ(bus.values()[7], 0.0f) << k.name;
+    }
+}
+
+TEST(ModbusConnectionBus, WriteRepliesTakeTheStandardCrcOrder)
+{
+    std::string tables = replaced(smallTables(), "50/20/2\t5", "50/20/2\t0");
+    Bus bus(1, 100, false, tables);
+    std::atomic<bool> standard{ true };
+    ScriptedSlave slave(bus.pty.master, [&](const Bytes& q, ScriptedSlave& s) {
+        // The request itself carries the swapped CRC of its tables.
+        unsigned c = modbusCrc(q.data(), q.size() - 2);
+        EXPECT_EQ(q[q.size() - 2], c >> 8);
+        if (q[1] == 16)
+            s.send(withCrc(Bytes(q.begin(), q.begin() + 6), !standard));
+        else
+            s.send(withCrc(Bytes(q.begin(), q.begin() + 6), true));
+    });
+    EXPECT_EQ(bus.conn.control(60, 1.0f, nullptr, 0, false), 1);
+    EXPECT_EQ(bus.conn.control(81, 1.0f, nullptr, 0, false), 1);
+    standard = false;
+    EXPECT_EQ(bus.conn.control(81, 1.0f, nullptr, 0, false), 0);
+}
+
+TEST(ModbusConnectionBus, InterruptEndsTheCycleWithoutCountingAFailure)
+{
+    Bus bus;
+    std::atomic<bool> silent{ true };
+    ScriptedSlave slave(bus.pty.master, [&](const Bytes& q, ScriptedSlave& s) {
+        if (silent) {
+            // A setting arrives while the first attempt waits for its reply.
+            ModbusConnection::interruptEventFlag = 1;
+            return;
+        }
+        s.send(q[1] == 6 ? q : readReply(q));
+    });
+    EXPECT_EQ(bus.conn.process(false), 0);
+    usleep(20000);
+    EXPECT_EQ(slave.requests(), 1);
+    EXPECT_EQ(bus.status(), 0.0f) << "no link failure";
+    // The write goes out at once and clears the flag.
+    silent = false;
+    bus.conn.setInterruptEvent();
+    EXPECT_EQ(bus.conn.control(60, 1.0f, nullptr, 0, false), 1);
+    EXPECT_EQ(ModbusConnection::interruptEventFlag.load(), 0);
+    bus.conn.setInterruptEvent();
+    EXPECT_EQ(bus.conn.process(false), 1) << "cleared at the start of a cycle";
+    EXPECT_EQ(ModbusConnection::getInterruptEvent(), 0);
+}
+
+TEST(ModbusConnectionBus, EventsNeedTwoCyclesAndFiveSeconds)
+{
+    TimeSeam::useFakeClock(true);
+    Bus bus;
+    LibmodbusSlave slave(bus.pty.master, 1);
+    auto flag = [&](bool on) {
+        std::lock_guard<std::mutex> g(slave.lock);
+        slave.map->tab_registers[0] = on ? 0x4000 : 0;
+    };
+    std::map<int, int> ev;
+    auto active = [&](int id) {
+        bus.conn.getEvent(ev);
+        return ev[id];
+    };
+    flag(true);
+    bus.conn.process(false);
+    TimeSeam::advanceMs(4000);
+    bus.conn.process(false);
+    EXPECT_EQ(active(10), 0) << "4 s are not enough";
+    TimeSeam::setWallTime(TimeSeam::wallTime() + 3600);
+    bus.conn.process(false);
+    EXPECT_EQ(active(10), 0) << "a clock step is not elapsed time";
+    flag(false);
+    bus.conn.process(false);
+    flag(true);
+    bus.conn.process(false);
+    TimeSeam::advanceMs(5000);
+    bus.conn.process(false);
+    EXPECT_EQ(active(10), 1);
+    EXPECT_EQ(bus.values()[1], 1.0f) << "summary: alarm";
+    EXPECT_EQ(active(1), 0);
+    flag(false);
+    bus.conn.process(false);
+    EXPECT_EQ(active(10), 0) << "clears in the first cycle without its condition";
+    EXPECT_EQ(bus.values()[1], 0.0f);
+
+    // The link event follows the status signal every cycle; it is a fault.
+    slave.mute = true;
+    bus.conn.process(false);
+    TimeSeam::advanceMs(5000);
+    bus.conn.process(false);
+    EXPECT_EQ(bus.values()[0], 1.0f);
+    EXPECT_EQ(active(1), 1);
+    EXPECT_EQ(bus.values()[1], 2.0f) << "summary: fault";
+
+    std::map<int, int> set{ { 12, 1 }, { 999, 1 }, { 11, 0 } };
+    bus.conn.setEvent(set);
+    EXPECT_EQ(active(12), 1);
+    EXPECT_EQ(active(11), 0);
+    TimeSeam::useFakeClock(false);
+}
+
+TEST(ModbusConnectionBus, BroadcastAndTraceLines)
+{
+    Bus bus(1, 100, true);
+    ScriptedSlave slave(bus.pty.master, [](const Bytes& q, ScriptedSlave& s) {
+        if (q[0] == 1 && q[1] == 6 && q[2] == 0x11)
+            s.send(q);
+    });
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(bus.conn.control(60, 1.0f, nullptr, 0, true), 1);
+    usleep(30000);
+    EXPECT_EQ(bus.conn.control(60, 2.5f, nullptr, 0, false), 1);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Success:Tx: FF 06 11 00 00 0A "), std::string::npos) << out;
+    EXPECT_NE(out.find("Success:Tx: 01 06 11 00 00 19 "), std::string::npos) << out;
+    EXPECT_NE(out.find("Success:Rx: 01 06 11 00 00 19 "), std::string::npos) << out;
+    ASSERT_GE(slave.seen().size(), 1u);
+    EXPECT_EQ(slave.seen()[0][0], 0xFF);
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(bus.conn.control(1, 0.0f, nullptr, 0, false), 0);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Error----Tx len=8: 01 06 10 00 00 01 "), std::string::npos) << out;
+    EXPECT_NE(out.find("Error----Rx len=0 : "), std::string::npos) << out;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(bus.conn.control(1, 0.0f, nullptr, 0, false), 0);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Error----Maybe lost mode 1"), std::string::npos) << out;
 }
