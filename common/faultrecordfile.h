@@ -1,0 +1,63 @@
+#ifndef FAULTRECORDFILE_H
+#define FAULTRECORDFILE_H
+
+#include "faultrecord.h"
+#include "ringstore.h"
+
+#include <deque>
+#include <mutex>
+#include <string>
+
+// The faults of a link's modules with their data snapshots: a ring of 256 slots of 818 bytes
+// behind a NEXT/SIZE header and a GBK caption. The owner reads it once, adds each new fault
+// and writes; the panel asks for size() and get(). A file that turns out damaged is kept
+// beside the new one under another name, so recording goes on.
+class FaultRecordFile {
+public:
+    FaultRecordFile(const char* path, bool debug);
+    virtual ~FaultRecordFile();
+
+    // 1 = loaded (a missing file is created, a damaged one replaced); 0 = cannot be opened.
+    virtual int read();
+    virtual int write();
+    virtual int size();
+    virtual int get(int i, FaultRecord* out);
+    // A copy appended, the oldest dropped beyond 256: 1; 0 for a null record or when the
+    // file cannot be loaded.
+    virtual int add(const FaultRecord* record);
+
+    int create();
+
+    enum { MAX_RECORD_SIZE = 256, SLOT_SIZE = 818, FIRST_SLOT = 85 };
+
+    static void formatSlot(const FaultRecord& r, char slot[SLOT_SIZE + 1]);
+    // 1 = a record; 0 = an empty slot; -1 = a damaged slot.
+    static int parseSlot(const char* slot, int k, FaultRecord* out, bool debug);
+
+private:
+    FaultRecordFile(const FaultRecordFile&);
+    FaultRecordFile& operator=(const FaultRecordFile&);
+
+    int internalRead();
+    bool FaultReadRecord(int start, int end, const std::string& image);
+    bool moveAside();
+    void clearCache();
+
+    RingStore ring;
+    bool debug;
+    bool loaded;
+    int next;
+    int filled;
+    std::deque<FaultRecord*> cache;
+    std::mutex lock;
+};
+
+namespace pcsdcdc {
+// libbattconv's own copy of the class, the same code.
+class FaultRecordFile : public ::FaultRecordFile {
+public:
+    using ::FaultRecordFile::FaultRecordFile;
+};
+} // namespace pcsdcdc
+
+#endif
