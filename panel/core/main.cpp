@@ -1,7 +1,46 @@
+#include "debugargs.h"
+#include "monitorset.h"
+#include "my_gd.h"
+#include "mymainwindow.h"
+
 #include <QApplication>
+#include <QStyleFactory>
+#include <QTextCodec>
+#include <QTranslator>
+#include <clocale>
 
 int main(int argc, char* argv[])
 {
+    debug = parseDebugArgs(argc, argv);
+
     QApplication app(argc, argv);
-    return 0;
+    // Qt sets the locale from the environment; numbers in files are always read with a point.
+    setlocale(LC_NUMERIC, "C");
+    QStyle* style = QStyleFactory::create("plastique");
+    if (!style)
+        style = QStyleFactory::create("Fusion");
+    if (style)
+        QApplication::setStyle(style);
+
+    readmonitorset();
+
+    if (set[20].value == 1) {
+        My_Gd::is_english = 1;
+        QTranslator* translator = new QTranslator(&app);
+        if (translator->load("./abc.qm"))
+            app.installTranslator(translator);
+        else
+            printf("main: ./abc.qm not found, the panel stays in Chinese\n");
+    }
+
+    QTextCodec* utf8 = QTextCodec::codecForName("UTF-8");
+    QTextCodec::setCodecForLocale(utf8);
+#if QT_VERSION < 0x050000
+    QTextCodec::setCodecForTr(utf8);
+    QTextCodec::setCodecForCStrings(utf8);
+#endif
+
+    MyMainWindow* w = new MyMainWindow;
+    w->show();
+    return app.exec();
 }
