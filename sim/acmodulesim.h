@@ -1,0 +1,50 @@
+#ifndef ACMODULESIM_H
+#define ACMODULESIM_H
+
+#include "registerslave.h"
+
+// One AC/DC converter module (or the U2 unit, node 11) as our sample acconfig.pdu polls it:
+// measurements in holding registers 0..39, states and requests in 100..103, DC paths in input
+// registers 200.. and 210.., relays in discrete inputs 0..7; commands at 1000..1002, settings
+// at 1100.., fault and operation records readable at 2000 and 2080.
+class AcModuleSim : public RegisterSlave {
+public:
+    enum RunState { Stopped = 0, Running = 1, Faulted = 2, Standby = 3 };
+
+    explicit AcModuleSim(int node);
+
+    // Moves the values on by dt seconds (power, energy since the last read, temperatures).
+    void tick(double dtSeconds);
+
+    void setRunState(RunState s);
+    RunState runState();
+    // Alarm bits: group 0 is register 101 (grid and DC), group 1 register 102 (temperatures).
+    void setAlarm(int group, int bit, bool on);
+    void setBranch(int branch, bool member);        // 1..8
+    void requestSave(bool on);
+    void requestFaultRecord(int level);             // 0..3
+    void requestInitialSettings(bool on);
+    void setPower(double kW);                       // the power it runs at (positive: discharging)
+    double energyWh(bool charge);                   // total since start
+
+    int node() const { return node_; }
+
+protected:
+    void written(int function, int address, const std::vector<uint16_t>& words) override;
+    void afterRead(int function, int address, int count) override;
+
+private:
+    void setBits(int reg, int shift, int width, int value);
+    void publish();
+
+    int node_;
+    double t_ = 0;
+    double powerKw_ = 0;
+    bool powerSet_ = false;
+    double pendingChargeWh_ = 0, pendingDischargeWh_ = 0, pendingPvWh_ = 0;
+    double totalChargeWh_ = 0, totalDischargeWh_ = 0;
+    double igbtRaw_ = 2000, ambientRaw_ = 2100;
+    long runSeconds_ = 0;
+};
+
+#endif

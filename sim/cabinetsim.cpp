@@ -1,0 +1,108 @@
+// The simulated cabinet: AC/DC converter modules on the pty the panel opens as /dev/ttySAC1
+// under the runtime root. Operator commands (see simcontrol.h) are read from the FIFO
+// <root>/sim.ctl and from standard input.
+#include "acmodulesim.h"
+#include "rtuline.h"
+#include "simcontrol.h"
+
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <map>
+#include <signal.h>
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+std::atomic<bool> g_stop(false);
+
+void onSignal(int)
+{
+    g_stop = true;
+}
+
+void readCommands(FILE* in, SimControl* control)
+{
+    char line[256];
+    while (!g_stop && fgets(line, sizeof line, in)) {
+        line[strcspn(line, "\r\n")] = '\0';
+        std::string err = control->command(line);
+        printf("%s%s\n", line, err.empty() ? "  ok" : ("  -> " + err).c_str());
+        fflush(stdout);
+    }
+}
+}
+
+int main(int argc, char* argv[])
+{
+    std::string root;
+    int pace = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (!strcmp(argv[i], "--root") && i + 1 < argc)
+            root = argv[++i];
+        else if (!strcmp(argv[i], "--pace") && i + 1 < argc)
+            pace = atoi(argv[++i]);
+        else {
+            fprintf(stderr, "usage: cabinetsim --root <runtime root> [--pace <baud>]\n");
+            return 2;
+        }
+    }
+    if (root.empty()) {
+        fprintf(stderr, "cabinetsim: --root is required\n");
+        return 2;
+    }
+    signal(SIGINT, onSignal);
+    signal(SIGTERM, onSignal);
+    signal(SIGPIPE, SIG_IGN);
+    mkdir((root + "/dev").c_str(), 0755);
+
+    RtuLine acLine;
+    if (!acLine.open(root + "/dev/ttySAC1"))
+        return 1;
+    acLine.setPacing(pace);
+    std::map<int, AcModuleSim*> modules;
+    for (int node = 1; node <= 11; ++node) {
+        modules[node] = new AcModuleSim(node);
+        acLine.attach(node, modules[node]);
+    }
+    acLine.start();
+    printf("cabinetsim: AC/DC modules 1-10 and U2 (11) on %s as %s/dev/ttySAC1\n", acLine.ptyPath().c_str(),
+        root.c_str());
+    fflush(stdout);
+
+    SimControl control(&acLine, &modules);
+    const std::string fifo = root + "/sim.ctl";
+    unlink(fifo.c_str());
+    if (mkfifo(fifo.c_str(), 0600) == 0) {
+        std::thread([fifo, &control] {
+            while (!g_stop) {
+                FILE* in = fopen(fifo.c_str(), "r");
+                if (!in)
+                    break;
+                readCommands(in, &control);
+                fclose(in);
+            }
+        }).detach();
+        printf("cabinetsim: commands to %s (for example: echo 'ac 2 alarm 0 3 1' > %s)\n", fifo.c_str(), fifo.c_str());
+        fflush(stdout);
+    }
+    if (!isatty(0))
+        std::thread([&control] { readCommands(stdin, &control); }).detach();
+
+    auto last = std::chrono::steady_clock::now();
+    while (!g_stop) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        auto now = std::chrono::steady_clock::now();
+        double dt = std::chrono::duration<double>(now - last).count();
+        last = now;
+        for (auto& m : modules)
+            m.second->tick(dt);
+    }
+    acLine.stop();
+    unlink(fifo.c_str());
+    return 0;
+}

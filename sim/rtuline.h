@@ -1,0 +1,61 @@
+#ifndef RTULINE_H
+#define RTULINE_H
+
+#include "rtuslave.h"
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A serial line of the simulated cabinet: a pseudo-terminal whose other side the panel opens
+// as its port. Requests are cut at a silent gap, checked, and handed to the slave of their node.
+class RtuLine {
+public:
+    RtuLine();
+    ~RtuLine();
+
+    // Opens the pty; the panel's path (a symlink to the pty) is made when linkPath is not empty.
+    bool open(const std::string& linkPath = std::string());
+    const std::string& ptyPath() const { return ptyPath_; }
+    void attach(int node, RtuSlave* slave);
+
+    // Per-node faults a test or the operator raises.
+    struct Faults {
+        bool silent = false;
+        bool badCrc = false;
+        int exception = 0;    // exception code sent instead of the reply
+        int delayMs = 0;      // extra delay before the reply
+    };
+    void setFaults(int node, const Faults& f);
+    Faults faults(int node);
+    // Bytes are paced as the wire would carry them at this rate (0: no pacing).
+    void setPacing(int baud) { baud_ = baud; }
+
+    void start();          // serves in a thread of its own
+    void stop();
+    // One request served, for tests that drive the line themselves: false on timeout.
+    bool serveOne(int timeoutMs);
+
+    long requests() const { return requests_; }
+
+private:
+    bool readFrame(std::vector<uint8_t>* frame, int timeoutMs);
+    void reply(int node, const std::vector<uint8_t>& body, const Faults& f);
+
+    int master_ = -1;
+    int slave_ = -1;
+    std::string ptyPath_;
+    std::string link_;
+    std::map<int, RtuSlave*> slaves_;
+    std::map<int, Faults> faults_;
+    std::mutex mutex_;
+    std::thread thread_;
+    std::atomic<bool> running_{ false };
+    std::atomic<int> baud_{ 0 };
+    std::atomic<long> requests_{ 0 };
+};
+
+#endif

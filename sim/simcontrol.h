@@ -1,0 +1,28 @@
+#ifndef SIMCONTROL_H
+#define SIMCONTROL_H
+
+#include <map>
+#include <string>
+
+class AcModuleSim;
+class RtuLine;
+
+// Operator commands of the simulated cabinet, one per line, e.g.
+//   ac 2 alarm 0 3 1      raise alarm bit 3 of group 0 on AC/DC module 2
+//   ac 2 state fault      stopped | running | fault | standby
+//   ac 2 power -15        run at -15 kW (charging)
+//   ac 2 silent 1         stop answering (also: badcrc 1, exception 4, delay 300)
+//   ac 2 faultrecord 1    ask the panel to read a fault record
+//   ac 2 init 1           ask the panel for the initial settings
+// Returns an empty string when done, else what was wrong.
+class SimControl {
+public:
+    SimControl(RtuLine* acLine, std::map<int, AcModuleSim*>* acModules);
+    std::string command(const std::string& line);
+
+private:
+    RtuLine* acLine_;
+    std::map<int, AcModuleSim*>* ac_;
+};
+
+#endif
