@@ -14,6 +14,7 @@ RUN=${RUN_DIR:-$TOP/run-tree}
 mkdir -p "$RUN"
 # Configuration comes fresh from the template; logs and settings of earlier runs stay.
 cp -a runtime/. "$RUN/"
+cp "$BIN/abc.qm" "$RUN/bin/abc.qm"
 mkdir -p "$RUN/log" "$RUN/tmp" "$RUN/udisk" "$RUN/dev" "$RUN/etc" "$RUN/can"
 [ -f "$RUN/etc/eth0-setting" ] || printf 'IP=192.168.1.10\nMask=255.255.255.0\nGateway=192.168.1.1\n' > "$RUN/etc/eth0-setting"
 export STATIONPANEL_ROOT="$RUN"

@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPixmap>
+#include <QTranslator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -366,4 +367,21 @@ TEST(MyMainWindow, OldInstallationGetsTheChinaGridCode)
     EXPECT_EQ(tree.readFile("conf-sts/param_0.ini").substr(60 * 16, 16), "0060/0000000100\n");
     delete w;
     DeviceFactory::setInstance(nullptr);
+}
+
+TEST(MyMainWindow, EnglishTranslationRendered)
+{
+    QTranslator translator;
+    ASSERT_TRUE(translator.load(QCoreApplication::applicationDirPath() + "/abc.qm"));
+    QCoreApplication::installTranslator(&translator);
+    EXPECT_EQ(QCoreApplication::translate("MyToolBar", "主接线图"), QString("Home"));
+    EXPECT_EQ(QCoreApplication::translate("MyMainWindow", "发送失败"), QString("Failed!"));
+    EXPECT_EQ(QCoreApplication::translate("QObject", "恒压浮充"), QString("Float"));
+    Panel p({ { 20, 1 } });
+    p.w->resize(800, 600);
+    p.w->show();
+    const QString dir = QCoreApplication::applicationDirPath() + "/../test-artifacts";
+    QDir().mkpath(dir);
+    EXPECT_TRUE(p.w->grab().save(dir + "/mainwindow_en.png"));
+    QCoreApplication::removeTranslator(&translator);
 }

@@ -1,0 +1,664 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>Form</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>直流信息</source>
+        <translation>DC Info</translation>
+    </message>
+    <message>
+        <source>交流信息</source>
+        <translation>AC Info</translation>
+    </message>
+    <message>
+        <source>电网信息</source>
+        <translation>Grid Info</translation>
+    </message>
+    <message>
+        <source>负载信息</source>
+        <translation>Load Info</translation>
+    </message>
+    <message>
+        <source>模块状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>BMS</source>
+        <translation>BMS</translation>
+    </message>
+    <message>
+        <source>AC详情</source>
+        <translation>AC Detail</translation>
+    </message>
+    <message>
+        <source>DC详情</source>
+        <translation>DC Detail</translation>
+    </message>
+    <message>
+        <source>STS详情</source>
+        <translation>STS Detail</translation>
+    </message>
+    <message>
+        <source>当前告警</source>
+        <translation>Current</translation>
+    </message>
+    <message>
+        <source>历史告警</source>
+        <translation>Past Alarm</translation>
+    </message>
+    <message>
+        <source>操作记录</source>
+        <translation>Operation</translation>
+    </message>
+    <message>
+        <source>状态记录</source>
+        <translation>Status Logs</translation>
+    </message>
+    <message>
+        <source>曲线记录</source>
+        <translation>Curve</translation>
+    </message>
+    <message>
+        <source>下载记录</source>
+        <translation>Export Logs</translation>
+    </message>
+    <message>
+        <source>常规设置</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>机型选择</source>
+        <translation>Cabinet Type</translation>
+    </message>
+    <message>
+        <source>系统参数</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>监控参数</source>
+        <translation>HMI</translation>
+    </message>
+    <message>
+        <source>交流参数</source>
+        <translation>AC</translation>
+    </message>
+    <message>
+        <source>直流参数</source>
+        <translation>DC</translation>
+    </message>
+    <message>
+        <source>STS</source>
+        <translation>STS</translation>
+    </message>
+    <message>
+        <source>AC诊断</source>
+        <translation>AC Debug</translation>
+    </message>
+    <message>
+        <source>DC诊断</source>
+        <translation>DC Debug</translation>
+    </message>
+    <message>
+        <source>升级模块</source>
+        <translation>Upgrade</translation>
+    </message>
+    <message>
+        <source>▲高级设置</source>
+        <translation>▲Advanced</translation>
+    </message>
+    <message>
+        <source>策略说明</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>并网策略</source>
+        <translation>Strategy</translation>
+    </message>
+    <message>
+        <source>48段配置</source>
+        <translation>Daily</translation>
+    </message>
+    <message>
+        <source>充电电价</source>
+        <translation>Charge</translation>
+    </message>
+    <message>
+        <source>放电电价</source>
+        <translation>Discharge</translation>
+    </message>
+    <message>
+        <source>选配件</source>
+        <translation>Accessories</translation>
+    </message>
+    <message>
+        <source>统计</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>▼高级设置</source>
+        <translation>▼Advanced</translation>
+    </message>
+</context>
+<context>
+    <name>HTStatbar</name>
+    <message>
+        <source>固件版本:</source>
+        <translation>Firmware Ver:</translation>
+    </message>
+    <message>
+        <source>用户:</source>
+        <translation>user:</translation>
+    </message>
+    <message>
+        <source>客户</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>维护工程师</source>
+        <translation>Service engineer</translation>
+    </message>
+    <message>
+        <source>维护工程师1</source>
+        <translation>Service engineer 1</translation>
+    </message>
+    <message>
+        <source>后台管理员</source>
+        <translation>Manager</translation>
+    </message>
+    <message>
+        <source>超级管理员</source>
+        <translation>Administrator</translation>
+    </message>
+</context>
+<context>
+    <name>HelpDialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>IdTurn</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>InfoBtn</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>图标</source>
+        <translation>Icon</translation>
+    </message>
+    <message>
+        <source>信息</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Description</translation>
+    </message>
+</context>
+<context>
+    <name>KeyDialog</name>
+    <message>
+        <source>1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>7</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>S</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>F</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>B</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>P</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>C</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>&lt;-</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>请输入SN序列号:</source>
+        <translation>Please enter the serial number:</translation>
+    </message>
+</context>
+<context>
+    <name>KeyPad</name>
+    <message>
+        <source>7</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;-</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ESC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MyMainWindow</name>
+    <message>
+        <source>AC 通讯故障</source>
+        <translation>AC Disconnected!</translation>
+    </message>
+    <message>
+        <source>DC 通讯故障</source>
+        <translation>DC disconnected!</translation>
+    </message>
+    <message>
+        <source>发送成功</source>
+        <translation>Instruction sent!</translation>
+    </message>
+    <message>
+        <source>发送失败</source>
+        <translation>Failed!</translation>
+    </message>
+    <message>
+        <source>后台tcp通信异常</source>
+        <translation>tcp Disconnected</translation>
+    </message>
+    <message>
+        <source>BMS通信异常</source>
+        <translation>BMS Disconnected</translation>
+    </message>
+    <message>
+        <source>后台485通信异常</source>
+        <translation>485 Disconnected</translation>
+    </message>
+    <message>
+        <source>模块离线</source>
+        <translation>Module offline</translation>
+    </message>
+</context>
+<context>
+    <name>MyToolBar</name>
+    <message>
+        <source>主接线图</source>
+        <translation>Home</translation>
+    </message>
+    <message>
+        <source>系统信息</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>事件记录</source>
+        <translation>Logs</translation>
+    </message>
+    <message>
+        <source>系统设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>操作命令</source>
+        <translation>Operation</translation>
+    </message>
+    <message>
+        <source>本地远程</source>
+        <translation>Ctrl mode</translation>
+    </message>
+    <message>
+        <source>控制策略</source>
+        <translation>Tactics</translation>
+    </message>
+    <message>
+        <source>登入登出</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>截屏</source>
+        <translation>Screenshots</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>设备初始化中...</source>
+        <translation>Init...</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>请插入U盘</source>
+        <translation>Please insert USB flash disk!</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>截图成功</source>
+        <translation>Success</translation>
+    </message>
+    <message>
+        <source>截图失败</source>
+        <translation>Screenshot failed</translation>
+    </message>
+</context>
+<context>
+    <name>MyToolBtn</name>
+    <message>
+        <source>%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PageTurn</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PageTurnAdv</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>故障</source>
+        <translation>Fault</translation>
+    </message>
+    <message>
+        <source>告警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>充满</source>
+        <translation>Full</translation>
+    </message>
+    <message>
+        <source>充电</source>
+        <translation>CHGing</translation>
+    </message>
+    <message>
+        <source>放空</source>
+        <translation>EOD</translation>
+    </message>
+    <message>
+        <source>放电</source>
+        <translation>DCHGing</translation>
+    </message>
+    <message>
+        <source>待机</source>
+        <translation>Standby</translation>
+    </message>
+    <message>
+        <source>休眠</source>
+        <translation>Hibernate</translation>
+    </message>
+    <message>
+        <source>停机</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>光伏发电</source>
+        <translation>PV</translation>
+    </message>
+    <message>
+        <source>---</source>
+        <translation>---</translation>
+    </message>
+    <message>
+        <source>恒压浮充</source>
+        <translation>Float</translation>
+    </message>
+    <message>
+        <source>恒压均充</source>
+        <translation>Equal</translation>
+    </message>
+    <message>
+        <source>离线</source>
+        <translation>Offline</translation>
+    </message>
+    <message>
+        <source>铅酸电池</source>
+        <translation>VRLA</translation>
+    </message>
+    <message>
+        <source>镍氢电池</source>
+        <translation>NiMH</translation>
+    </message>
+    <message>
+        <source>磷酸铁锂电池</source>
+        <translation>LiFePO4</translation>
+    </message>
+    <message>
+        <source>锰酸锂电池</source>
+        <translation>LiMn2O4</translation>
+    </message>
+    <message>
+        <source>钴酸锂电池</source>
+        <translation>LiCoO2</translation>
+    </message>
+    <message>
+        <source>三元材料电池</source>
+        <translation>Li(NiCoMn)O2</translation>
+    </message>
+    <message>
+        <source>聚合物锂电池</source>
+        <translation>PLB</translation>
+    </message>
+    <message>
+        <source>钛酸锂电池</source>
+        <translation>LTO</translation>
+    </message>
+    <message>
+        <source>其他电池</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>告警 LV1</source>
+        <translation>Alarm LV1</translation>
+    </message>
+    <message>
+        <source>告警 LV2</source>
+        <translation>Alarm LV2</translation>
+    </message>
+    <message>
+        <source>告警 LV3</source>
+        <translation>Alarm LV3</translation>
+    </message>
+    <message>
+        <source>告警 LV4</source>
+        <translation>Alarm LV4</translation>
+    </message>
+</context>
+<context>
+    <name>Tab_Logout</name>
+    <message>
+        <source>扫描文件...成功</source>
+        <translation>Scanning files...OK</translation>
+    </message>
+    <message>
+        <source>扫描U盘...正常</source>
+        <translation>Scanning USB disk...OK</translation>
+    </message>
+    <message>
+        <source>拷贝至U盘...成功</source>
+        <translation>Copying to USB disk...OK</translation>
+    </message>
+</context>
+<context>
+    <name>interface_CtrMod</name>
+    <message>
+        <source>本地手动</source>
+        <translation>Local manual</translation>
+    </message>
+    <message>
+        <source>本地自动</source>
+        <translation>Local auto</translation>
+    </message>
+    <message>
+        <source>远程控制</source>
+        <translation>Remote</translation>
+    </message>
+</context>
+<context>
+    <name>interface_SysSet</name>
+    <message>
+        <source>模块</source>
+        <translation>Module</translation>
+    </message>
+</context>
+</TS>
