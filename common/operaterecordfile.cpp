@@ -76,20 +76,12 @@ void OperateRecordFile::formatSlot(const OperateRecord& r, char slot[SLOT_SIZE +
 
 bool OperateRecordFile::parseSlot(const char* slot, int k, OperateRecord* out, bool debug)
 {
-    if (slot[0] != '\n')
-        return false;
     char line[SLOT_SIZE];
-    size_t n = 0;
-    while (n < SLOT_SIZE - 1 && slot[1 + n] != '\n' && slot[1 + n] != '\0') {
-        line[n] = slot[1 + n];
-        ++n;
-    }
-    line[n] = '\0';
-    if (n == 0)
-        return false;
     char* parts[8];
-    char slash[] = "/";
-    if (esf::ConfigFile::split(line, slash, parts, 8) < 7) {
+    const int fields = RingStore::slotFields(slot, line, sizeof line, parts, 8);
+    if (fields == 0)
+        return false;
+    if (fields < 7) {
         if (debug)
             printf("OperateRecordFile OperateReadRecord split error i=%d\n", k);
         return false;

@@ -70,20 +70,12 @@ void RecordFile::formatSlot(const Record& r, char slot[SLOT_SIZE + 1])
 
 bool RecordFile::parseSlot(const char* slot, int k, Record* out, bool debug)
 {
-    if (slot[0] != '\n')
-        return false;
     char line[SLOT_SIZE];
-    size_t n = 0;
-    while (n < SLOT_SIZE - 1 && slot[1 + n] != '\n' && slot[1 + n] != '\0') {
-        line[n] = slot[1 + n];
-        ++n;
-    }
-    line[n] = '\0';
-    if (n == 0)
-        return false;
     char* parts[8];
-    char slash[] = "/";
-    if (esf::ConfigFile::split(line, slash, parts, 8) < 7) {
+    const int fields = RingStore::slotFields(slot, line, sizeof line, parts, 8);
+    if (fields == 0)
+        return false;
+    if (fields < 7) {
         if (debug)
             printf("RecordFile readRecord split error i=%d\n", k);
         return false;

@@ -1,4 +1,5 @@
 #include "ringstore.h"
+#include "configfile.h"
 #include "timeseam.h"
 
 #include <errno.h>
@@ -256,4 +257,21 @@ bool RingStore::parseInt(const char* text, int64_t* out)
     }
     *out = text[0] == '-' ? -v : v;
     return true;
+}
+
+int RingStore::slotFields(const char* slot, char* line, size_t size, char** parts, int maxParts)
+{
+    if (slot[0] != '\n')
+        return 0;
+    size_t n = 0;
+    while (n < size - 1 && slot[1 + n] != '\n' && slot[1 + n] != '\0') {
+        line[n] = slot[1 + n];
+        ++n;
+    }
+    line[n] = '\0';
+    if (n == 0)
+        return 0;
+    char slash[] = "/";
+    int count = esf::ConfigFile::split(line, slash, parts, maxParts);
+    return count < 0 ? 0 : count;
 }

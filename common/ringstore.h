@@ -60,6 +60,10 @@ public:
     // A clean 19-character time text: a printable text without "/" is kept (blank-padded when
     // shorter); anything else becomes the current time.
     static void cleanTime(const char* in, char out[20]);
+    // The text of a slot (after its leading newline, up to the next one) into line, which holds
+    // size bytes, and its "/"-separated fields into parts; the number of fields, or 0 when the
+    // slot does not start with a newline or is empty.
+    static int slotFields(const char* slot, char* line, size_t size, char** parts, int maxParts);
     static void now(char out[20]);
     static int64_t clamp(int64_t v, int64_t lo, int64_t hi);
     // A whole decimal integer (optional sign, digits, nothing else).
