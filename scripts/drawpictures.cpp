@@ -1,4 +1,4 @@
-// Draws the help pictures compiled into the panel (resources/image/Cn-Help.png, En-Help.png).
+// Draws the pictures compiled into the panel (resources/image/Cn-Help.png, En-Help.png, clear.png).
 // Run once by hand when their text changes:
 //   g++ -std=c++17 -fPIC scripts/drawpictures.cpp -o /tmp/drawpictures \
 //       $(pkg-config --cflags --libs Qt5Gui) && QT_QPA_PLATFORM=offscreen /tmp/drawpictures resources/image
@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPolygonF>
 #include <QStringList>
 #include <cstdio>
 
@@ -47,6 +48,26 @@ static bool drawHelp(const QString& file, const QString& title, const QStringLis
     return img.save(file);
 }
 
+// The delete key of the login page: a left-pointing key cap with a cross, on a clear ground so
+// that the button's own colour shows around it.
+static bool drawClear(const QString& file)
+{
+    QImage img(48, 32, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPolygonF cap;
+    cap << QPointF(2, 16) << QPointF(14, 3) << QPointF(45, 3) << QPointF(45, 29) << QPointF(14, 29);
+    p.setPen(QPen(Qt::white, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolygon(cap);
+    p.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(22, 10), QPointF(35, 22));
+    p.drawLine(QPointF(35, 10), QPointF(22, 22));
+    p.end();
+    return img.save(file);
+}
+
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
@@ -63,6 +84,7 @@ int main(int argc, char** argv)
                                 << "Type the value, then press OK to send it or ESC to cancel."
                                 << "A value out of range is not sent."
                                 << "The tip line at the top shows the result.") && ok;
+    ok = drawClear(dir + "/clear.png") && ok;
     if (!ok)
         std::printf("drawpictures: cannot write the pictures to %s\n", qPrintable(dir));
     return ok ? 0 : 1;

@@ -11,6 +11,7 @@ int label_time_count = 0;
 int g_autoUpgradeTimer = 0;
 int keyword_right = 0;
 int oldkeyword = 0;
+int g_logout = 0;
 int backlight_count = 0;
 int g_alarm_flag = 0;
 int g_alarm_1s_count = 0;

@@ -31,6 +31,7 @@ void setTipsNow(const QString& text, int seconds);
 extern int g_autoUpgradeTimer;   // seconds since start, pinned at 100 after 60
 extern int keyword_right;        // logged-in user level, 0 nobody
 extern int oldkeyword;           // level an unlock restores
+extern int g_logout;             // cleared at every logout
 extern int backlight_count;      // seconds since the last touch
 extern int g_alarm_flag;
 extern int g_alarm_1s_count;

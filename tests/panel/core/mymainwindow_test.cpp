@@ -11,12 +11,17 @@
 #include "runtimetree.h"
 #include "tab_set.h"
 #include "timeseam.h"
+#include "interface_login.h"
 #include "interface_switch.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QPixmap>
 #include <QTranslator>
 #include <sstream>
@@ -212,6 +217,33 @@ TEST(MyMainWindow, IdleLogoutAndUpgradeHold)
     p.ticks(700);
     EXPECT_EQ(keyword_right, 3);
     EXPECT_EQ(backlight_count, 600);
+}
+
+// A level typed at the login page is what the idle logout takes away; the panel is left on the
+// login page with the entry field hidden until the next touch.
+TEST(MyMainWindow, IdleLogoutReturnsToTheLoginPage)
+{
+    Panel p({ { 0, 1 } });
+    p.w->show();
+    QApplication::setActiveWindow(p.w);
+    interface_login* login = p.w->form()->findChild<interface_login*>("interface_loginin");
+    ASSERT_NE(login, nullptr);
+    for (const char* k : { "3", "1", "6", "9", "4", "7", "login" })
+        login->findChild<QPushButton*>(QString("pushButton_") + k)->click();
+    ASSERT_EQ(keyword_right, 3);
+    EXPECT_EQ(p.w->findChild<QLabel*>("label_user")->text(), QString::fromUtf8("后台管理员"));
+    p.w->form()->slot_toolbar(2);
+
+    p.ticks(61);
+    EXPECT_EQ(keyword_right, 0);
+    EXPECT_EQ(p.w->form()->findChild<QTabWidget*>()->currentIndex(), 7);
+    EXPECT_EQ(p.w->findChild<QLabel*>("label_user")->text(), QString::fromUtf8("客户"));
+    EXPECT_TRUE(login->findChild<QLineEdit*>("lineEdit")->isHidden());
+    EXPECT_TRUE(login->findChild<QLabel*>("label_welcome")->text().contains(QString::fromUtf8("客户")));
+
+    QMouseEvent touch(QEvent::MouseButtonPress, QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(p.w->form(), &touch);
+    EXPECT_FALSE(login->findChild<QLineEdit*>("lineEdit")->isHidden());
 }
 
 TEST(MyMainWindow, HeartbeatsInRemoteMode)
