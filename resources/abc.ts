@@ -661,4 +661,69 @@
         <translation>Module</translation>
     </message>
 </context>
+<context>
+    <name>interface_login</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请输入密码：</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>自动升级</source>
+        <translation>Auto Update</translation>
+    </message>
+    <message>
+        <source>C</source>
+        <translation>C</translation>
+    </message>
+    <message>
+        <source> 登录</source>
+        <translation> Login</translation>
+    </message>
+    <message>
+        <source> 注销</source>
+        <translation> Logout</translation>
+    </message>
+    <message>
+        <source>维护工程师</source>
+        <translation>Service engineer</translation>
+    </message>
+    <message>
+        <source>维护工程师1</source>
+        <translation>Service engineer 1</translation>
+    </message>
+    <message>
+        <source>后台管理员</source>
+        <translation>Manager</translation>
+    </message>
+    <message>
+        <source>超级管理员</source>
+        <translation>Administrator</translation>
+    </message>
+    <message>
+        <source>客户</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>密码错误！</source>
+        <translation>Password Invalid</translation>
+    </message>
+    <message>
+        <source>亲爱的 </source>
+        <translation> Dear </translation>
+    </message>
+    <message>
+        <source>
+  欢迎进入PCS操作系统</source>
+        <translation>
+Welcome to control panel</translation>
+    </message>
+</context>
 </TS>

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <cstdio>
 #include <ostream>
@@ -296,6 +297,25 @@ TEST(InterfaceLogin, PlaceInTheForm)
     EXPECT_TRUE(page->findChild<QLineEdit*>("lineEdit")->isHidden());
     emit form.btnstate_changed(0);
     EXPECT_FALSE(page->findChild<QLineEdit*>("lineEdit")->isHidden());
+}
+
+TEST(InterfaceLogin, EnglishTexts)
+{
+    QTranslator translator;
+    ASSERT_TRUE(translator.load(QCoreApplication::applicationDirPath() + "/abc.qm"));
+    QCoreApplication::installTranslator(&translator);
+    {
+        Page p;
+        EXPECT_EQ(p.greeting(), QString(" Dear User\nWelcome to control panel"));
+        EXPECT_EQ(p.page.findChild<QLabel*>("label")->text(), QString("Password:"));
+        EXPECT_EQ(p.upgrade()->text(), QString("Auto Update"));
+        p.enter("7163");
+        EXPECT_EQ(p.greeting(), QString(" Dear Norvale\nWelcome to control panel"));
+        p.enter("1");
+        EXPECT_EQ(p.boxes.title, QString("Error"));
+        EXPECT_EQ(p.boxes.text, QString("Password Invalid"));
+    }
+    QCoreApplication::removeTranslator(&translator);
 }
 
 TEST(InterfaceLogin, RenderingIsKeptAsArtifact)
