@@ -78,6 +78,9 @@ MyMainWindow::MyMainWindow(QWidget* parent)
     toolbar->installEventFilter(this);
     m_form->installEventFilter(this);
     statbar->installEventFilter(this);
+    // A touch on a page's own button or on a keypad never reaches those three: the buttons take
+    // it. Every touch counts as activity, so the whole application is watched too.
+    qApp->installEventFilter(this);
 
     layout = new QVBoxLayout(this);
     layout->addWidget(toolbar);

@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QPixmap>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QTranslator>
 #include <sstream>
 #include <string>
@@ -416,4 +418,18 @@ TEST(MyMainWindow, EnglishTranslationRendered)
     QDir().mkpath(dir);
     EXPECT_TRUE(p.w->grab().save(dir + "/mainwindow_en.png"));
     QCoreApplication::removeTranslator(&translator);
+}
+
+TEST(MyMainWindow, TouchOnAnyButtonCountsAsActivity)
+{
+    Panel p({ { 0, 10 } });
+    p.w->show();
+    p.ticks(300);
+    EXPECT_EQ(backlight_count, 300);
+    // A button deep inside a page takes the press itself.
+    QPushButton* button = new QPushButton("x", p.w->form()->findChild<QWidget*>("interface_switch"));
+    button->show();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(button, &press);
+    EXPECT_EQ(backlight_count, 0);
 }
