@@ -65,6 +65,19 @@ void TimeSeam::sleepMs(int64_t ms)
     sleepUs(ms * 1000);
 }
 
+void TimeSeam::waitMs(int64_t ms)
+{
+    if (!g_fake) {
+        sleepMs(ms);
+        return;
+    }
+    const int64_t until = g_fakeMonoUs + (ms < 0 ? 0 : ms) * 1000;
+    while (g_fake && g_fakeMonoUs < until) {
+        struct timespec nap = { 0, 1000000 };
+        nanosleep(&nap, nullptr);
+    }
+}
+
 void TimeSeam::useFakeClock(bool on)
 {
     if (on && !g_fake) {

@@ -17,6 +17,9 @@ public:
     static time_t wallTime();
     static void sleepMs(int64_t ms);
     static void sleepUs(int64_t us);
+    // The period of a background thread. Unlike sleepMs it never steps the fake clock: it waits
+    // until a test has stepped it that far, so a free-running thread cannot race a test's time.
+    static void waitMs(int64_t ms);
 
     // Test control: a fake clock starts at the real values and moves only when stepped or
     // slept on (a sleep then returns at once after advancing both clocks).

@@ -1,10 +1,8 @@
 #include "backlightcontrol.h"
-#include "syspath.h"
+#include "hardwarebackend.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
 BackLightControl::BackLightControl(const char* path)
     : fd_(-1)
@@ -18,25 +16,21 @@ BackLightControl::BackLightControl(const char* path)
 
 int BackLightControl::openBK()
 {
+    HardwareBackend* hw = HardwareBackend::instance();
     if (fd_ >= 0) {
-        ::close(fd_);
+        hw->close(fd_);
         fd_ = -1;
     }
-    if (!SysPath::deviceMayOpen()) {
-        printf("BackLightControl::openBK %s left closed on this host\n", path_);
-        return -1;
-    }
-    fd_ = ::open(SysPath::resolve(path_).c_str(), O_RDWR | O_NONBLOCK);
+    fd_ = hw->open(path_, O_RDWR | O_NONBLOCK);
     return fd_;
 }
 
 void BackLightControl::put(char level)
 {
+    // Without a device the switch does nothing; a refused write changes nothing either.
     if (fd_ < 0)
         return;
-    // Rewind so that a plain file standing in for the device holds the last level.
-    lseek(fd_, 0, SEEK_SET);
-    if (::write(fd_, &level, 1) != 1) {
+    if (HardwareBackend::instance()->write(fd_, &level, 1) != 1) {
     }
 }
 

@@ -1,19 +1,97 @@
 #ifndef DATADEAL_H
 #define DATADEAL_H
 
-#include <QThread>
+#include "operaterecord.h"
 
-// The panel's data-handling thread. Start-up and the one-second supervisor use the calls
-// below; the thread's own work (records, states, relays, batteries) is added to it as
-// those parts of the core are built.
+#include <QThread>
+#include <atomic>
+#include <pthread.h>
+
+class QTimer;
+class DeviceData;
+class Gpio;
+class Led;
+class Buzz;
+struct setvalue;
+namespace modbus {
+class ModbusrtuDevice;
+class ModbustcpDevice;
+}
+namespace norvale {
+class AlarmRecordFile;
+class OperateRecordFile;
+}
+
+// The panel's data-handling thread. Every 100 ms pass it moves the devices' operation records
+// into the operation log, opens and closes alarm lines and writes status changes, and drives
+// the buzzer and LEDs; every sixth pass it recomputes the module states and runs the relay,
+// trip and link steps; once a second from the 80th pass on it runs the battery step and copies
+// three AC/DC values to the DC/DC side. The object lives in the GUI thread: its timers and
+// slots run there, only run() runs in the data thread.
 class DATADEAL : public QThread {
     Q_OBJECT
 public:
+    enum {
+        DCAC_MODULES = 11, DCDC_MODULES = 10, BRANCHES = 8, ALARM_POINTS = 150,
+        DCAC_STATUS_POINTS = 73, DCDC_STATUS_POINTS = 150, STS_STATUS_POINTS = 73
+    };
+
     DATADEAL();
+
+    // The devices as DeviceData (the library objects convert to it; a build without a library
+    // hands over the view it was made with) and the settings. Before start().
+    void setDeviceData(DeviceData* acdc, DeviceData* dcdc, DeviceData* sts, DeviceData* bms,
+        modbus::ModbusrtuDevice* rtu, modbus::ModbustcpDevice* tcp, setvalue* settings);
+    void setModuleState(unsigned char* dcacstate, unsigned char* dcdcstate);
+    // Status, alarm and analog names of AC/DC, DC/DC and the switch, then their setting names.
+    void setDataName(char (*dcacStatus)[32], char (*dcdcStatus)[32], char (*stsStatus)[32],
+        char (*dcacAlarm)[32], char (*dcdcAlarm)[32], char (*stsAlarm)[32],
+        char (*dcacAnalog)[32], char (*dcdcAnalog)[32], char (*stsAnalog)[32],
+        char (*dcacConfig)[48], char (*dcdcConfig)[48], char (*stsConfig)[48]);
+    // Takes the snapshot slot from set[9] and restarts the snapshot timer with set[10] minutes.
+    void startLog();
 
     int getAlarmSize();
     void buzzoff();
+    norvale::AlarmRecordFile* getAlarmRecordFile();
+    norvale::OperateRecordFile* getStatusRecordFile();
+    norvale::OperateRecordFile* getOperateRecordFile();
+    static void delay_ms(unsigned int ms);
+
+    // One pass of the run loop, its 100 ms sleep included; run() repeats it for ever.
+    void onePass();
+
+    // Every pass: records, buzzer, LEDs.
+    void dealwithSetting(OperateRecord* buffer);
+    void dealwithAlarmRecord();
+    void dealwithStatusRecord();
+    void dealwithBuzz();
+    void startbuzz30s();
+    void dealwithLed();
+    void download_patch();
+
+    // Panel events, each one record written at once.
+    void monitorPoweronState();
     void monitorRemoteState(int flag);
+    void monitoWriteLog(int a);
+    void monitorforceChargeLog(int a, int kind, int value);
+
+    // Every sixth pass: module states, then relays, trips and links.
+    void checkDcacModuleState(int module);
+    void checkDcdcModuleState(int module);
+    void checkSTSState();
+    void dealwithRelay();
+    void dealwithTrip();
+    void dealwithConnect();
+    // Every pass while the offline alarm is on (set[62] 0).
+    void dealwithoffline();
+
+    // Once a second from the 80th pass on.
+    void dealwithBms();
+    void dealwithPower();
+
+    // The number of battery strings, set[23] held to 0..8: it bounds loops over the branches.
+    int branchCount() const;
 
 signals:
     void sendcommond(int id, int commond);
@@ -22,12 +100,96 @@ signals:
 
 public slots:
     void dealwithcommond(int commond);
+    void time_1s_slot();
+    void time_1og_slot();
+    void time_power_slot();
 
 protected:
     void run() override;
 
 private:
-    int alarmSize;
+    // The last value seen of one alarm point and the lines it holds open in the history.
+    struct AlarmPoint {
+        int last;
+        int open;
+    };
+    enum Source { DCAC, DCDC, STS };
+
+    void alarmEdge(AlarmPoint& p, int value, Source src, int module, int code, int point, const char* stamp,
+        bool* changed, bool* raised);
+    void closeAlarmLines(AlarmPoint& p, int lines, int code, int point, const char* stamp);
+    void traceAlarm(Source src, bool rising, int module, int point, int value);
+    void statusEdge(int& last, int value, Source src, bool branch, int module, int code, int point,
+        const char* stamp);
+    void writeEvent(norvale::OperateRecordFile* file, int code, double oldValue, double newValue);
+    void traceOperateRecord(Source src, const OperateRecord& r);
+    static void startTimerIn(QTimer* timer, int ms);
+    static void stopTimerIn(QTimer* timer);
+
+    unsigned char* m_dcacstate;
+    unsigned char* m_dcdcstate;
+
+    AlarmPoint alarmDcac[DCAC_MODULES][ALARM_POINTS];
+    AlarmPoint alarmDcdc[DCDC_MODULES][ALARM_POINTS];
+    AlarmPoint alarmSts[ALARM_POINTS];
+    int statusDcacBranch[BRANCHES][DCAC_STATUS_POINTS];
+    int statusDcac[DCAC_MODULES][DCAC_STATUS_POINTS];
+    int statusDcdcBranch[BRANCHES][DCDC_STATUS_POINTS];
+    int statusDcdc[DCDC_MODULES][DCDC_STATUS_POINTS];
+    int statusSts[STS_STATUS_POINTS];
+
+    norvale::OperateRecordFile* operateFile;
+    norvale::OperateRecordFile* statusFile;
+    norvale::AlarmRecordFile* alarmFile;
+
+    DeviceData* m_acdc;
+    DeviceData* m_dcdc;
+    DeviceData* m_sts;
+    DeviceData* m_bms;
+    modbus::ModbusrtuDevice* m_rtu;
+    modbus::ModbustcpDevice* m_tcp;
+    setvalue* m_set;
+
+    std::atomic<int> alarmSize;
+
+    Gpio* m_gpio;
+    Led* m_led;
+    Buzz* m_buzz;
+
+    char (*dcacStatusName)[32];
+    char (*dcdcStatusName)[32];
+    char (*stsStatusName)[32];
+    char (*dcacAlarmName)[32];
+    char (*dcdcAlarmName)[32];
+    char (*stsAlarmName)[32];
+    char (*dcacAnalogName)[32];
+    char (*dcdcAnalogName)[32];
+    char (*stsAnalogName)[32];
+    char (*dcacConfigName)[48];
+    char (*dcdcConfigName)[48];
+    char (*stsConfigName)[48];
+
+    int logSlot;
+    pthread_mutex_t logMutex;
+
+    QTimer* buzzTimer;
+    QTimer* logTimer;
+    QTimer* powerTimer;
+
+    bool connectToggle;
+    // Seconds counted by the power timer in the GUI thread, cleared by the battery step.
+    std::atomic<int> batteryPeriod;
+    std::atomic<int> batteryPoll;
+    // Seconds since construction, held at 30: no offline alarm before then.
+    std::atomic<int> graceSeconds;
+    int offlineFlag;
+    int forceChargeLatch;
+
+    // Pass counters of the run loop: battery, start-up and module-state passes.
+    OperateRecord recordBuffer;
+    int passBattery;
+    int passStart;
+    int passState;
 };
 
 #endif

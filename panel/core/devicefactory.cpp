@@ -1,4 +1,5 @@
 #include "devicefactory.h"
+#include "datadeal.h"
 #include "devicedata.h"
 #include "modbusstsdata.h"
 #include "modbusrtudevice.h"
@@ -107,4 +108,9 @@ Iec104Device* DeviceFactory::newIec104(DeviceData* ac, DeviceData* dc, DeviceDat
     int reserved, int trace)
 {
     return new Iec104Device(ac, dc, sts, port, address, reserved, trace);
+}
+
+DATADEAL* DeviceFactory::newDataDeal()
+{
+    return new DATADEAL;
 }

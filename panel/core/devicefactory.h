@@ -7,6 +7,7 @@ class DcdcData;
 class BmsData;
 class ModbusSTSData;
 class Iec104Device;
+class DATADEAL;
 namespace modbus {
 class ModbusrtuDevice;
 class ModbustcpDevice;
@@ -38,6 +39,8 @@ public:
         int reserved, int trace);
     virtual Iec104Device* newIec104(DeviceData* ac, DeviceData* dc, DeviceData* sts, int port, int address,
         int reserved, int trace);
+    // The data-handling thread object; a test may give one whose loop it drives pass by pass.
+    virtual DATADEAL* newDataDeal();
 
     // The factory start-up uses; the plain one unless a test has put its own.
     static DeviceFactory* instance();

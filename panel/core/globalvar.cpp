@@ -34,6 +34,8 @@ int g_pvstate = 1;
 float g_showsoc = 0;
 float g_power[1440];
 int isdownALLing = 0;
+int downNum = 0;
+int date_power = 0;
 int dcParam[9];
 int MACH_TYPE[10];
 

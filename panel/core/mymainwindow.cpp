@@ -7,6 +7,9 @@
 #include "form.h"
 #include "globalvar.h"
 #include "htstatbar.h"
+#include "interface4_1.h"
+#include "interface4_2.h"
+#include "interface4_5.h"
 #include "iec104device.h"
 #include "modbusrtudevice.h"
 #include "modbusstsdata.h"
@@ -318,11 +321,39 @@ void MyMainWindow::init_device()
         tcp->setting(0, 100, float(set[1].value), 0);
     }
 
+    // The data thread runs from here on, before the pages have their devices and before its
+    // signals are connected.
+    datadeal = f->newDataDeal();
+    datadeal->setDeviceData(acdcDevice, dcdcDevice, stsdata, bmsDevice, rtu, tcp, set);
+    datadeal->setModuleState(dcacstate, dcdcstate);
+    datadeal->setDataName(text_dcac_status, text_dcdc_status, text_sts_status, text_dcac_alarm, text_dcdc_alarm,
+        text_sts_alarm, text_dcac_analog, text_dcdc_analog, text_sts_analog, text_dcac_config, text_dcdc_config,
+        text_sts_config);
+    datadeal->start(QThread::InheritPriority);
+    datadeal->startLog();
+
     backlight = new BackLightControl("/dev/backlight");
     backlight->openBK();
     backlight->bkOn();
 
     m_form->setDeviceData(acdc, dcdc, stsdata, bms, rtu, tcp, iec104);
+
+    connect(datadeal, SIGNAL(sendcommond(int)), this, SLOT(tip_show(int)));
+    connect(datadeal, SIGNAL(sendcommond(int,int)), m_form, SLOT(fresh_down(int,int)));
+    connect(m_form, SIGNAL(sendcommond_udisk(int)), datadeal, SLOT(dealwithcommond(int)));
+
+    if (INTERFACE4_1* alarms = m_form->getwarwidget()) {
+        alarms->setChargerFaultFile(datadeal->getAlarmRecordFile());
+        alarms->setAlarmName(text_dcac_alarm, text_dcdc_alarm, text_sts_alarm);
+    }
+    if (INTERFACE4_2* operations = m_form->getlogwidget()) {
+        operations->setOperateRecordFile(datadeal->getOperateRecordFile());
+        operations->setConfigName(text_dcac_config, text_dcdc_config, text_sts_config);
+    }
+    if (Interface4_5* statuses = m_form->getslogwidget()) {
+        statuses->getStatusRecordFile(datadeal->getStatusRecordFile());
+        statuses->setStatusName(text_dcac_status, text_dcdc_status, text_sts_status);
+    }
 }
 
 int MyMainWindow::setAc(int module, int index, int value)

@@ -1,6 +1,8 @@
 #include "timeseam.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
 
 TEST(TimeSeam, RealClocksMoveAndSleepWaits)
 {
@@ -36,4 +38,25 @@ TEST(TestEnvironment, FixedLocaleAndZone)
     EXPECT_STREQ(getenv("TZ"), "Asia/Shanghai");
     ASSERT_NE(getenv("LC_ALL"), nullptr);
     EXPECT_STREQ(getenv("LC_ALL"), "C");
+}
+
+TEST(TimeSeam, WaitFollowsTheSteppedClockWithoutSteppingIt)
+{
+    TimeSeam::useFakeClock(true);
+    const int64_t m0 = TimeSeam::monotonicMs();
+    std::atomic<bool> done(false);
+    std::thread t([&] {
+        TimeSeam::waitMs(100);
+        done = true;
+    });
+    TimeSeam::advanceMs(60);
+    struct timespec nap = { 0, 20000000 };
+    nanosleep(&nap, nullptr);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(TimeSeam::monotonicMs() - m0, 60);
+    TimeSeam::advanceMs(40);
+    t.join();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(TimeSeam::monotonicMs() - m0, 100);
+    TimeSeam::useFakeClock(false);
 }

@@ -1,4 +1,5 @@
 #include "mymainwindow.h"
+#include "datadeal.h"
 #include "fakedevice.h"
 #include "form.h"
 #include "globalvar.h"
@@ -32,11 +33,26 @@
 
 namespace {
 
+// The data thread's loop does not run here: the tests drive the window, and the fakes are not
+// made to be read from two threads.
+class HeldDataDeal : public DATADEAL {
+protected:
+    void run() override {}
+};
+
 // Records every construction and stands fakes in for the devices of our own libraries.
 class RecordingFactory : public DeviceFactory {
 public:
     std::vector<std::string> calls;
     FakeDevice ac, dc, bms;
+    DATADEAL* datadeal = nullptr;
+
+    DATADEAL* newDataDeal() override
+    {
+        calls.push_back("datadeal");
+        datadeal = new HeldDataDeal;
+        return datadeal;
+    }
 
     Made<ModbusAcDcData> newAcDc(int modules, const char* port, const char* line, int timeoutMs, int trace) override
     {
@@ -163,7 +179,7 @@ TEST(MyMainWindow, DevicesMadeWithTheirArguments)
     for (const auto& c : cases) {
         Panel p({ { 26, c.bms }, { 8, 300 }, { 13, 0 }, { 2, 5 }, { 50, 2 } }, 9);
         const auto& calls = p.factory.calls;
-        ASSERT_EQ(calls.size(), 8u) << c.name;
+        ASSERT_EQ(calls.size(), 9u) << c.name;
         EXPECT_EQ(calls[0], "acdc 13 /dev/ttySAC1 19200,n,8,1 300 1") << c.name;
         EXPECT_EQ(calls[1], c.bmsCall) << c.name;
         EXPECT_EQ(calls[2], "dcdc can0 1000000 800 0") << c.name;
@@ -172,6 +188,7 @@ TEST(MyMainWindow, DevicesMadeWithTheirArguments)
         EXPECT_EQ(calls[5], "tcp ac+dc+sts 502 1 0 0") << c.name;
         EXPECT_EQ(calls[6], "export ac+dc+sts 8010 0 0") << c.name;
         EXPECT_EQ(calls[7], "iec104 ac+dc+sts 2404 1 0 0") << c.name;
+        EXPECT_EQ(calls[8], "datadeal") << c.name;
         EXPECT_TRUE(p.factory.bms.wrote(0, 1001, float(c.bms))) << c.name;
         // The clamps were saved.
         EXPECT_EQ(set[8].value, 1);
