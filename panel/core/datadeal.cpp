@@ -297,15 +297,15 @@ void DATADEAL::traceOperateRecord(Source src, const OperateRecord& r)
 {
     switch (src) {
     case DCAC:
-        printf("%s-DCAC OperateRecord:moduleId=%d  index=%d %s  val=%f\n", __func__, r.modules, r.oid,
+        printf("%s-DCAC OperateRecord:moduleId=%d  index=%d %s  val=%f\n", "dealwithSetting", r.modules, r.oid,
             nameAt(dcacConfigName, DCAC_CONFIG_ROWS, r.oid).c_str(), r.mdata);
         break;
     case DCDC:
-        printf("%s-DCDC OperateRecord:moduleId=%d  index=%d %s  val=%f\n", __func__, r.modules, r.oid,
+        printf("%s-DCDC OperateRecord:moduleId=%d  index=%d %s  val=%f\n", "dealwithSetting", r.modules, r.oid,
             nameAt(dcdcConfigName, DCDC_CONFIG_ROWS, r.oid).c_str(), r.mdata);
         break;
     case STS:
-        printf("%s-STS OperateRecord:moduleId=%d  index=%d %s  val=%f\n", __func__, r.modules, r.oid,
+        printf("%s-STS OperateRecord:moduleId=%d  index=%d %s  val=%f\n", "dealwithSetting", r.modules, r.oid,
             nameAt(stsConfigName, STS_CONFIG_ROWS, r.oid).c_str(), r.mdata);
         break;
     }
@@ -369,19 +369,19 @@ void DATADEAL::traceAlarm(Source src, bool rising, int module, int point, int va
 {
     switch (src) {
     case DCAC:
-        printf("%s-DCAC alarm:moduleId=%d  index=%d  %s status=%d\n", __func__, module, point,
+        printf("%s-DCAC alarm:moduleId=%d  index=%d  %s status=%d\n", "dealwithAlarmRecord", module, point,
             nameAt(dcacAlarmName, NAME_ROWS, point).c_str(), value);
         break;
     case DCDC:
         if (rising)
-            printf("%s-DCDC alarm:moduleId=%d  index=%d %s status=%d\n", __func__, module, point,
+            printf("%s-DCDC alarm:moduleId=%d  index=%d %s status=%d\n", "dealwithAlarmRecord", module, point,
                 nameAt(dcdcAlarmName, NAME_ROWS, point).c_str(), value);
         else
-            printf("%s-DCDC alarm disappear:moduleId=%d  index=%d %s status=%d\n", __func__, module, point,
+            printf("%s-DCDC alarm disappear:moduleId=%d  index=%d %s status=%d\n", "dealwithAlarmRecord", module, point,
                 nameAt(dcdcAlarmName, NAME_ROWS, point).c_str(), value);
         break;
     case STS:
-        printf("%s-STS alarm:moduleId=%d  index=%d  %s status=%d\n", __func__, module, point,
+        printf("%s-STS alarm:moduleId=%d  index=%d  %s status=%d\n", "dealwithAlarmRecord", module, point,
             nameAt(stsAlarmName, NAME_ROWS, point).c_str(), value);
         break;
     }
@@ -543,18 +543,18 @@ void DATADEAL::statusEdge(int& last, int value, Source src, bool branch, int mod
     switch (src) {
     case DCAC:
         if (branch)
-            printf("%s-DCAC status change:moduleId=%d  index=%d %s status=%d\n", __func__, module, point,
+            printf("%s-DCAC status change:moduleId=%d  index=%d %s status=%d\n", "dealwithStatusRecord", module, point,
                 nameAt(dcacStatusName, NAME_ROWS, point).c_str(), value);
         else
-            printf("%s-DCAC status change:moduleId=%d  index=%d  %s status=%d\n", __func__, module, point,
+            printf("%s-DCAC status change:moduleId=%d  index=%d  %s status=%d\n", "dealwithStatusRecord", module, point,
                 nameAt(dcacStatusName, NAME_ROWS, point).c_str(), value);
         break;
     case DCDC:
-        printf("%s-DCDC status change:moduleId=%d  index=%d  %s status=%d\n", __func__, module, point,
+        printf("%s-DCDC status change:moduleId=%d  index=%d  %s status=%d\n", "dealwithStatusRecord", module, point,
             nameAt(dcdcStatusName, NAME_ROWS, point).c_str(), value);
         break;
     case STS:
-        printf("%s-STS status change:moduleId=%d  index=%d  %s status=%d\n", __func__, module, point,
+        printf("%s-STS status change:moduleId=%d  index=%d  %s status=%d\n", "dealwithStatusRecord", module, point,
             nameAt(stsStatusName, NAME_ROWS, point).c_str(), value);
         break;
     }

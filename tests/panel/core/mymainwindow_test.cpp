@@ -14,6 +14,12 @@
 #include "timeseam.h"
 #include "interface_login.h"
 #include "interface_switch.h"
+#include "mytoolbar.h"
+#include "interface4_1.h"
+#include "interface4_2.h"
+#include "interface4_5.h"
+#include "buzz.h"
+#include "nametables.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -23,12 +29,12 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QPixmap>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <QTranslator>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -449,4 +455,56 @@ TEST(MyMainWindow, TouchOnAnyButtonCountsAsActivity)
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(button, &press);
     EXPECT_EQ(backlight_count, 0);
+}
+
+TEST(MyMainWindow, DataThreadWiredToTheDevicesThePagesAndTheTips)
+{
+    Panel p({ { 10, 20 } });
+    DATADEAL* d = p.factory.datadeal;
+    ASSERT_NE(d, nullptr);
+
+    // The record pages read the thread's files and the name tables.
+    Form* form = p.w->form();
+    ASSERT_NE(form->getwarwidget(), nullptr);
+    EXPECT_EQ(form->getwarwidget()->chargerFaultFile(), d->getAlarmRecordFile());
+    EXPECT_EQ(form->getwarwidget()->dcacAlarmName(), text_dcac_alarm);
+    EXPECT_EQ(form->getwarwidget()->stsAlarmName(), text_sts_alarm);
+    EXPECT_EQ(form->getlogwidget()->operateRecordFile(), d->getOperateRecordFile());
+    EXPECT_EQ(form->getlogwidget()->dcdcConfigName(), text_dcdc_config);
+    EXPECT_EQ(form->getslogwidget()->statusRecordFile(), d->getStatusRecordFile());
+    EXPECT_EQ(form->getslogwidget()->dcacStatusName(), text_dcac_status);
+
+    // Its passes read the start-up devices into the shared state arrays.
+    p.factory.ac.status[{ 1, 0 }] = 1;
+    p.factory.ac.status[{ 1, 53 }] = 1;
+    p.factory.dc.status[{ 2, 100 }] = 1;
+    for (int i = 0; i < 5; ++i)
+        d->onePass();
+    EXPECT_EQ(dcacstate[1], 27);
+    EXPECT_EQ(dcdcstate[2], 26);
+
+    // The snapshot timer runs with set[10] minutes.
+    bool snapshot = false;
+    for (QTimer* t : d->findChildren<QTimer*>())
+        snapshot = snapshot || (t->isActive() && t->interval() == 20 * 60000);
+    EXPECT_TRUE(snapshot);
+
+    // Its tips reach the tool bar, also when sent from the data thread.
+    std::thread data([d] { emit d->sendcommond(28); });
+    data.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(p.tip(), QString::fromUtf8("模块离线"));
+}
+
+TEST(MyMainWindow, TouchSilencesTheBuzzer)
+{
+    Panel p;
+    Buzz::beep(1, 0);
+    g_alarm_flag = 1;
+    g_alarm_1s_count = 7;
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(p.w->toolBar(), &press);
+    EXPECT_EQ(Buzz::sys_beep_state & 0xFF, 0);
+    EXPECT_EQ(g_alarm_flag, 0);
+    EXPECT_EQ(g_alarm_1s_count, 0);
 }
