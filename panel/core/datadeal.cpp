@@ -377,8 +377,8 @@ void DATADEAL::traceAlarm(Source src, bool rising, int module, int point, int va
             printf("%s-DCDC alarm:moduleId=%d  index=%d %s status=%d\n", "dealwithAlarmRecord", module, point,
                 nameAt(dcdcAlarmName, NAME_ROWS, point).c_str(), value);
         else
-            printf("%s-DCDC alarm disappear:moduleId=%d  index=%d %s status=%d\n", "dealwithAlarmRecord", module, point,
-                nameAt(dcdcAlarmName, NAME_ROWS, point).c_str(), value);
+            printf("%s-DCDC alarm disappear:moduleId=%d  index=%d %s status=%d\n", "dealwithAlarmRecord", module,
+                point, nameAt(dcdcAlarmName, NAME_ROWS, point).c_str(), value);
         break;
     case STS:
         printf("%s-STS alarm:moduleId=%d  index=%d  %s status=%d\n", "dealwithAlarmRecord", module, point,

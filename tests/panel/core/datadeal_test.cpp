@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QMetaMethod>
 #include <QTimer>
 #include <initializer_list>
 #include <string.h>
@@ -626,4 +627,14 @@ TEST(DATADEAL, SnapshotTimerFromTheSettings)
                 ++found;
         EXPECT_EQ(found, 1) << c.minutes;
     }
+}
+
+TEST(DATADEAL, SignalsAndSlotsInTheirOrder)
+{
+    const QMetaObject& mo = DATADEAL::staticMetaObject;
+    std::vector<std::string> methods;
+    for (int i = mo.methodOffset(); i < mo.methodCount(); ++i)
+        methods.push_back(mo.method(i).methodSignature().toStdString());
+    EXPECT_EQ(methods, (std::vector<std::string>{ "sendcommond(int,int)", "sendcommond(int)", "replot()",
+                           "dealwithcommond(int)", "time_1s_slot()", "time_1og_slot()", "time_power_slot()" }));
 }
