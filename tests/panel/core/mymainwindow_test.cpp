@@ -10,6 +10,7 @@
 #include "dataexportdevice.h"
 #include "monitorset.h"
 #include "runtimetree.h"
+#include "widgettest.h"
 #include "tab_set.h"
 #include "timeseam.h"
 #include "interface_login.h"
@@ -369,11 +370,7 @@ TEST(MyMainWindow, RenderedFrame)
     Panel p;
     p.w->resize(800, 600);
     p.w->show();
-    const QString dir = QCoreApplication::applicationDirPath() + "/../test-artifacts";
-    QDir().mkpath(dir);
-    const QString file = dir + "/mainwindow.png";
-    EXPECT_TRUE(p.w->grab().save(file));
-    printf("main window rendered to %s\n", qPrintable(file));
+    EXPECT_FALSE(saveArtifact(p.w, "mainwindow.png").isEmpty());
 }
 
 namespace {
@@ -437,9 +434,7 @@ TEST(MyMainWindow, EnglishTranslationRendered)
     Panel p({ { 20, 1 } });
     p.w->resize(800, 600);
     p.w->show();
-    const QString dir = QCoreApplication::applicationDirPath() + "/../test-artifacts";
-    QDir().mkpath(dir);
-    EXPECT_TRUE(p.w->grab().save(dir + "/mainwindow_en.png"));
+    EXPECT_FALSE(saveArtifact(p.w, "mainwindow_en.png").isEmpty());
     QCoreApplication::removeTranslator(&translator);
 }
 

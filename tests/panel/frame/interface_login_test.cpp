@@ -7,6 +7,7 @@
 #include "mybasedialog.h"
 #include "mytoolbar.h"
 #include "runtimetree.h"
+#include "widgettest.h"
 #include "timeseam.h"
 
 #include <gtest/gtest.h>
@@ -32,34 +33,6 @@ QString welcome(const char* name)
     return QString::fromUtf8("亲爱的 ") + QString::fromUtf8(name) + QString::fromUtf8("\n  欢迎进入PCS操作系统");
 }
 
-// What the modal message boxes said; each box is closed as soon as it shows.
-struct SeenBoxes {
-    int count = 0;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-class BoxCloser {
-public:
-    explicit BoxCloser(SeenBoxes* seen)
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [seen]() {
-            QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            seen->count += 1;
-            seen->title = box->windowTitle();
-            seen->text = box->text();
-            seen->icon = box->icon();
-            box->accept();
-        });
-        timer_.start(5);
-    }
-
-private:
-    QTimer timer_;
-};
 
 // A login page with its key pad reached by clicks, and the levels it announced.
 struct Page {
@@ -349,10 +322,6 @@ TEST(InterfaceLogin, RenderingIsKeptAsArtifact)
 
     const QImage img = window.grab().toImage();
     ASSERT_EQ(img.size(), QSize(800, 600));
-    const QString dir = QCoreApplication::applicationDirPath() + "/../test-artifacts";
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QString file = QDir(dir).absoluteFilePath("login.png");
-    ASSERT_TRUE(img.save(file));
-    std::printf("artifact: %s\n", qPrintable(file));
+    ASSERT_FALSE(saveArtifact(img, "login.png").isEmpty());
     TimeSeam::useFakeClock(false);
 }

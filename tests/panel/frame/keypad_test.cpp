@@ -1,5 +1,7 @@
 #include "keypad.h"
 
+#include "widgettest.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -164,9 +166,5 @@ TEST(KeyPad, RenderingIsKeptAsArtifact)
     KeyPad pad;
     pad.setInfo(QString::fromUtf8("正代表充电,负代表放电,-770.0~770.0kW,默认0.0"));
     type(pad, "-23.5");
-    const QString dir = QCoreApplication::applicationDirPath() + "/../test-artifacts";
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QString file = QDir(dir).absoluteFilePath("keypad.png");
-    ASSERT_TRUE(pad.grab().save(file));
-    std::printf("artifact: %s\n", qPrintable(file));
+    ASSERT_FALSE(saveArtifact(&pad, "keypad.png").isEmpty());
 }

@@ -4,6 +4,7 @@
 #include "monitorset.h"
 #include "mytoolbtn.h"
 #include "runtimetree.h"
+#include "widgettest.h"
 #include "timeseam.h"
 
 #include <gtest/gtest.h>
@@ -27,34 +28,6 @@ std::vector<int> visibleButtons(const MyToolBar& bar)
     return out;
 }
 
-// What the next modal message box said; the box is closed as soon as it shows.
-struct SeenBox {
-    int count = 0;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-class BoxCloser {
-public:
-    explicit BoxCloser(SeenBox* seen)
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [seen]() {
-            QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            seen->count += 1;
-            seen->title = box->windowTitle();
-            seen->text = box->text();
-            seen->icon = box->icon();
-            box->accept();
-        });
-        timer_.start(5);
-    }
-
-private:
-    QTimer timer_;
-};
 
 struct Step {
     enum Kind { User, Lock } kind;
@@ -222,7 +195,7 @@ TEST(MyToolBar, ScreenshotWithoutStickAsksForOne)
     MyToolBar bar;
     screenShotBtn->show();
     screenShotExitBtn->show();
-    SeenBox seen;
+    SeenBoxes seen;
     BoxCloser closer(&seen);
     bar.startScreenShot();
     EXPECT_EQ(seen.count, 1);
@@ -249,7 +222,7 @@ TEST(MyToolBar, ScreenshotCopiedToTheStick)
     EXPECT_TRUE(screenShotExitBtn->isHidden());
     // gsnap is only recorded on a host build; the picture it would leave is put there by hand.
     tree.writeFile("bin/" + name, "JPEG");
-    SeenBox seen;
+    SeenBoxes seen;
     BoxCloser closer(&seen);
     bar.screenShot();
 
@@ -273,7 +246,7 @@ TEST(MyToolBar, ScreenshotThatFailsIsReportedAsFailed)
     TimeSeam::useFakeClock(true);
     TimeSeam::setWallTime(1700000000);
     MyToolBar bar;
-    SeenBox seen;
+    SeenBoxes seen;
     BoxCloser closer(&seen);
     bar.screenShot(); // no picture appeared, so the copy to the stick fails
 
