@@ -57,7 +57,8 @@ AcHandler::AcHandler(int moduleCount, const char* pduPath, bool debug)
       m_initSettingFlagIndex(-1), m_initSettingLength(0), m_setting69(0), m_systemWriteDone(1),
       m_writeWaiting(0), m_open(0), m_faultFile(nullptr), m_mutexReady(false),
       m_energy("../log/AcData.log", "../log/AcData.year"), m_passesSinceSave(0), m_setting67(0),
-      m_setting69Flag(0), m_param107(0.0f), m_waveRing("../log/acFaultData.dat")
+      m_setting69Flag(0), m_param107(0.0f), m_waveRing("../log/acFaultData.dat"), m_systemParts(0),
+      m_systemResult(0), m_polling(false), m_passes(0)
 {
     memset(m_path, 0, sizeof m_path);
     if (pduPath)
@@ -72,6 +73,9 @@ AcHandler::AcHandler(int moduleCount, const char* pduPath, bool debug)
         m_send70[m] = 0;
         m_resend70[m] = 0;
         m_resend66[m] = 0;
+        m_slot70Seq[m] = 0;
+        m_slot70ForSystem[m] = 0;
+        m_saveRequest[m] = 0;
     }
     memset(&m_faultRecord, 0, sizeof m_faultRecord);
     memset(m_processType, 0, sizeof m_processType);
@@ -308,14 +312,8 @@ int AcHandler::readSettingFlags()
     return 0;
 }
 
-void AcHandler::chooseRack()
+void AcHandler::selectRackRow(int key)
 {
-    float type = 0.0f;
-    getConfig(0, 156, &type);
-    int t = Saturate::toInt32(type);
-    if (m_debug)
-        printf("%s-Mach Type Index %d\n ", OPEN_NAME, t);
-    int key = t < 111 ? t : 0;
     if (m_rackMap.find(key) == m_rackMap.end()) {
         RackInfoStuct zero;
         memset(&zero, 0, sizeof zero);
@@ -323,6 +321,16 @@ void AcHandler::chooseRack()
     }
     m_rackRow = m_rackMap[key];
     m_u2 = m_rackRow.typeOption != 0 ? 1 : 0;
+}
+
+void AcHandler::chooseRack()
+{
+    float type = 0.0f;
+    getConfig(0, 156, &type);
+    int t = Saturate::toInt32(type);
+    if (m_debug)
+        printf("%s-Mach Type Index %d\n ", OPEN_NAME, t);
+    selectRackRow(t < 111 ? t : 0);
     // Module ids above 10 belong to the special units, and the per-module arrays end there.
     m_moduleCount = clamp("rack module count", m_rackRow.moduleCount, 0, MAX_MODULES);
     printf("ac module %d\n", m_moduleCount);
@@ -353,12 +361,6 @@ int AcHandler::close()
     return 0;
 }
 
-void AcHandler::process()
-{
-    if (m_open != 1)
-        return;
-}
-
 void* AcHandler::acParamHandler_thread(void* arg)
 {
     auto* held = static_cast<std::shared_ptr<ParamThreadState>*>(arg);
@@ -371,7 +373,7 @@ void* AcHandler::acParamHandler_thread(void* arg)
                 break;
             state->handler->acDealWithParamFile();
         }
-        TimeSeam::sleepMs(500);
+        TimeSeam::waitMs(500);
     }
     return nullptr;
 }
@@ -993,4 +995,669 @@ int AcHandler::getFaultRecord(int i, FaultRecord* out)
         return -1;
     }
     return m_faultFile->get(i, out);
+}
+
+// ---- settings queue ------------------------------------------------------------------------
+
+namespace {
+
+const char* const INTERNAL_SETTING_NAME = "void AcHandler::internalSetting()";
+const char* const PROCESS_NAME = "virtual void AcHandler::process()";
+
+// Configuration values that the parameter files do not take from a write.
+bool isSpecial(int index)
+{
+    return index == 77 || index == 78 || index == 87 || index == 89 || index == 91;
+}
+
+// Indices whose changes the operation log keeps.
+bool isLogged(int index)
+{
+    return index <= 199 || (index >= 261 && index <= 380);
+}
+
+bool isModuleLogged(int index)
+{
+    return index <= 200 || (index >= 261 && index <= 380);
+}
+
+float at(std::map<int, float>& v, int index)
+{
+    auto it = v.find(index);
+    return it == v.end() ? 0.0f : it->second;
+}
+
+}
+
+bool AcHandler::paramValue(int id, int index, float* out)
+{
+    DeviceStruct* d = device(id);
+    if (!d || !d->paramMap)
+        return false;
+    auto it = d->paramMap->find(index);
+    if (it == d->paramMap->end() || !it->second)
+        return false;
+    *out = it->second->value;
+    return true;
+}
+
+void AcHandler::addParam(int id, int index, float value, bool write)
+{
+    DeviceStruct* d = device(id);
+    if (!d || !d->paramFile)
+        return;
+    ParamRecord r;
+    r.index = index;
+    r.value = value;
+    r.saved = 0;
+    if (d->paramFile->add(&r) != 1)
+        printf("AcHandler::addParam device %d index %d value %f not taken\n", id, index, value);
+    if (write)
+        d->paramFile->write();
+}
+
+void AcHandler::rememberSystemCommand(int index, float value)
+{
+    if (index == 69) {
+        m_setting69 = uint16_t(Saturate::toInt16(value));
+        m_setting69Flag = 1;
+    } else if (index == 67) {
+        m_setting67 = Saturate::toInt32(value);
+    }
+}
+
+void AcHandler::queueRecord(int code, int index, double oldValue, double newValue, int dirty)
+{
+    OperateRecord r;
+    memset(&r, 0, sizeof r);
+    time_t now = TimeSeam::wallTime();
+    struct tm t;
+    if (localtime_r(&now, &t))
+        strftime(r.time, sizeof r.time, "%Y-%m-%d %H:%M:%S", &t);
+    r.oid = index;
+    strcpy(r.name, "  ");
+    r.modules = code;
+    r.rdata = oldValue;
+    r.mdata = newValue;
+    r.dirty = dirty;
+    std::lock_guard<std::mutex> g(m_recordLock);
+    m_records.push_back(r);
+}
+
+int AcHandler::queueWrite(int module, int index, float value, bool forSystem)
+{
+    DeviceStruct* d = device(module);
+    if (!d || !d->connection)
+        return -1;
+    if (d->writePending != 0)
+        return -2;
+    d->pendingIndex = index;
+    d->pendingValue = value;
+    d->result = 0;
+    d->forSystem = forSystem ? 1 : 0;
+    d->writePending = 1;
+    if (forSystem)
+        ++m_systemParts;
+    m_writeWaiting = 1;
+    return 0;
+}
+
+void AcHandler::beginSystemWrite()
+{
+    // A write that joins an outstanding one shares its result.
+    if (m_systemWriteDone) {
+        m_systemResult = 0;
+        m_systemWriteDone = 0;
+    }
+}
+
+int AcHandler::setting(int module, int index, float value, int broadcastFlag)
+{
+    if (m_open != 1)
+        return -1;
+    if (module == 0) {
+        EnergyImage::Data& e = m_energy.data();
+        if (index >= 10000 && index <= 10047) {
+            e.firstPrice[index - 10000] = value;
+            return 0;
+        }
+        if (index >= 10050 && index <= 10097) {
+            e.secondPrice[index - 10050] = value;
+            return 0;
+        }
+        if (index == 10048 || index == 10098) {
+            m_correction[index == 10048 ? 0 : 1] = value;
+            return 0;
+        }
+    }
+    if (m_debug)
+        printf("AcHandler::setting  moduleId=%d  index=%d fdata=%f broadcastFlag=%d \n", module, index, value,
+            broadcastFlag);
+    if (index > 500 || index < 0)
+        return -1;
+    const bool single = isModule(module);
+    const bool branch = module >= FIRST_BRANCH && module < FIRST_BRANCH + BRANCHES;
+    if (!single && module != 0 && !branch) {
+        printf("AcHandler::setting module %d does not exist\n", module);
+        return -1;
+    }
+    // Nobody would ever send it, and the caller would wait for its result for good.
+    if (!m_polling) {
+        printf("AcHandler::setting module %d index %d refused: the line is not polled\n", module, index);
+        return -1;
+    }
+
+    int result = 0;
+    if (single) {
+        if (getModuleStatus(module) != 0) {
+            result = -3;
+        } else {
+            std::lock_guard<std::mutex> g(m_writeLock);
+            result = queueWrite(module, index, value, false);
+        }
+    } else if (module == 0) {
+        result = systemSetting(index, value);
+    } else {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        beginSystemWrite();
+        result = branchSetting(module - 1000, index, value, broadcastFlag);
+    }
+    // Ends a poll in progress, so the write goes out at once.
+    DeviceStruct* sys = device(0);
+    if (sys && sys->connection)
+        sys->connection->setInterruptEvent();
+    return result;
+}
+
+int AcHandler::systemSetting(int index, float value)
+{
+    const bool special = isSpecial(index);
+    float old = 0.0f;
+    const bool known = paramValue(0, index, &old);
+    int result = 0;
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        if (known && !special) {
+            addParam(0, index, value);
+            rememberSystemCommand(index, value);
+        }
+        beginSystemWrite();
+        for (int u : { U2_UNIT, SECOND_UNIT }) {
+            if (getModuleStatus(u) == 0)
+                result |= queueWrite(u, index, value, true) != 0 ? -2 : 0;
+            else if (!special)
+                addParam(u, index, value);
+        }
+        for (int b = 1; b <= BRANCHES; ++b)
+            result |= branchSetting(b, index, value, 1);
+        m_writeWaiting = 1;
+    }
+    printf("ac setting \n");
+    queueRecord(1100, index, known ? old : 0.0, value, isLogged(index) ? 1 : 0);
+    return result;
+}
+
+int AcHandler::branchSetting(int b, int index, float value, int broadcastFlag)
+{
+    const int id = 1000 + b;
+    float old = 0.0f;
+    const bool known = paramValue(id, index, &old);
+    if (known && !isSpecial(index)) {
+        addParam(id, index, value);
+        rememberSystemCommand(index, value);
+    }
+    if (index == 70)
+        m_branch70[b - 1] = value;
+    else if (index == 66)
+        m_branch66[b - 1] = value;
+
+    int result = 0;
+    for (int j = 1; j <= m_moduleCount; ++j) {
+        if (getModuleStatus(j) != 0)
+            continue;
+        const int member = raw(j, 8 + b);
+        if (member < 1000 || member > 1999)
+            continue;
+        if (index == 70) {
+            m_slot70[j] = value;
+            m_send70[j] = 1;
+            ++m_slot70Seq[j];
+            if (!m_slot70ForSystem[j]) {
+                m_slot70ForSystem[j] = 1;
+                ++m_systemParts;
+            }
+        } else if (queueWrite(j, index, value, true) != 0) {
+            result = -2;
+        }
+    }
+    m_systemWriteDone = 0;
+    m_writeWaiting = 1;
+    if (broadcastFlag == 0)
+        queueRecord(1100 + b, index, known ? old : 0.0, value, isLogged(index) ? 1 : 0);
+    return result;
+}
+
+void AcHandler::recordSent(int module, int index, float value)
+{
+    float old = 0.0f;
+    if (!paramValue(module, index, &old))
+        return;
+    printf("%s(%d)\n", INTERNAL_SETTING_NAME, 1831);
+    const bool logged = isModuleLogged(index);
+    if (logged)
+        queueRecord(100 + module, index, old, value, 1);
+    if (!isSpecial(index))
+        addParam(module, index, value, logged);
+}
+
+void AcHandler::internalSetting()
+{
+    if (m_open != 1)
+        return;
+    for (int j = 1; j <= HIGHEST_ID; ++j) {
+        DeviceStruct* d = device(j);
+        if (!d || !d->connection)
+            continue;
+        int index = 0, seq = 0;
+        float value = 0.0f;
+        bool write = false, setpoint = false, forSystem = false;
+        {
+            std::lock_guard<std::mutex> g(m_writeLock);
+            if (d->writePending == 1) {
+                d->writePending = 2;
+                index = d->pendingIndex;
+                value = d->pendingValue;
+                forSystem = d->forSystem != 0;
+                write = true;
+            } else if (m_send70[j] == 1) {
+                value = m_slot70[j];
+                seq = m_slot70Seq[j];
+                forSystem = m_slot70ForSystem[j] != 0;
+                setpoint = true;
+            }
+        }
+        if (write) {
+            int r = 0;
+            if (getModuleStatus(j) == 0 || j <= MAX_MODULES)
+                r = d->connection->control(index, value, nullptr, 0, false) == 1 ? 0 : 1;
+            {
+                std::lock_guard<std::mutex> g(m_writeLock);
+                d->result = r;
+                d->writePending = 0;
+                if (forSystem) {
+                    m_systemResult |= r;
+                    --m_systemParts;
+                }
+            }
+            if (m_debug)
+                printf("internalSetting module %d  index=%d fdata=%f ret=%d\n", j, index, value, r);
+            if (r == 0)
+                recordSent(j, index, value);
+        } else if (setpoint) {
+            const bool ok = d->connection->control(70, value, nullptr, 0, false) != 0;
+            {
+                std::lock_guard<std::mutex> g(m_writeLock);
+                // A newer set-point that came in meanwhile still has to go out.
+                if (ok && m_slot70Seq[j] == seq)
+                    m_send70[j] = 0;
+                if (forSystem && m_slot70ForSystem[j]) {
+                    m_slot70ForSystem[j] = 0;
+                    m_systemResult |= ok ? 0 : 1;
+                    --m_systemParts;
+                }
+            }
+            if (ok)
+                recordSent(j, 70, value);
+        }
+    }
+    std::lock_guard<std::mutex> g(m_writeLock);
+    if (m_systemWriteDone == 0 && m_systemParts <= 0) {
+        m_systemParts = 0;
+        device(0)->result = getModuleStatus(0) == 0 ? m_systemResult : 1;
+        m_systemWriteDone = 1;
+    }
+}
+
+int AcHandler::getSettingResult(int module)
+{
+    if (m_open != 1 || module < 0)
+        return -1;
+    if (module > m_moduleCount && module != U2_UNIT && module != SECOND_UNIT && module < FIRST_BRANCH)
+        return -2;
+    if (module >= FIRST_BRANCH)
+        module = 0;
+    DeviceStruct* d = device(module);
+    if (!d)
+        return -2;
+    if (d->values[0] != 0)
+        return 1;
+    std::lock_guard<std::mutex> g(m_writeLock);
+    if (module == 0)
+        return m_systemWriteDone == 0 ? 2 : d->result;
+    return d->writePending != 0 ? 2 : d->result;
+}
+
+int AcHandler::getOperateRecord(OperateRecord* out)
+{
+    if (m_open != 1) {
+        if (out)
+            memset(out, 0, sizeof *out);
+        return -1;
+    }
+    if (!out)
+        return -1;
+    std::lock_guard<std::mutex> g(m_recordLock);
+    if (m_records.empty())
+        return 0;
+    memset(out, 0, sizeof *out);
+    *out = m_records.front();
+    m_records.pop_front();
+    return 1;
+}
+
+// ---- initial-settings replay ---------------------------------------------------------------
+
+void AcHandler::resetOneShot(DeviceStruct* source, int index)
+{
+    // Every file that holds the parameter forgets it, the source's own file included, so that
+    // the value on disk agrees with the one in memory.
+    std::list<Modbus485::ParamFile*> files;
+    if (source && source->paramFile)
+        files.push_back(source->paramFile);
+    for (int id : { 0, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008 }) {
+        DeviceStruct* d = device(id);
+        if (d && d->paramFile && d != source)
+            files.push_back(d->paramFile);
+    }
+    ParamRecord r;
+    r.index = index;
+    r.value = 0.0f;
+    r.saved = 0;
+    for (Modbus485::ParamFile* f : files) {
+        f->add(&r);
+        f->write();
+    }
+}
+
+void AcHandler::fillBlock(unsigned char* block, DeviceStruct* source, int first, bool oneShot, int branch, int module)
+{
+    memset(block, 0, 256);
+    for (int k = 0; k < m_initSettingLength && k < MAX_INIT_LENGTH; ++k) {
+        const int index = first + k;
+        // A parameter the file lacks goes out as 0 in its own place.
+        float value = 0.0f;
+        if (source->paramMap) {
+            auto it = source->paramMap->find(index);
+            if (it != source->paramMap->end() && it->second)
+                value = it->second->value;
+        }
+        if (oneShot && (index == 87 || index == 92 || index == 96) && value != 0.0f) {
+            resetOneShot(source, index);
+            value = 0.0f;
+        }
+        double rounded = value;
+        if (rounded > 0.0)
+            rounded += 0.000005;
+        else if (rounded < 0.0)
+            rounded -= 0.000005;
+        const float scale = float(m_settingFlag[index]);
+        const int32_t word = Saturate::toInt32(scale * float(rounded));
+        block[2 * k] = uint8_t((uint32_t(word) >> 8) & 0xFF);
+        block[2 * k + 1] = uint8_t(uint32_t(word) & 0xFF);
+        if (m_debug)
+            printf("%s-initAc subsys %d module=%d  index %d  fdata %f  \n ", PROCESS_NAME, branch, module, index,
+                scale * value);
+    }
+}
+
+void AcHandler::replayInitialSettings(int module)
+{
+    DeviceStruct* md = device(module);
+    if (m_open != 1 || !md || !md->connection)
+        return;
+    DeviceStruct* source = md;
+    int branch = 0;
+    if (module < U2_UNIT) {
+        float type = 0.0f;
+        getConfig(0, 156, &type);
+        const int t = Saturate::toInt32(type);
+        if (m_debug)
+            printf("%s-Mach Type Index %d\n ", PROCESS_NAME, t);
+        selectRackRow(t > 110 ? 0 : t);
+        branch = rackBranchOf(module);
+        if (branch >= 1 && branch <= BRANCHES)
+            source = device(1000 + branch);
+    }
+    // A branch outside 1..8 in the rack text sends no parameters.
+    if (branch >= 0 && source) {
+        unsigned char block[256];
+        int v69 = 0;
+        {
+            std::lock_guard<std::mutex> g(m_writeLock);
+            v69 = m_setting69;
+        }
+        fillBlock(block, source, 71, true, branch, module);
+        block[36] = uint8_t(v69 >> 8);
+        block[37] = uint8_t(v69 & 0xFF);
+        md->connection->control(400, 0.0f, reinterpret_cast<char*>(block), 240, false);
+        fillBlock(block, source, 261, false, branch, module);
+        md->connection->control(404, 0.0f, reinterpret_cast<char*>(block), 240, false);
+    }
+    int flag69 = 0, v69 = 0, v67 = 0;
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        flag69 = m_setting69Flag;
+        v69 = m_setting69;
+        v67 = m_setting67;
+    }
+    if (flag69 == 1)
+        md->connection->control(69, float(int16_t(uint16_t(v69))), nullptr, 0, false);
+    md->connection->control(67, float(v67), nullptr, 0, false);
+    if (module <= HIGHEST_ID) {
+        m_resend70[module] = 1;
+        m_resend66[module] = 1;
+    }
+}
+
+// ---- polling cycle -------------------------------------------------------------------------
+
+void AcHandler::pollModule(DeviceStruct* d)
+{
+    d->connection->process(false);
+    // A write that came in during the poll goes out before the next module's.
+    if (m_writeWaiting.exchange(0))
+        internalSetting();
+    d->connection->getData(*d->valueMap);
+    d->receivedCount = int(d->valueMap->size());
+}
+
+void AcHandler::storeFixedPoint(DeviceStruct* d)
+{
+    std::map<int, float>& v = *d->valueMap;
+    if (v.empty())
+        return;
+    int top = v.rbegin()->first;
+    if (top >= TABLE_SIZE)
+        top = TABLE_SIZE - 1;
+    for (int i = 0; i <= top; ++i)
+        d->values[i] = Saturate::toInt32(double(v[i] * 1000.0f));
+}
+
+void AcHandler::process()
+{
+    if (m_open != 1)
+        return;
+    internalSetting();
+
+    // One lost module is probed per pass, in turn; one that answers is polled from the next pass.
+    int probed = -1;
+    if (!m_lostList.empty()) {
+        const int m = m_lostList.front();
+        probed = m;
+        m_lostList.pop_front();
+        DeviceStruct* d = device(m);
+        if (d && d->connection) {
+            pollModule(d);
+            if (Saturate::toInt32(at(*d->valueMap, 0)) == 0)
+                m_pollList.push_back(m);
+            else
+                m_lostList.push_back(m);
+            storeFixedPoint(d);
+        }
+    }
+
+    for (auto it = m_pollList.begin(); it != m_pollList.end();) {
+        const int m = *it;
+        DeviceStruct* d = device(m);
+        if (!d || !d->connection || m == probed) {
+            ++it;
+            continue;
+        }
+        pollModule(d);
+        if (Saturate::toInt32(at(*d->valueMap, 0)) != 0) {
+            it = m_pollList.erase(it);
+            m_lostList.push_back(m);
+        } else {
+            ++it;
+        }
+        serveModule(m, d);
+    }
+
+    if (++m_passesSinceSave > 18000) {
+        m_passesSinceSave = 0;
+        writeData();
+    }
+    ++m_passes;
+}
+
+void AcHandler::serveModule(int m, DeviceStruct* d)
+{
+    std::map<int, float>& v = *d->valueMap;
+    cp::ModbusConnection* c = d->connection;
+
+    if (m_masterFlagIndex >= 0 && Saturate::toInt32(at(v, m_masterFlagIndex)) == 1) {
+        for (int b = 1; b <= BRANCHES; ++b) {
+            if (at(v, 8 + b) == 1.0f) {
+                m_branchHost[b - 1] = m;
+                if (m_debug)
+                    printf("%s -subsys=%d  host=%d \n", PROCESS_NAME, b, m);
+            }
+        }
+    }
+    if (Saturate::toInt32(at(v, 186)) == 1) {
+        m_systemHost = m;
+        if (m_debug)
+            printf("%s -system  host=%d\n", PROCESS_NAME, m);
+    }
+
+    // Requests count only when this poll read them: a value kept from an earlier poll would
+    // answer the same request twice.
+    int initRequest = 0;
+    if (m_initSettingFlagIndex >= 0 && c->isFresh(m_initSettingFlagIndex))
+        initRequest = Saturate::toInt32(at(v, m_initSettingFlagIndex));
+    d->faultRequest = 0;
+    if (m_faultRecordFlagIndex >= 0 && c->isFresh(m_faultRecordFlagIndex))
+        d->faultRequest = Saturate::toInt32(at(v, m_faultRecordFlagIndex));
+
+    if (m < U2_UNIT) {
+        v[156] = float(getTemperature(at(v, 156)));
+        v[164] = float(getEnvTemperatureU1(at(v, 164)));
+    } else {
+        v[156] = float(getTemperatureModule11(at(v, 156)));
+        v[164] = float(getTemperatureModule11(at(v, 164)));
+    }
+
+    v[174] = at(v, 136) + at(v, 137) + at(v, 138);
+    v[175] = at(v, 139) + at(v, 140) + at(v, 141);
+    v[176] = at(v, 142) + at(v, 143) + at(v, 144);
+    v[177] = v[176] == 0.0f ? 0.0f : v[174] / v[176];
+
+    if (Saturate::toInt32(at(v, 0)) == 0)
+        integrateFresh(m, d);
+    // The image is written once when a module raises its save request, not while it stays up.
+    if (m <= HIGHEST_ID) {
+        const int save = at(v, 4) == 1.0f ? 1 : 0;
+        if (save && !m_saveRequest[m])
+            writeData();
+        m_saveRequest[m] = save;
+    }
+
+    storeFixedPoint(d);
+
+    if (initRequest == 0)
+        resendSetpoints(m, d);
+    else
+        replayInitialSettings(m);
+
+    readFaultRecord(m, d);
+    systemprocessingdata();
+}
+
+void AcHandler::integrateFresh(int m, DeviceStruct* d)
+{
+    static const int increments[] = { 122, 123, 162, 163, 124 };
+    cp::ModbusConnection* c = d->connection;
+    int fresh = 0;
+    for (int k : increments)
+        fresh += c->isFresh(k) ? 1 : 0;
+    // Increments this poll did not read were added when they were read.
+    if (fresh == 0)
+        return;
+    if (fresh == 5) {
+        integrateEnergy(m, *d->valueMap);
+        return;
+    }
+    std::map<int, float> v = *d->valueMap;
+    for (int k : increments)
+        if (!c->isFresh(k))
+            v[k] = 0.0f;
+    integrateEnergy(m, v);
+}
+
+void AcHandler::resendSetpoints(int m, DeviceStruct* d)
+{
+    if (m > HIGHEST_ID || (!m_resend70[m] && !m_resend66[m]))
+        return;
+    int b = 0;
+    for (int k = 1; k <= BRANCHES && !b; ++k)
+        if (d->values[8 + k] >= 1000 && d->values[8 + k] <= 1999)
+            b = k;
+    if (!b)
+        return;
+    float v70 = 0.0f, v66 = 0.0f;
+    int seq = 0;
+    {
+        std::lock_guard<std::mutex> g(m_writeLock);
+        v70 = m_branch70[b - 1];
+        v66 = m_branch66[b - 1];
+        seq = m_slot70Seq[m];
+    }
+    if (m_resend70[m] && d->connection->control(70, v70, nullptr, 0, false) != 0) {
+        m_resend70[m] = 0;
+        std::lock_guard<std::mutex> g(m_writeLock);
+        if (m_slot70Seq[m] == seq)
+            m_send70[m] = 0;
+    }
+    if (m_resend66[m] && d->connection->control(66, v66, nullptr, 0, false) != 0)
+        m_resend66[m] = 0;
+}
+
+void AcHandler::readFaultRecord(int m, DeviceStruct* d)
+{
+    const int kind = d->faultRequest;
+    if (kind == 0)
+        return;
+    d->faultRequest = 0;
+    cp::ModbusConnection* c = d->connection;
+    // Only a read command may answer it: an id of a setting would write that setting.
+    if (c->ctrlSignals().find(400 + kind) == c->ctrlSignals().end()) {
+        printf("AcHandler::process module %d fault record kind %d has no read command\n", m, kind);
+        return;
+    }
+    if (c->control(400 + kind, 0.0f, nullptr, 0, false) == 0)
+        return;
+    d->rxLength = c->getRxbuff(d->rxBuff);
+    d->faultKind = kind;
+    if (kind == 1)
+        fillFaultRecode(m, 1, d->rxBuff, d->rxLength);
 }

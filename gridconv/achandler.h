@@ -8,6 +8,7 @@
 #include "paramrecord.h"
 #include "rackconfig.h"
 
+#include <atomic>
 #include <list>
 #include <map>
 #include <memory>
@@ -63,6 +64,7 @@ public:
         int param301;
         int values[TABLE_SIZE];                  // value x 1000; value 0 is the not-available flag
         int receivedCount;                       // values of the last poll; reporting from 2 on
+        int forSystem;                           // the pending write is part of a system write
     };
 
     AcHandler(int moduleCount, const char* pduPath, bool debug);
@@ -76,6 +78,21 @@ public:
     virtual int SerialOpen(const char* device, const char* settings, int timeoutMs, int delayMs);
     // One polling pass; nothing while not open.
     virtual void process();
+
+    // Settings queue. setting: 0 queued; -1 not open, nothing polling, no such module or index
+    // outside 0..500; -2 the module (or a member) already has a write queued; -3 the module is
+    // not available. Results: 2 pending, 0 done, 1 failed, -1/-2 as for setting.
+    int setting(int module, int index, float value, int broadcastFlag);
+    void internalSetting();
+    int getSettingResult(int module);
+    // 1 one record moved out, 0 none waiting, -1 not open or null out.
+    int getOperateRecord(OperateRecord* out);
+    // Sends a module that asked for them its initial settings from the parameter files.
+    void replayInitialSettings(int module);
+    // Whether a thread runs process(): writes are refused without one, as they could never
+    // finish. The owner that drives process() says so.
+    void setPolling(bool on) { m_polling = on; }
+    bool polling() const { return m_polling; }
 
     // System values.
     // 0 = available; -1 not open or negative; -3 no such module.
@@ -150,6 +167,10 @@ public:
     int initSettingFlagIndex() const { return m_initSettingFlagIndex; }
     int initSettingLength() const { return m_initSettingLength; }
     int systemIndexCount() const { return m_systemIndexCount; }
+    const std::list<int>& lostList() const { return m_lostList; }
+    int branchHost(int branch) const { return branch >= 1 && branch <= BRANCHES ? m_branchHost[branch - 1] : -1; }
+    int systemHost() const { return m_systemHost; }
+    long passCount() const { return m_passes; }
     DeviceStruct* device(int id);
     EnergyImage& energy() { return m_energy; }
 
@@ -163,6 +184,7 @@ private:
     int readProcessFile();
     int readSettingFlags();
     void chooseRack();
+    void selectRackRow(int key);
     void putDevice(int id, DeviceStruct* d);
     static void freeDevice(DeviceStruct* d);
 
@@ -173,6 +195,27 @@ private:
     void copyFromU2(int index);
     void sumRule(int index);
     int accumulatorGroup(int module) const;
+
+    // Settings queue; queueWrite, beginSystemWrite and branchSetting need m_writeLock held.
+    int queueWrite(int module, int index, float value, bool forSystem);
+    void beginSystemWrite();
+    int systemSetting(int index, float value);
+    int branchSetting(int branch, int index, float value, int broadcastFlag);
+    bool paramValue(int id, int index, float* out);
+    void addParam(int id, int index, float value, bool write = true);
+    void rememberSystemCommand(int index, float value);
+    void queueRecord(int code, int index, double oldValue, double newValue, int dirty);
+    void recordSent(int module, int index, float value);
+
+    // Polling cycle.
+    void pollModule(DeviceStruct* d);
+    void serveModule(int module, DeviceStruct* d);
+    void storeFixedPoint(DeviceStruct* d);
+    void integrateFresh(int module, DeviceStruct* d);
+    void resendSetpoints(int module, DeviceStruct* d);
+    void readFaultRecord(int module, DeviceStruct* d);
+    void fillBlock(unsigned char* block, DeviceStruct* source, int first, bool oneShot, int branch, int module);
+    void resetOneShot(DeviceStruct* source, int index);
 
     char m_path[128];
     bool m_debug;
@@ -189,7 +232,7 @@ private:
     int m_initSettingLength;
     uint16_t m_setting69;
     int m_systemWriteDone;
-    int m_writeWaiting;
+    std::atomic<int> m_writeWaiting;
     std::list<OperateRecord> m_records;
     std::mutex m_recordLock;
     std::list<int> m_pollList;
@@ -223,6 +266,17 @@ private:
     FaultWaveRing m_waveRing;
     std::shared_ptr<ParamThreadState> m_paramThread;
     std::mutex m_paramPassLock; // one write pass at a time, the thread's or a direct call
+
+    // Callers queue writes while the polling thread takes and finishes them: the pending
+    // state of every module, the system write and the set-points change under this lock.
+    std::mutex m_writeLock;
+    int m_systemParts;                  // writes of the outstanding system write not yet sent
+    int m_systemResult;                 // their results, or'ed
+    int m_slot70Seq[HIGHEST_ID + 1];    // bumped by every new index-70 set-point
+    int m_slot70ForSystem[HIGHEST_ID + 1];
+    int m_saveRequest[HIGHEST_ID + 1];  // value 4 at the last poll, for its rising edge
+    std::atomic<bool> m_polling;
+    std::atomic<long> m_passes;
 };
 
 #endif

@@ -84,8 +84,9 @@ bool scanCondition(const std::string& cond, std::string* number, std::string* va
 ModbusConnection::ModbusConnection(const char* path, Serial* serial, int node, bool trace)
     : m_lastReplyLength(0), m_trace(trace), m_state(0), m_serial(serial), m_command(new ModbusFrame(true)),
       m_lastResult(false), m_statusSignal(-1), m_summaryIndex(-1), m_node(node), m_crcOrder(1),
-      m_lossStart(10.0), m_blockCount(0), m_ctrlInfo(0), m_settingInfo(0)
+      m_allFresh(false), m_lossStart(10.0), m_blockCount(0), m_ctrlInfo(0), m_settingInfo(0)
 {
+    memset(m_fresh, 0, sizeof m_fresh);
     memset(m_lastReply, 0, sizeof m_lastReply);
     memset(m_path, 0, sizeof m_path);
     if (path)
@@ -665,11 +666,15 @@ int ModbusConnection::evalExpression(Expression** exprs, int bytes, bool fromMap
 
 int ModbusConnection::process(bool)
 {
+    memset(m_fresh, 0, sizeof m_fresh);
+    m_allFresh = false;
     if (m_state == 0)
         return 1;
     if (m_state == 1)
         m_state = 2;
     getInterruptEvent();
+    unsigned char accepted[32];
+    memset(accepted, 0, sizeof accepted);
     for (int i = 0; i < m_blockCount; ++i) {
         if (interruptEventFlag.load())
             return 0;
@@ -683,6 +688,7 @@ int ModbusConnection::process(bool)
         bool interrupted = false;
         if (send(f, &interrupted)) {
             m_valid[i] = 1;
+            accepted[i] = 1;
             continue;
         }
         if (interrupted)
@@ -690,6 +696,10 @@ int ModbusConnection::process(bool)
         m_valid[i] = 0;
         break;
     }
+    memcpy(m_fresh, accepted, sizeof m_fresh);
+    m_allFresh = true;
+    for (int i = 0; i < m_blockCount; ++i)
+        m_allFresh = m_allFresh && accepted[i];
 
     int n = 0;
     for (auto& d : m_data) {
@@ -948,6 +958,27 @@ int ModbusConnection::control(int id, float value, char* data, int len, bool bro
 }
 
 // ---------------------------------------------------------------- views
+
+bool ModbusConnection::isFresh(int dataIndex) const
+{
+    if (dataIndex < 0)
+        return false;
+    bool found = false;
+    for (auto& d : m_data) {
+        const DataSignal* s = d.second;
+        if (s->dataIndex != dataIndex)
+            continue;
+        // Every signal that publishes the index must have been decoded afresh.
+        if (s->block < 0) {
+            if (!m_allFresh)
+                return false;
+        } else if (s->block >= m_blockCount || !m_fresh[s->block]) {
+            return false;
+        }
+        found = true;
+    }
+    return found;
+}
 
 int ModbusConnection::getData(std::map<int, float>& out)
 {

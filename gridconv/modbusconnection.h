@@ -111,6 +111,10 @@ public:
     int getBlockCount() const { return m_blockCount; }
     int getCrcOrder() const { return m_crcOrder; }
     bool getLastResult() const { return m_lastResult; }
+    // Whether the last process() decoded the value of dataIndex from a reply accepted in that
+    // very call (a derived value: every block answered). False after an interrupted or failed
+    // block, when the published value is the one kept from an earlier poll.
+    bool isFresh(int dataIndex) const;
     const std::map<int, DataSignal*>& dataSignals() const { return m_data; }
     const std::map<int, CtrlSignal*>& ctrlSignals() const { return m_ctrl; }
     const std::map<int, SettingSignal*>& settingSignals() const { return m_settings; }
@@ -151,6 +155,8 @@ private:
     int m_node;
     int m_crcOrder;
     unsigned char m_valid[32];
+    unsigned char m_fresh[32];   // blocks accepted and decoded by the last process()
+    bool m_allFresh;
     std::map<int, char*> m_wave;
     std::map<int, int> m_waveSize;
     double m_lossStart;

@@ -93,6 +93,31 @@ double AcModuleSim::energyWh(bool charge)
     return charge ? totalChargeWh_ : totalDischargeWh_;
 }
 
+void AcModuleSim::addEnergy(double chargeWh, double dischargeWh)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        pendingChargeWh_ += chargeWh;
+        pendingDischargeWh_ += dischargeWh;
+        totalChargeWh_ += chargeWh;
+        totalDischargeWh_ += dischargeWh;
+        RegisterSlave::setHoldingUnlocked(31, u16(std::floor(pendingChargeWh_)));
+        RegisterSlave::setHoldingUnlocked(32, u16(std::floor(pendingDischargeWh_)));
+    }
+}
+
+double AcModuleSim::reportedWh(bool charge)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return charge ? reportedChargeWh_ : reportedDischargeWh_;
+}
+
+int AcModuleSim::initialSettingsAnswered()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return initAnswered_;
+}
+
 void AcModuleSim::tick(double dt)
 {
     {
@@ -157,9 +182,9 @@ void AcModuleSim::publish()
         set(19 + ph, u16((u / 1.732 + 0.2 * ph) * 10));
     for (int k = 0; k < 8; ++k)
         set(22 + k, s16(p / 3.0 * 10));
-    set(31, u16(pendingChargeWh_));
-    set(32, u16(pendingDischargeWh_));
-    set(33, u16(pendingPvWh_));
+    set(31, u16(std::floor(pendingChargeWh_)));
+    set(32, u16(std::floor(pendingDischargeWh_)));
+    set(33, u16(std::floor(pendingPvWh_)));
     set(34, 0);
     set(35, 0);
     set(37, uint16_t(runSeconds_ & 0xFFFF));
@@ -172,15 +197,19 @@ void AcModuleSim::publish()
     RegisterSlave::setInputUnlocked(210, u16((udc - 3) * 10));
     RegisterSlave::setInputUnlocked(211, s16(running ? p * 500.0 / udc * 10 : 0));
     RegisterSlave::setInputUnlocked(212, s16(p / 2 * 10));
-    // A fault record snapshot of recognisable words.
-    for (int k = 0; k < 126; ++k)
-        set(2000 + k, uint16_t(node_ * 1000 + k));
+    // Fault and operation record snapshots of recognisable words.
+    for (int k = 0; k < RECORD_WORDS; ++k) {
+        set(FAULT_RECORD + k, uint16_t(node_ * 1000 + k));
+        set(OPERATION_RECORD + k, uint16_t(node_ * 1000 + 500 + k));
+    }
 }
 
 void AcModuleSim::afterRead(int function, int address, int count)
 {
     // The energy increments count from the last read of the measurement block.
     if (function == 3 && address <= 31 && address + count > 35) {
+        reportedChargeWh_ += holding(31, true);
+        reportedDischargeWh_ += holding(32, true);
         pendingChargeWh_ -= std::floor(pendingChargeWh_);
         pendingDischargeWh_ -= std::floor(pendingDischargeWh_);
         pendingPvWh_ -= std::floor(pendingPvWh_);
@@ -188,8 +217,8 @@ void AcModuleSim::afterRead(int function, int address, int count)
         RegisterSlave::setHoldingUnlocked(32, 0);
         RegisterSlave::setHoldingUnlocked(33, 0);
     }
-    // A fault record read answers the request.
-    if (function == 3 && address == 2000) {
+    // A record read answers the request.
+    if (function == 3 && (address == FAULT_RECORD || address == OPERATION_RECORD)) {
         uint16_t v = holding(103, true);
         RegisterSlave::setHoldingUnlocked(103, uint16_t(v & ~(3u << 4)));
     }
@@ -202,22 +231,29 @@ void AcModuleSim::written(int function, int address, const std::vector<uint16_t>
         uint16_t v = holding(100, true);
         RegisterSlave::setHoldingUnlocked(100, uint16_t((v & ~3u) | unsigned(s)));
     };
-    if (address == 1000)
+    if (address == RUN_COMMAND)
         state(w ? Running : Stopped);
-    else if (address == 1001 && w == 1) {
+    else if (address == RESET_COMMAND && w == 1) {
         RegisterSlave::setHoldingUnlocked(101, 0);
         RegisterSlave::setHoldingUnlocked(102, 0);
         if ((holding(100, true) & 3) == Faulted)
             state(Stopped);
-    } else if (address == 1100) {
+    } else if (address == POWER_SETTING) {
         powerKw_ = int16_t(w) / 10.0;
         powerSet_ = true;
     }
-    // The initial settings arrive as two long blocks; after them the request is answered.
-    if (function == 16 && words.size() >= 120) {
-        uint16_t v = holding(103, true);
-        RegisterSlave::setHoldingUnlocked(103, uint16_t(v & ~(1u << 6)));
+    // The initial settings arrive as two blocks of 120 registers; the second answers the request.
+    if (function == 16 && words.size() == 120) {
+        if (address == INIT_BLOCK_1) {
+            firstBlockSeen_ = true;
+        } else if (address == INIT_BLOCK_2 && firstBlockSeen_) {
+            firstBlockSeen_ = false;
+            uint16_t v = holding(103, true);
+            if (v & (1u << 6))
+                ++initAnswered_;
+            RegisterSlave::setHoldingUnlocked(103, uint16_t(v & ~(1u << 6)));
+        }
     }
-    printf("AC/DC module %d: write fc %d at %d, %zu word(s), first %u\n", node_, function, address, words.size(), w);
+    printf("AC/DC module %d: write fc %d at 0x%04X, %zu word(s), first %u\n", node_, function, address, words.size(), w);
     fflush(stdout);
 }

@@ -5,11 +5,23 @@
 
 // One AC/DC converter module (or the U2 unit, node 11) as our sample acconfig.pdu polls it:
 // measurements in holding registers 0..39, states and requests in 100..103, DC paths in input
-// registers 200.. and 210.., relays in discrete inputs 0..7; commands at 1000..1002, settings
-// at 1100.., fault and operation records readable at 2000 and 2080.
+// registers 200.. and 210.., relays in discrete inputs 0..7; commands at 0x1000..0x1002,
+// settings at 0x1100.., the two initial-settings blocks at 0x1200 and 0x1300, fault and
+// operation records readable at 0x2000 and 0x2080 (126 registers each).
 class AcModuleSim : public RegisterSlave {
 public:
     enum RunState { Stopped = 0, Running = 1, Faulted = 2, Standby = 3 };
+    enum {
+        RUN_COMMAND = 0x1000,
+        RESET_COMMAND = 0x1001,
+        MODE_COMMAND = 0x1002,
+        POWER_SETTING = 0x1100,
+        INIT_BLOCK_1 = 0x1200,
+        INIT_BLOCK_2 = 0x1300,
+        FAULT_RECORD = 0x2000,
+        OPERATION_RECORD = 0x2080,
+        RECORD_WORDS = 126,
+    };
 
     explicit AcModuleSim(int node);
 
@@ -26,6 +38,12 @@ public:
     void requestInitialSettings(bool on);
     void setPower(double kW);                       // the power it runs at (positive: discharging)
     double energyWh(bool charge);                   // total since start
+    // Energy the next read of the measurement block reports, on top of what running adds.
+    void addEnergy(double chargeWh, double dischargeWh);
+    // Whole Wh reported by reads of the measurement block since start.
+    double reportedWh(bool charge);
+    // Initial-settings exchanges answered: both blocks arrived after a request.
+    int initialSettingsAnswered();
 
     int node() const { return node_; }
 
@@ -43,6 +61,9 @@ private:
     bool powerSet_ = false;
     double pendingChargeWh_ = 0, pendingDischargeWh_ = 0, pendingPvWh_ = 0;
     double totalChargeWh_ = 0, totalDischargeWh_ = 0;
+    double reportedChargeWh_ = 0, reportedDischargeWh_ = 0;
+    bool firstBlockSeen_ = false;
+    int initAnswered_ = 0;
     double igbtRaw_ = 2000, ambientRaw_ = 2100;
     long runSeconds_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "achandler.h"
+#include "acmodulesim.h"
 #include "paramfile.h"
+#include "rtuline.h"
 #include "ptypair.h"
 #include "runtimetree.h"
 #include "timeseam.h"
@@ -22,6 +24,8 @@ struct AcHandlerProbe {
     static int& type(AcHandler& h, int i) { return h.m_processType[i]; }
     static int& indexCount(AcHandler& h) { return h.m_systemIndexCount; }
     static double& correction(AcHandler& h, int k) { return h.m_correction[k]; }
+    static int send70(AcHandler& h, int m) { return h.m_send70[m]; }
+    static float slot70(AcHandler& h, int m) { return h.m_slot70[m]; }
 };
 
 namespace {
@@ -780,4 +784,139 @@ TEST_F(AcHandlerTest, FaultRecordsWhileNotOpen)
     memset(&r, 0x55, sizeof r);
     EXPECT_EQ(closed.getFaultRecord(0, &r), -1);
     EXPECT_EQ(r.module, 0);
+}
+
+// ---- settings queue ----------------------------------------------------------------------
+
+TEST_F(AcHandlerTest, SettingQueuesOneWritePerModule)
+{
+    openWithModules(3);
+    for (int m : { 1, 2, 3, 11 })
+        available(m);
+    available(12, false);
+    raw(0, 0, 0);
+    raw(1, 9, 1000);   // modules 1 and 2 in branch 1, module 3 in branch 2
+    raw(2, 9, 1000);
+    raw(3, 10, 1000);
+    EXPECT_EQ(h->setting(3, 60, 1.5f, 0), -1);   // nothing polls yet
+    h->setPolling(true);
+
+    EXPECT_EQ(h->setting(0, 10005, 0.8f, 0), 0);
+    EXPECT_EQ(h->energy().data().firstPrice[5], 0.8f);
+    EXPECT_EQ(h->setting(0, 10098, 2.5f, 0), 0);
+    EXPECT_EQ(AcHandlerProbe::correction(*h, 1), 2.5);
+    EXPECT_EQ(h->getSettingResult(0), 0);
+
+    EXPECT_EQ(h->setting(3, 60, 1.5f, 0), 0);
+    EXPECT_EQ(h->setting(3, 61, 1.0f, 0), -2);
+    EXPECT_EQ(h->device(3)->pendingIndex, 60);
+    EXPECT_EQ(h->getSettingResult(3), 2);
+    EXPECT_EQ(h->setting(4, 60, 1.0f, 0), -1);   // beyond the rack's three modules
+    EXPECT_EQ(h->getSettingResult(4), -2);
+    EXPECT_EQ(h->setting(0, 501, 1.0f, 0), -1);
+    EXPECT_EQ(h->setting(12, 60, 1.0f, 0), -3);  // not available
+
+    // A system write of a special index: every available module, no parameter file.
+    float before = -1.0f;
+    h->getConfig(0, 77, &before);
+    EXPECT_EQ(h->setting(0, 77, 2.0f, 0), -2);   // module 3 was busy
+    for (int m : { 1, 2, 11 }) {
+        EXPECT_EQ(h->device(m)->writePending, 1) << m;
+        EXPECT_EQ(h->device(m)->pendingIndex, 77) << m;
+    }
+    EXPECT_EQ(h->device(3)->pendingIndex, 60);
+    float after = -1.0f;
+    h->getConfig(0, 77, &after);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(h->getSettingResult(0), 2);
+    EXPECT_EQ(h->getSettingResult(1005), 2);
+    OperateRecord r;
+    ASSERT_EQ(h->getOperateRecord(&r), 1);
+    EXPECT_EQ(r.modules, 1100);
+    EXPECT_EQ(r.oid, 77);
+    EXPECT_EQ(r.mdata, 2.0);
+    EXPECT_EQ(h->getOperateRecord(&r), 0);
+
+    // A branch's index-70 set-point goes to its members' slots, whatever they have queued.
+    EXPECT_EQ(h->setting(1001, 70, 40.0f, 0), 0);
+    EXPECT_EQ(AcHandlerProbe::send70(*h, 1), 1);
+    EXPECT_EQ(AcHandlerProbe::send70(*h, 2), 1);
+    EXPECT_EQ(AcHandlerProbe::send70(*h, 3), 0);
+    EXPECT_EQ(AcHandlerProbe::slot70(*h, 2), 40.0f);
+    ASSERT_EQ(h->getOperateRecord(&r), 1);
+    EXPECT_EQ(r.modules, 1101);
+    float v = 0.0f;
+    EXPECT_EQ(h->getConfig(1001, 70, &v), 0);
+    EXPECT_EQ(v, 40.0f);
+    EXPECT_EQ(h->getConfig(1002, 70, &v), 0);
+    EXPECT_EQ(v, 0.0f);
+}
+
+// ---- polling pass against the simulated modules ------------------------------------------
+
+namespace {
+class AcHandlerPassTest : public ::testing::Test {
+protected:
+    RuntimeTree tree{ true };
+    RtuLine line;
+    std::map<int, std::unique_ptr<AcModuleSim>> sim;
+    std::unique_ptr<AcHandler> h;
+
+    void SetUp() override
+    {
+        tree.writeFile("bin/SockConfig.pdu", "[SOCK_NUM]\n1\n[SOCK_TYPE]\n" + rackRow(0, 3, 0, "1/1/2"));
+        ASSERT_TRUE(line.open(tree.path("dev/ttySAC1")));
+        for (int n : { 1, 2, 3, 11 }) {
+            sim[n].reset(new AcModuleSim(n));
+            line.attach(n, sim[n].get());
+        }
+        line.start();
+        h.reset(new AcHandler(13, "../conf/acconfig.pdu", false));
+        ASSERT_EQ(h->SerialOpen("/dev/ttySAC1", "19200,n,8,1", 300, 0), 0);
+        ASSERT_EQ(h->open(), 0);
+        h->setPolling(true);
+    }
+    void TearDown() override
+    {
+        h.reset();
+        line.stop();
+    }
+    void silence(int node, bool on)
+    {
+        RtuLine::Faults f;
+        f.silent = on;
+        line.setFaults(node, f);
+    }
+    std::vector<int> polled() { return std::vector<int>(h->pollList().begin(), h->pollList().end()); }
+    std::vector<int> lost() { return std::vector<int>(h->lostList().begin(), h->lostList().end()); }
+};
+}
+
+TEST_F(AcHandlerPassTest, LostModulesAreProbedInTurnAndRejoinAtTheEnd)
+{
+    silence(2, true);
+    silence(3, true);
+    h->process();
+    EXPECT_EQ(polled(), (std::vector<int>{ 1, 11 }));
+    EXPECT_EQ(lost(), (std::vector<int>{ 2, 3 }));
+    h->process();
+    EXPECT_EQ(lost(), (std::vector<int>{ 3, 2 }));
+    h->process();
+    EXPECT_EQ(lost(), (std::vector<int>{ 2, 3 }));
+
+    silence(2, false);
+    h->process();
+    EXPECT_EQ(polled(), (std::vector<int>{ 1, 11, 2 }));
+    EXPECT_EQ(lost(), (std::vector<int>{ 3 }));
+    // Just back from a probe: its values as delivered, nothing derived yet.
+    const int rawIgbt = sim[2]->holding(15);
+    EXPECT_EQ(h->device(2)->values[156], rawIgbt * 1000);
+    h->process();
+    EXPECT_EQ(h->device(2)->values[156], AcHandler::getTemperature(float(rawIgbt)) * 1000);
+
+    // Hosts: module 1 raises the system host flag; membership of branch 1 from the sim.
+    EXPECT_EQ(h->systemHost(), 1);
+    float v = 0.0f;
+    EXPECT_EQ(h->getdata(1, 177, &v), 0);
+    EXPECT_EQ(v, 0.0f);   // phase sums of a module at rest: no division by zero
 }

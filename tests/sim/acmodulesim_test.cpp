@@ -60,6 +60,12 @@ TEST(AcModuleSim, AnswersThePolledBlocks)
     // The increments count from the last read.
     ASSERT_EQ(b.read(1, 0, 40, regs), 40);
     EXPECT_EQ(regs[32], 0);
+    b.modules[1]->addEnergy(250.0, 1500.0);
+    ASSERT_EQ(b.read(1, 0, 40, regs), 40);
+    EXPECT_EQ(regs[31], 250);
+    EXPECT_EQ(regs[32], 1500);
+    EXPECT_EQ(b.modules[1]->reportedWh(true), 250.0);
+    EXPECT_NEAR(b.modules[1]->reportedWh(false), 1508.0, 1.0);
 
     uint16_t state[4];
     ASSERT_EQ(b.read(1, 100, 4, state), 4);
@@ -79,29 +85,36 @@ TEST(AcModuleSim, CommandsAndSettingsAct)
 {
     Bench b;
     modbus_set_slave(b.ctx, 2);
-    ASSERT_EQ(modbus_write_register(b.ctx, 1000, 0), 1);
+    ASSERT_EQ(modbus_write_register(b.ctx, 0x1000, 0), 1);
     EXPECT_EQ(b.modules[2]->runState(), AcModuleSim::Stopped);
-    ASSERT_EQ(modbus_write_register(b.ctx, 1000, 1), 1);
+    ASSERT_EQ(modbus_write_register(b.ctx, 0x1000, 1), 1);
     EXPECT_EQ(b.modules[2]->runState(), AcModuleSim::Running);
 
     b.modules[2]->setAlarm(0, 3, true);
-    ASSERT_EQ(modbus_write_register(b.ctx, 1001, 1), 1);   // clear faults
+    ASSERT_EQ(modbus_write_register(b.ctx, 0x1001, 1), 1);   // clear faults
     EXPECT_EQ(b.modules[2]->holding(101), 0);
 
     uint16_t block[120];
     for (int i = 0; i < 120; ++i)
         block[i] = uint16_t(i);
+    // The initial settings are answered by the second of the two blocks.
     b.modules[2]->requestInitialSettings(true);
-    ASSERT_EQ(modbus_write_registers(b.ctx, 1200, 120, block), 120);
+    ASSERT_EQ(modbus_write_registers(b.ctx, 0x1300, 120, block), 120);
+    EXPECT_EQ((b.modules[2]->holding(103) >> 6) & 1, 1);
+    ASSERT_EQ(modbus_write_registers(b.ctx, 0x1200, 120, block), 120);
+    EXPECT_EQ((b.modules[2]->holding(103) >> 6) & 1, 1);
+    ASSERT_EQ(modbus_write_registers(b.ctx, 0x1300, 120, block), 120);
     EXPECT_EQ((b.modules[2]->holding(103) >> 6) & 1, 0);
+    EXPECT_EQ(b.modules[2]->initialSettingsAnswered(), 1);
     const auto writes = b.modules[2]->writes();
-    ASSERT_EQ(writes.size(), 4u);
-    EXPECT_EQ(writes[0], "6 1000 0");
+    ASSERT_EQ(writes.size(), 6u);
+    EXPECT_EQ(writes[0], "6 4096 0");
 
     // A fault record read answers the request.
     b.modules[2]->requestFaultRecord(1);
+    // (libmodbus reads at most 125 registers; the link asks for 126.)
     uint16_t record[125];
-    ASSERT_EQ(b.read(2, 2000, 125, record), 125);
+    ASSERT_EQ(b.read(2, 0x2000, 125, record), 125);
     EXPECT_EQ(record[1], 2001);
     EXPECT_EQ((b.modules[2]->holding(103) >> 4) & 3, 0);
 }
