@@ -16,12 +16,8 @@ DeviceData* notBuilt(const char* cls, const void* device)
 }
 }
 
-#if __has_include("modbusacdcdata.h")
 #include "modbusacdcdata.h"
 DeviceData* deviceDataOf(ModbusAcDcData* device) { return device; }
-#else
-DeviceData* deviceDataOf(ModbusAcDcData* device) { return notBuilt("ModbusAcDcData", device); }
-#endif
 
 #if __has_include("dcdcdata.h")
 #include "dcdcdata.h"

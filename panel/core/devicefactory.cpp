@@ -1,6 +1,7 @@
 #include "devicefactory.h"
 #include "datadeal.h"
 #include "devicedata.h"
+#include "modbusacdcdata.h"
 #include "modbusstsdata.h"
 #include "modbusrtudevice.h"
 #include "modbustcpdevice.h"
@@ -9,10 +10,6 @@
 
 #include <stdio.h>
 
-#if __has_include("modbusacdcdata.h")
-#include "modbusacdcdata.h"
-#define HAVE_ACDC 1
-#endif
 #if __has_include("dcdcdata.h")
 #include "dcdcdata.h"
 #define HAVE_DCDC 1
@@ -47,14 +44,9 @@ void DeviceFactory::setInstance(DeviceFactory* factory)
 
 Made<ModbusAcDcData> DeviceFactory::newAcDc(int modules, const char* port, const char* line, int timeoutMs, int trace)
 {
-#ifdef HAVE_ACDC
     ModbusAcDcData* d = new ModbusAcDcData(modules, const_cast<char*>(port), const_cast<char*>(line), timeoutMs, trace);
     Made<ModbusAcDcData> m = { d, d };
     return m;
-#else
-    (void)modules; (void)port; (void)line; (void)timeoutMs; (void)trace;
-    return notBuilt<ModbusAcDcData>("ModbusAcDcData");
-#endif
 }
 
 Made<BmsData> DeviceFactory::newBms(const char* bus, int bitRate, int timeoutMs, int ext)
