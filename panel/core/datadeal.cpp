@@ -825,33 +825,4 @@ void DATADEAL::dealwithConnect()
 
 // ---- export and snapshot ----
 
-void DATADEAL::download_patch()
-{
-    switch (downNum) {
-    case 7:
-    case 13:
-        emit sendcommond(2, downNum);
-        break;
-    case 18:
-        emit sendcommond(0, 18);
-        break;
-    case 19:
-    case 20:
-        emit sendcommond(4, downNum);
-        break;
-    default:
-        return;
-    }
-    downNum = 0;
-}
-
-void DATADEAL::dealwithcommond(int commond)
-{
-    // USB export requests of the record pages; served once the export is built.
-    Q_UNUSED(commond);
-}
-
-void DATADEAL::time_1og_slot()
-{
-    // The periodic snapshot into "log.dat"; written once the snapshot file is built.
-}
+// In datadeal_export.cpp.

@@ -6,9 +6,11 @@
 #include <QThread>
 #include <atomic>
 #include <pthread.h>
+#include <vector>
 
 class QTimer;
 class DeviceData;
+class ModbusAcDcData;
 class Gpio;
 class Led;
 class Buzz;
@@ -42,6 +44,8 @@ public:
     // hands over the view it was made with) and the settings. Before start().
     void setDeviceData(DeviceData* acdc, DeviceData* dcdc, DeviceData* sts, DeviceData* bms,
         modbus::ModbusrtuDevice* rtu, modbus::ModbustcpDevice* tcp, setvalue* settings);
+    // The AC/DC object itself, whose energy statistics the report reads; null gives no report.
+    void setAcDcData(ModbusAcDcData* acdc);
     void setModuleState(unsigned char* dcacstate, unsigned char* dcdcstate);
     // Status, alarm and analog names of AC/DC, DC/DC and the switch, then their setting names.
     void setDataName(char (*dcacStatus)[32], char (*dcdcStatus)[32], char (*stsStatus)[32],
@@ -69,6 +73,19 @@ public:
     void startbuzz30s();
     void dealwithLed();
     void download_patch();
+
+    // USB export, asked for through dealwithcommond: one copy each, the energy report and the
+    // version file in the GUI thread; the report copy and the archive in threads of their own.
+    void download_alarm();
+    void download_status();
+    void download_operate();
+    void download_dcac_fault();
+    void download_dcdc_fault();
+    void download_sts_fault();
+    void download_energy();
+    void getDSPVersion();
+    static void* download_data(void* arg);
+    static void* download_log(void* arg);
 
     // Panel events, each one record written at once.
     void monitorPoweronState();
@@ -171,6 +188,18 @@ private:
 
     int logSlot;
     pthread_mutex_t logMutex;
+
+    void serveExport(int commond);
+    void exportAll();
+    void copyOut(int id, int count, int started, int done, const char* from, const char* name);
+
+    ModbusAcDcData* m_acdcData = nullptr;
+    // A request that arrives while another is served (the copies let GUI events through) waits.
+    bool m_exporting = false;
+    std::vector<int> m_waitingRequests;
+    // True while an export-all gathers its files into "Logfiles/".
+    bool m_gathering = false;
+    bool m_reportBuilt = false;
 
     QTimer* buzzTimer;
     QTimer* logTimer;

@@ -325,6 +325,7 @@ void MyMainWindow::init_device()
     // signals are connected.
     datadeal = f->newDataDeal();
     datadeal->setDeviceData(acdcDevice, dcdcDevice, stsdata, bmsDevice, rtu, tcp, set);
+    datadeal->setAcDcData(acdc);
     datadeal->setModuleState(dcacstate, dcdcstate);
     datadeal->setDataName(text_dcac_status, text_dcdc_status, text_sts_status, text_dcac_alarm, text_dcdc_alarm,
         text_sts_alarm, text_dcac_analog, text_dcdc_analog, text_sts_analog, text_dcac_config, text_dcdc_config,
