@@ -86,7 +86,6 @@ DATADEAL::DATADEAL()
     , batteryPoll(0)
     , graceSeconds(0)
     , offlineFlag(0)
-    , forceChargeLatch(0)
     , passBattery(1)
     , passStart(1)
     , passState(1)
@@ -771,11 +770,6 @@ void DATADEAL::dealwithoffline()
 
 // ---- once a second ----
 
-void DATADEAL::dealwithBms()
-{
-    // Battery supervision; its rules come with the battery step.
-}
-
 void DATADEAL::dealwithPower()
 {
     static const struct {
@@ -806,22 +800,7 @@ void DATADEAL::time_power_slot()
         graceSeconds += 1;
 }
 
-// ---- relays, trips, links ----
-
-void DATADEAL::dealwithRelay()
-{
-    // Relay states for the upper system; their rules come with the relay step.
-}
-
-void DATADEAL::dealwithTrip()
-{
-    // Trip pulses of the branches; their rules come with the relay step.
-}
-
-void DATADEAL::dealwithConnect()
-{
-    // Link checks of the AC/DC and DC/DC devices; their rules come with the relay step.
-}
+// The battery step (dealwithBms) and the relay, trip and link steps are in datadeal_supervision.cpp.
 
 // ---- export and snapshot ----
 

@@ -106,6 +106,12 @@ public:
     // Once a second from the 80th pass on.
     void dealwithBms();
     void dealwithPower();
+    // Online flags of the battery strings: source 0 the RTU slave's registers, 1 the battery device.
+    void checkBMSOnline(int source);
+    // A DC/DC write with up to three attempts, waiting for each result; an AC/DC write tried
+    // once. 0 when the converter took the value, -1 otherwise.
+    int setDc(int module, int index, float value);
+    int setAc(int module, int index, float value);
 
     // The number of battery strings, set[23] held to 0..8: it bounds loops over the branches.
     int branchCount() const;
@@ -142,6 +148,23 @@ private:
     void traceOperateRecord(Source src, const OperateRecord& r);
     static void startTimerIn(QTimer* timer, int ms);
     static void stopTimerIn(QTimer* timer);
+
+    // Steps of the battery pass.
+    DeviceData* batterySource(int type) const;
+    void readBmsSoc(int type);
+    unsigned int batteryBits(int type);
+    unsigned int stringBits(int type, int string);
+    int heartbeatBit(int type, int string);
+    unsigned int relayOpenBits(int string);
+    void sendWord(int string, unsigned int word);
+    void passLimits(int type, int strings);
+    void passLimit(DeviceData* source, int flagModule, int flagPoint, int branch, int type, int string);
+    bool readLimit(int type, int string, bool charge, float* limit);
+    void sendSecondWords(int strings);
+    void applyDcVoltage();
+    void forceChargeAndWake(int strings);
+    int waitResult(DeviceData* device, int module);
+    bool pulseTrip(const int* outputs, int count);
 
     unsigned char* m_dcacstate;
     unsigned char* m_dcdcstate;
@@ -212,7 +235,15 @@ private:
     // Seconds since construction, held at 30: no offline alarm before then.
     std::atomic<int> graceSeconds;
     int offlineFlag;
-    int forceChargeLatch;
+
+    // Battery strings: the command word last sent, the communication-loss bit (8 or 0), the
+    // second word last sent (one battery type), and whether a forced charge runs.
+    int idataOld[BRANCHES] = {};
+    int ibmsStat[BRANCHES] = {};
+    int jy_dataold[BRANCHES] = {};
+    int forceChargeLatch[BRANCHES] = {};
+    // Branches 1001.. whose trip pulse went out and whose request has not cleared yet.
+    int tripFlag[BRANCHES] = {};
 
     // Pass counters of the run loop: battery, start-up and module-state passes.
     OperateRecord recordBuffer;
