@@ -31,6 +31,25 @@
     </message>
 </context>
 <context>
+    <name>ChooseFile</name>
+    <message>
+        <source>Dialog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请选择要导入的文件</source>
+        <translation>Please select the file</translation>
+    </message>
+    <message>
+        <source>导入文件</source>
+        <translation>Import file</translation>
+    </message>
+    <message>
+        <source>  取消</source>
+        <translation>  Cancel</translation>
+    </message>
+</context>
+<context>
     <name>Form</name>
     <message>
         <source>Form</source>
@@ -669,6 +688,77 @@
     </message>
 </context>
 <context>
+    <name>UpgradeThread</name>
+    <message>
+        <source>软件升级已就绪，Boot启动</source>
+        <translation>Upgrade ready,Boot start</translation>
+    </message>
+    <message>
+        <source>软件升级未就绪，升级失败</source>
+        <translation>Upgrade no ready,Upgrade failed</translation>
+    </message>
+    <message>
+        <source>解密成功....</source>
+        <translation>Decryption success</translation>
+    </message>
+    <message>
+        <source>解密失败,停止升级....</source>
+        <translation>Decryption failure, stop to upgrade</translation>
+    </message>
+    <message>
+        <source>擦除成功,开始烧录....</source>
+        <translation>Erase success, start upgrade</translation>
+    </message>
+    <message>
+        <source>擦除失败,停止升级....</source>
+        <translation>Erase failure, stop to upgrade</translation>
+    </message>
+    <message>
+        <source>升级成功</source>
+        <translation>Upgrade success</translation>
+    </message>
+    <message>
+        <source>发送结束帧失败,停止升级....</source>
+        <translation>Sending end frame failure, stop to upgrade</translation>
+    </message>
+    <message>
+        <source>发送数据成功....</source>
+        <translation>Send data frames success</translation>
+    </message>
+    <message>
+        <source>发送数据帧失败,停止升级....</source>
+        <translation>Send the data frames fails, stop the upgrade</translation>
+    </message>
+    <message>
+        <source>升级文件打开失败</source>
+        <translation>File open failed</translation>
+    </message>
+    <message>
+        <source>升级结束</source>
+        <translation>The upgrade is over</translation>
+    </message>
+    <message>
+        <source>升级文件不存在...</source>
+        <translation>The upgrade file does not exist</translation>
+    </message>
+    <message>
+        <source>准备升级...</source>
+        <translation>Ready to upgrade</translation>
+    </message>
+    <message>
+        <source>正在解密...</source>
+        <translation>Decrypting</translation>
+    </message>
+    <message>
+        <source>正在擦除...</source>
+        <translation>Erasing</translation>
+    </message>
+    <message>
+        <source>升级结束,请检查升级过程中是否有失败的模块！</source>
+        <translation>The upgrade is over, check if there are any failed modules during the upgrade!</translation>
+    </message>
+</context>
+<context>
     <name>interface_CtrMod</name>
     <message>
         <source>本地手动</source>
@@ -753,6 +843,74 @@
   欢迎进入PCS操作系统</source>
         <translation>
 Welcome to control panel</translation>
+    </message>
+    <message>
+        <source>U盘中没有DCAC的升级文件，请确认U盘是否存在文件！</source>
+        <translation>Please verify that the U disk has the file</translation>
+    </message>
+    <message>
+        <source>U盘中没有DCDC的升级文件，请确认U盘是否存在文件！</source>
+        <translation>Please verify that the U disk has the file</translation>
+    </message>
+    <message>
+        <source>U盘中没有U2的升级文件，请确认U盘是否存在文件！</source>
+        <translation>Please verify that the U disk has the file</translation>
+    </message>
+    <message>
+        <source>U盘中没有STS的升级文件，请确认U盘是否存在文件！</source>
+        <translation>Please verify that the U disk has the file</translation>
+    </message>
+    <message>
+        <source>正在升级AC,不能下电!</source>
+        <translation>Upgrading AC, Now you can&apos;t reboot the PCS</translation>
+    </message>
+    <message>
+        <source>正在升级DC,不能下电!</source>
+        <translation>Upgrading DC, Now you can&apos;t reboot the PCS</translation>
+    </message>
+    <message>
+        <source>正在升级U2,不能下电!</source>
+        <translation>Upgrading U2, Now you can&apos;t reboot the PCS</translation>
+    </message>
+    <message>
+        <source>正在升级sts,不能下电</source>
+        <translation>Upgrading STS, Now you can&apos;t reboot the PCS</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>是否确认升级?</source>
+        <translation>Are you sure to upgrade?</translation>
+    </message>
+    <message>
+        <source>升级中...</source>
+        <translation>Upgrading...</translation>
+    </message>
+    <message>
+        <source>请插入U盘</source>
+        <translation>Please insert USB flash disk!</translation>
+    </message>
+    <message>
+        <source>升级成功,请下电重启!</source>
+        <translation>update success,please reboot the PCS!</translation>
+    </message>
+    <message>
+        <source>没有检测到模块在线!</source>
+        <translation>No modules  online!</translation>
+    </message>
+    <message>
+        <source>升级失败,不能下电,请联系厂家技术支持</source>
+        <translation>upgrade failed. Now you can&apos;t reboot the PCS. Please contact the manufacturer for technical support.</translation>
+    </message>
+    <message>
+        <source>U2升级失败,不能下电,请联系厂家技术支持</source>
+        <translation>U2 upgrade failed. Now you can&apos;t reboot the PCS. Please contact the manufacturer for technical support.</translation>
+    </message>
+    <message>
+        <source>STS升级失败,不能下电,请联系厂家技术支持</source>
+        <translation>STS upgrade failed. Now you can&apos;t reboot the PCS. Please contact the manufacturer for technical support.</translation>
     </message>
 </context>
 </TS>

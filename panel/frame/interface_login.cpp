@@ -1,11 +1,30 @@
 #include "interface_login.h"
 #include "ui_interface_login.h"
 
+#include "devicedata.h"
+#include "devicedataof.h"
 #include "globalvar.h"
+#include "shellrunner.h"
+#include "syspath.h"
+#include "tab_set.h"
+#include "timeseam.h"
+#include "upgradethread.h"
 
+#include <QDir>
 #include <QIcon>
 #include <QMessageBox>
+#include <QMutexLocker>
 #include <QSignalMapper>
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <unistd.h>
 
 namespace {
 struct AccessCode {
@@ -23,6 +42,93 @@ const AccessCode kCodes[] = {
     { 8, "7163", nullptr }, // the maker's name is never translated
     { 0, "842067", QT_TRANSLATE_NOOP("interface_login", "客户") },
 };
+
+// Upgrade kinds in the order they are copied and upgraded: 0 AC, 1 DC, 2 U2, 3 STS.
+struct UpgradeKind {
+    int (*filter)(const struct dirent*);
+    const char* noFile;
+    const char* upgrading;
+};
+
+const UpgradeKind kKinds[] = {
+    { interface_login::selectUpgradeAcFlies,
+        QT_TRANSLATE_NOOP("interface_login", "U盘中没有DCAC的升级文件，请确认U盘是否存在文件！"),
+        QT_TRANSLATE_NOOP("interface_login", "正在升级AC,不能下电!") },
+    { interface_login::selectUpgradeDcFlies,
+        QT_TRANSLATE_NOOP("interface_login", "U盘中没有DCDC的升级文件，请确认U盘是否存在文件！"),
+        QT_TRANSLATE_NOOP("interface_login", "正在升级DC,不能下电!") },
+    { interface_login::selectUpgradeU2Flies,
+        QT_TRANSLATE_NOOP("interface_login", "U盘中没有U2的升级文件，请确认U盘是否存在文件！"),
+        QT_TRANSLATE_NOOP("interface_login", "正在升级U2,不能下电!") },
+    { interface_login::selectUpgradeStsFlies,
+        QT_TRANSLATE_NOOP("interface_login", "U盘中没有STS的升级文件，请确认U盘是否存在文件！"),
+        QT_TRANSLATE_NOOP("interface_login", "正在升级sts,不能下电") },
+};
+
+bool upgradeFileName(const char* name, const char* word)
+{
+    return strcasestr(name, word) != nullptr && strcasestr(name, ".hex") != nullptr;
+}
+
+// The matching names of a directory in alphabetical order; false when it cannot be listed.
+bool listUpgradeFiles(const std::string& dir, int (*filter)(const struct dirent*), std::vector<std::string>* names)
+{
+    struct dirent** list = nullptr;
+    const int n = scandir(dir.c_str(), &list, filter, alphasort);
+    if (n < 0)
+        return false;
+    for (int i = 0; i < n; ++i) {
+        names->push_back(list[i]->d_name);
+        free(list[i]);
+    }
+    free(list);
+    return true;
+}
+
+// A byte copy to a new file; a partial copy is removed, so a broken stick never leaves a
+// truncated firmware file for the engine to send.
+bool copyWholeFile(const std::string& from, const std::string& to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY);
+    if (in < 0)
+        return false;
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(in, buf, sizeof buf);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out, buf + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                ok = false;
+                break;
+            }
+            done += w;
+        }
+        if (!ok)
+            break;
+    }
+    ::close(in);
+    if (::close(out) != 0)
+        ok = false;
+    if (!ok)
+        ::unlink(to.c_str());
+    return ok;
+}
 }
 
 interface_login::interface_login(QWidget* parent)
@@ -70,6 +176,16 @@ void interface_login::setDeviceData(ModbusAcDcData* acdc, DcdcData* dcdc, Modbus
     m_dcdc = dcdc;
     m_sts = sts;
     m_tcp = tcp;
+    m_acdcData = deviceDataOf(acdc);
+    m_dcdcData = deviceDataOf(dcdc);
+    m_stsData = deviceDataOf(sts);
+    if (!m_upgrade) {
+        m_upgrade = new UpgradeThread(nullptr);
+        connect(m_upgrade, SIGNAL(sendUpgradeFinish()), this, SLOT(UpgradeFinishState()), Qt::QueuedConnection);
+        connect(m_upgrade, SIGNAL(sendUpgradeFail(int)), this, SLOT(UpgradeFailState(int)), Qt::QueuedConnection);
+        connect(this, SIGNAL(sendmessagebox(int, QString)), this, SLOT(showMessagebox(int, QString)),
+            Qt::QueuedConnection);
+    }
 }
 
 void interface_login::buttonClicked(const QString& key)
@@ -145,4 +261,249 @@ void interface_login::slot_btnstate_changed(int state)
     } else {
         ui->lineEdit->show();
     }
+}
+
+int interface_login::selectUpgradeAcFlies(const struct dirent* entry)
+{
+    return upgradeFileName(entry->d_name, "AC");
+}
+
+int interface_login::selectUpgradeDcFlies(const struct dirent* entry)
+{
+    return upgradeFileName(entry->d_name, "DC");
+}
+
+int interface_login::selectUpgradeU2Flies(const struct dirent* entry)
+{
+    return upgradeFileName(entry->d_name, "U2");
+}
+
+int interface_login::selectUpgradeStsFlies(const struct dirent* entry)
+{
+    return upgradeFileName(entry->d_name, "Sts");
+}
+
+void interface_login::on_upgradeButton_clicked()
+{
+    QMessageBox box(QMessageBox::Information, tr("提示"), tr("是否确认升级?"), QMessageBox::Yes | QMessageBox::No, this);
+    if (box.exec() != QMessageBox::Yes)
+        return;
+
+    // Disabled here, before the thread exists, so that a second press cannot start a second run.
+    ui->upgradeButton->setText(tr("升级中..."));
+    ui->upgradeButton->setEnabled(false);
+    ui->label_progress->clear();
+
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, 1024 * 1024);
+    pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+    pthread_t thread;
+    const int r = pthread_create(&thread, &attr, upgradeHandler_thread, this);
+    pthread_attr_destroy(&attr);
+    if (r != 0) {
+        printf("interface_login::on_upgradeButton_clicked cannot start the upgrade thread: %s\n", strerror(r));
+        restoreUpgradeButton();
+    }
+}
+
+void* interface_login::upgradeHandler_thread(void* page)
+{
+    static_cast<interface_login*>(page)->upgradeHandler();
+    return nullptr;
+}
+
+void interface_login::upgradeHandler()
+{
+    m_acModules.clear();
+    m_dcModules.clear();
+    m_u2Modules.clear();
+    m_stsModules.clear();
+    {
+        QMutexLocker lock(&m_failMutex);
+        m_failModules.clear();
+    }
+    m_finishFlag = 0;
+    m_acPresent = m_dcPresent = m_u2Present = m_stsPresent = 0;
+
+    // The links need about a minute after start before every module has answered.
+    Tab_set::Upgrading = 1;
+    while (g_autoUpgradeTimer <= 60) {
+        TimeSeam::waitMs(1000);
+        Tab_set::Upgrading = 1;
+    }
+
+    if (m_acdcData) {
+        for (int i = 1; i <= 10; ++i) {
+            if (m_acdcData->getStatus(i, 0) == 1) {
+                m_acModules.push_back(64 + i);
+                m_acPresent = 1;
+            }
+        }
+    }
+    if (m_dcdcData) {
+        for (int i = 1; i <= 10; ++i) {
+            if (m_dcdcData->getStatus(i, 100) != 0) {
+                m_dcModules.push_back(128 + i);
+                m_dcPresent = 1;
+            }
+        }
+    }
+    if (m_acdcData && m_acdcData->getStatus(11, 0) != 0) {
+        m_u2Modules.push_back(75);
+        m_u2Present = 1;
+    }
+    if (m_stsData && m_stsData->getStatus(1, 0) != 0) {
+        m_stsModules.push_back(76);
+        m_stsPresent = 1;
+    }
+
+    if (!QDir(QString::fromStdString(SysPath::resolve("/dev/udisk"))).exists()) {
+        emit sendmessagebox(0, tr("请插入U盘"));
+        endUpgrade();
+        return;
+    }
+
+    const int present[] = { m_acPresent, m_dcPresent, m_u2Present, m_stsPresent };
+    for (int kind = 0; kind < 4; ++kind) {
+        if (present[kind] && copyUpgradeFile(kind) != 0) {
+            emit sendmessagebox(0, tr(kKinds[kind].noFile));
+            endUpgrade();
+            return;
+        }
+    }
+
+    if (!m_upgrade) {
+        printf("interface_login::upgradeHandler no upgrade worker: the devices were never given\n");
+        endUpgrade();
+        return;
+    }
+    m_upgrade->setDiviceData(m_dcdcData);
+
+    std::vector<int>* modules[] = { &m_acModules, &m_dcModules, &m_u2Modules, &m_stsModules };
+    for (int kind = 0; kind < 4; ++kind) {
+        if (!present[kind])
+            continue;
+        m_finishFlag = 0;
+        m_failFlag = 0;
+        m_upgrade->initUpradeModule(*modules[kind], kind);
+        m_upgrade->start();
+        QMetaObject::invokeMethod(this, "showUpgradeProgress", Qt::QueuedConnection,
+            Q_ARG(QString, tr(kKinds[kind].upgrading)));
+        while (m_finishFlag == 0 && !m_upgrade->isFinished())
+            TimeSeam::waitMs(1000);
+        // The worker emits its end before a missing file's failure, and both are handled in the
+        // GUI thread: wait for the worker to end, then until the GUI thread has handled all it sent.
+        m_upgrade->wait();
+        QMetaObject::invokeMethod(this, "upgradePassSeen", Qt::BlockingQueuedConnection);
+        if (m_failFlag != 0 || m_finishFlag == 0) {
+            emit sendmessagebox(0, failureText(kind));
+            endUpgrade();
+            return;
+        }
+    }
+
+    if (m_acPresent || m_dcPresent || m_u2Present || m_stsPresent)
+        emit sendmessagebox(1, tr("升级成功,请下电重启!"));
+    else
+        emit sendmessagebox(0, tr("没有检测到模块在线!"));
+    endUpgrade();
+}
+
+// 0 when the kind's one file on the stick is copied (or the copy failed: the worker then finds
+// no file and the kind fails); -1 for no file, several files or a stick that cannot be listed.
+int interface_login::copyUpgradeFile(int kind)
+{
+    const UpgradeKind& k = kKinds[kind];
+    const std::string udisk = SysPath::resolve("/udisk");
+    std::vector<std::string> names;
+    // An unreadable stick counts as one without the file: the engine must never pick up an
+    // older file left in /tmp.
+    if (!listUpgradeFiles(udisk, k.filter, &names)) {
+        printf("interface_login::copyUpgradeFile cannot list %s: %s\n", udisk.c_str(), strerror(errno));
+        return -1;
+    }
+    if (kind == 0)
+        printf("fileNum:%d\n", int(names.size()));
+    if (names.size() != 1)
+        return -1;
+
+    // File calls, not a shell: the name comes from the stick.
+    const std::string& name = names.front();
+    const std::string tmp = SysPath::resolve("/tmp");
+    std::vector<std::string> old;
+    if (listUpgradeFiles(tmp, k.filter, &old)) {
+        for (const std::string& o : old) {
+            if (::unlink((tmp + "/" + o).c_str()) != 0)
+                printf("interface_login::copyUpgradeFile cannot remove %s/%s: %s\n", tmp.c_str(), o.c_str(),
+                    strerror(errno));
+        }
+    }
+    if (!copyWholeFile(udisk + "/" + name, tmp + "/" + name))
+        printf("interface_login::copyUpgradeFile cannot copy %s to %s\n", name.c_str(), tmp.c_str());
+    ShellRunner::run("sync");
+    return 0;
+}
+
+QString interface_login::failureText(int kind)
+{
+    if (kind == 2)
+        return tr("U2升级失败,不能下电,请联系厂家技术支持");
+    if (kind == 3)
+        return tr("STS升级失败,不能下电,请联系厂家技术支持");
+    QString text = kind == 0 ? "AC" : "DC";
+    const int base = kind == 0 ? 64 : 128;
+    QMutexLocker lock(&m_failMutex);
+    for (int address : m_failModules) {
+        // Address 0 is no module (the file was missing); the sentence alone says it.
+        if (address != 0)
+            text += QString("#%1, ").arg(address - base);
+    }
+    return text + tr("升级失败,不能下电,请联系厂家技术支持");
+}
+
+void interface_login::endUpgrade()
+{
+    Tab_set::Upgrading = 0;
+    QMetaObject::invokeMethod(this, "restoreUpgradeButton", Qt::QueuedConnection);
+}
+
+void interface_login::showUpgradeProgress(QString text)
+{
+    ui->label_progress->setText(text);
+}
+
+void interface_login::restoreUpgradeButton()
+{
+    ui->upgradeButton->setText(tr("自动升级"));
+    ui->upgradeButton->setEnabled(true);
+    ui->label_progress->clear();
+}
+
+void interface_login::upgradePassSeen()
+{
+}
+
+void interface_login::showMessagebox(int ok, QString text)
+{
+    QMessageBox box(ok != 0 ? QMessageBox::Information : QMessageBox::Critical, ok != 0 ? "Success" : "Error", text,
+        QMessageBox::Ok, this);
+    box.exec();
+}
+
+void interface_login::UpgradeFinishState()
+{
+    m_finishFlag = 1;
+    printf("upgradefinish==============\n");
+}
+
+void interface_login::UpgradeFailState(int address)
+{
+    {
+        QMutexLocker lock(&m_failMutex);
+        m_failModules.push_back(address);
+    }
+    m_failFlag = 1;
+    printf("module fail:%d\n", address);
+    printf("upgradefail================\n");
 }

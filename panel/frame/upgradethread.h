@@ -1,0 +1,56 @@
+#ifndef UPGRADETHREAD_H
+#define UPGRADETHREAD_H
+
+#include <QString>
+#include <QThread>
+
+#include <vector>
+
+class DeviceData;
+class DcdcData;
+
+// One firmware upgrade pass over the modules of one kind. The upgrade engine of the DC/DC link
+// does the work over CAN for every kind; this thread starts it, follows each step through
+// getStatus every 200 ms and reports lines of text, progress and the end of the pass.
+class UpgradeThread : public QThread {
+    Q_OBJECT
+public:
+    explicit UpgradeThread(QObject* parent = nullptr);
+
+    void setDiviceData(DcdcData* device);
+    // The engine's DeviceData view, for callers that hold the view rather than the object.
+    void setDiviceData(DeviceData* device);
+    // kind: 0 AC/DC modules, 1 DC/DC modules, 2 U2 unit, 3 static transfer switch.
+    void initUpradeModule(std::vector<int>& modules, int kind);
+
+    // The pass that run() makes once per start(); tests call it directly.
+    void onePass();
+
+signals:
+    void setUpgradeEdit(QString line);
+    void sendUpgradeFinish();
+    void sendUpgradFault();
+    void sendUpgradeSuccess();
+    void setProgressBar(int value);
+    void sendUpgradeFail(int address);
+
+protected:
+    void run() override;
+
+private:
+    void showUpgradeState(int address, const QString& text);
+    QString stateToStr(bool ok, int step);
+    void getUpgradeState(int step);
+    void getUpgradeDataProgressState();
+    // Step 7 for the all-modules addresses; true when several modules answered and the pass stops.
+    bool severalAnswered(int first);
+    void pause();
+
+    DeviceData* m_device = nullptr;
+    std::vector<int> m_modules;
+    int m_kind = 0;
+    bool m_singleFault = false;
+    bool m_inThread = false;
+};
+
+#endif
