@@ -774,6 +774,85 @@
     </message>
 </context>
 <context>
+    <name>interface_Switch</name>
+    <message>
+        <source> 系统</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>总开机</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>总关机</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source> 并网</source>
+        <translation>Grid-tied</translation>
+    </message>
+    <message>
+        <source> 离网</source>
+        <translation>Off-grid</translation>
+    </message>
+    <message>
+        <source>清除故障</source>
+        <translation>Clear Fault</translation>
+    </message>
+    <message>
+        <source>交流支路开机</source>
+        <translation>AC Start</translation>
+    </message>
+    <message>
+        <source>交流支路关机</source>
+        <translation>AC Stop</translation>
+    </message>
+    <message>
+        <source>直流支路</source>
+        <translation>DC Strings</translation>
+    </message>
+    <message>
+        <source>开机</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>关机</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>直流支路1</source>
+        <translation>DC String 1</translation>
+    </message>
+    <message>
+        <source>直流支路2</source>
+        <translation>DC String 2</translation>
+    </message>
+    <message>
+        <source>直流支路3</source>
+        <translation>DC String 3</translation>
+    </message>
+    <message>
+        <source>直流支路4</source>
+        <translation>DC String 4</translation>
+    </message>
+    <message>
+        <source>直流支路5</source>
+        <translation>DC String 5</translation>
+    </message>
+    <message>
+        <source>直流支路6</source>
+        <translation>DC String 6</translation>
+    </message>
+    <message>
+        <source>直流支路7</source>
+        <translation>DC String 7</translation>
+    </message>
+    <message>
+        <source>直流支路8</source>
+        <translation>DC String 8</translation>
+    </message>
+</context>
+<context>
     <name>interface_SysSet</name>
     <message>
         <source>模块</source>

@@ -1,4 +1,5 @@
-// Draws the pictures compiled into the panel (resources/image/Cn-Help.png, En-Help.png, clear.png).
+// Draws the pictures compiled into the panel (resources/image/Cn-Help.png, En-Help.png, clear.png and
+// the command icons power_on.png, power_off.png, ongrid.png, offgrid.png, clearfault.png).
 // Run once by hand when their text changes:
 //   g++ -std=c++17 -fPIC scripts/drawpictures.cpp -o /tmp/drawpictures \
 //       $(pkg-config --cflags --libs Qt5Gui) && QT_QPA_PLATFORM=offscreen /tmp/drawpictures resources/image
@@ -6,6 +7,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygonF>
 #include <QStringList>
 #include <cstdio>
@@ -68,6 +70,82 @@ static bool drawClear(const QString& file)
     return img.save(file);
 }
 
+// Command icons: a round badge in the command's colour with a white symbol, 64 x 64 on a clear
+// ground (the buttons scale them down).
+static void badge(const QColor& colour, QPainter& p, QImage& img)
+{
+    img = QImage(64, 64, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    p.begin(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, 3));
+    p.setBrush(colour);
+    p.drawEllipse(QRectF(3, 3, 58, 58));
+    p.setPen(QPen(Qt::white, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+}
+
+static bool drawPower(const QString& file, const QColor& colour)
+{
+    QImage img;
+    QPainter p;
+    badge(colour, p, img);
+    p.drawArc(QRectF(17, 19, 30, 30), 120 * 16, 300 * 16);
+    p.drawLine(QPointF(32, 13), QPointF(32, 31));
+    p.end();
+    return img.save(file);
+}
+
+// A plug whose cable runs into a pylon; off-grid draws the pair apart with a gap.
+static bool drawGrid(const QString& file, bool tied)
+{
+    QImage img;
+    QPainter p;
+    badge(tied ? QColor(0, 150, 80) : QColor(230, 140, 30), p, img);
+    p.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    // pylon on the right
+    QPolygonF pylon;
+    pylon << QPointF(38, 50) << QPointF(44, 14) << QPointF(50, 50);
+    p.drawPolyline(pylon);
+    p.drawLine(QPointF(37, 24), QPointF(51, 24));
+    p.drawLine(QPointF(39, 34), QPointF(49, 34));
+    // plug on the left
+    const qreal shift = tied ? 0 : -6;
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(13 + shift, 26, 10, 12));
+    p.drawLine(QPointF(23 + shift, 29), QPointF(27 + shift, 29));
+    p.drawLine(QPointF(23 + shift, 35), QPointF(27 + shift, 35));
+    p.setBrush(Qt::NoBrush);
+    if (tied) {
+        p.drawLine(QPointF(27, 32), QPointF(41, 32));
+    } else {
+        p.setPen(QPen(Qt::white, 3, Qt::DotLine, Qt::RoundCap));
+        p.drawLine(QPointF(25, 32), QPointF(37, 32));
+    }
+    p.end();
+    return img.save(file);
+}
+
+// A warning triangle with a tick beside it: the faults are cleared.
+static bool drawClearFault(const QString& file)
+{
+    QImage img;
+    QPainter p;
+    badge(QColor(40, 120, 200), p, img);
+    QPolygonF tri;
+    tri << QPointF(26, 14) << QPointF(44, 46) << QPointF(8, 46);
+    p.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolygon(tri);
+    p.drawLine(QPointF(26, 25), QPointF(26, 36));
+    p.drawPoint(QPointF(26, 41));
+    p.setPen(QPen(QColor(255, 230, 90), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPolygonF tick;
+    tick << QPointF(38, 36) << QPointF(44, 43) << QPointF(56, 26);
+    p.drawPolyline(tick);
+    p.end();
+    return img.save(file);
+}
+
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
@@ -85,6 +163,11 @@ int main(int argc, char** argv)
                                 << "A value out of range is not sent."
                                 << "The tip line at the top shows the result.") && ok;
     ok = drawClear(dir + "/clear.png") && ok;
+    ok = drawPower(dir + "/power_on.png", QColor(0, 160, 80)) && ok;
+    ok = drawPower(dir + "/power_off.png", QColor(210, 50, 50)) && ok;
+    ok = drawGrid(dir + "/ongrid.png", true) && ok;
+    ok = drawGrid(dir + "/offgrid.png", false) && ok;
+    ok = drawClearFault(dir + "/clearfault.png") && ok;
     if (!ok)
         std::printf("drawpictures: cannot write the pictures to %s\n", qPrintable(dir));
     return ok ? 0 : 1;
