@@ -762,11 +762,11 @@
     <name>interface_CtrMod</name>
     <message>
         <source>本地手动</source>
-        <translation>Local manual</translation>
+        <translation>Local Manual</translation>
     </message>
     <message>
         <source>本地自动</source>
-        <translation>Local auto</translation>
+        <translation>Local Auto</translation>
     </message>
     <message>
         <source>远程控制</source>
