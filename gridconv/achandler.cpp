@@ -1280,6 +1280,12 @@ void AcHandler::internalSetting()
             int r = 0;
             if (getModuleStatus(j) == 0 || j <= MAX_MODULES)
                 r = d->connection->control(index, value, nullptr, 0, false) == 1 ? 0 : 1;
+            if (m_debug)
+                printf("internalSetting module %d  index=%d fdata=%f ret=%d\n", j, index, value, r);
+            // The record is queued before the result shows, so a caller that sees the write done
+            // also finds its record.
+            if (r == 0)
+                recordSent(j, index, value);
             {
                 std::lock_guard<std::mutex> g(m_writeLock);
                 d->result = r;
@@ -1289,12 +1295,10 @@ void AcHandler::internalSetting()
                     --m_systemParts;
                 }
             }
-            if (m_debug)
-                printf("internalSetting module %d  index=%d fdata=%f ret=%d\n", j, index, value, r);
-            if (r == 0)
-                recordSent(j, index, value);
         } else if (setpoint) {
             const bool ok = d->connection->control(70, value, nullptr, 0, false) != 0;
+            if (ok)
+                recordSent(j, 70, value);
             {
                 std::lock_guard<std::mutex> g(m_writeLock);
                 // A newer set-point that came in meanwhile still has to go out.
@@ -1306,8 +1310,6 @@ void AcHandler::internalSetting()
                     --m_systemParts;
                 }
             }
-            if (ok)
-                recordSent(j, 70, value);
         }
     }
     std::lock_guard<std::mutex> g(m_writeLock);
