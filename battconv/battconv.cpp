@@ -1,1 +1,0 @@
-// The DC/DC and battery link library; its parts land here as they are built.

@@ -1,0 +1,176 @@
+#include "virtualcanbackend.h"
+#include "timeseam.h"
+
+#include <atomic>
+#include <dirent.h>
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+std::atomic<int> g_endpoints(0);
+
+// A full peer queue is given this many short chances before the frame is dropped for it.
+const int FULL_RETRIES = 20;
+const int FULL_WAIT_US = 250;
+
+bool makeDir(const std::string& dir)
+{
+    return ::mkdir(dir.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+bool fillAddress(const std::string& path, struct sockaddr_un* addr)
+{
+    memset(addr, 0, sizeof *addr);
+    addr->sun_family = AF_UNIX;
+    if (path.size() >= sizeof addr->sun_path)
+        return false;
+    memcpy(addr->sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+}
+
+VirtualCanBackend::VirtualCanBackend(const std::string& root)
+    : m_root(root)
+{
+}
+
+VirtualCanBackend::~VirtualCanBackend()
+{
+    if (!m_endpoint.empty())
+        ::unlink(m_endpoint.c_str());
+}
+
+bool VirtualCanBackend::validName(const char* ifname)
+{
+    if (!ifname || !*ifname || ifname[0] == '.' || strlen(ifname) > 15)
+        return false;
+    for (const char* c = ifname; *c; ++c) {
+        const bool ok = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')
+            || *c == '_' || *c == '-' || *c == '.';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+std::string VirtualCanBackend::busDirectory(const std::string& root, const char* ifname)
+{
+    return root + "/can/" + ifname;
+}
+
+int VirtualCanBackend::create()
+{
+    return ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+}
+
+int VirtualCanBackend::interfaceIndex(int, const char* ifname)
+{
+    if (!validName(ifname) || m_root.empty())
+        return -1;
+    // The interface exists as soon as someone opens it.
+    if (!makeDir(m_root + "/can") || !makeDir(busDirectory(m_root, ifname)))
+        return -1;
+    m_dir = busDirectory(m_root, ifname);
+    return 1;
+}
+
+int VirtualCanBackend::bind(int fd, int)
+{
+    if (m_dir.empty()) {
+        errno = ENODEV;
+        return -1;
+    }
+    char name[64];
+    snprintf(name, sizeof name, "ep-%d-%d", int(getpid()), ++g_endpoints);
+    const std::string path = m_dir + "/" + name;
+    struct sockaddr_un addr;
+    if (!fillAddress(path, &addr)) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    ::unlink(path.c_str());
+    if (::bind(fd, reinterpret_cast<struct sockaddr*>(&addr), sizeof addr) != 0)
+        return -1;
+    m_name = name;
+    m_endpoint = path;
+    return 0;
+}
+
+bool VirtualCanBackend::sendTo(int fd, const std::string& peer, const void* frame, size_t len, bool* ownError)
+{
+    struct sockaddr_un addr;
+    if (!fillAddress(peer, &addr))
+        return false;
+    for (int tries = 0;; ++tries) {
+        if (::sendto(fd, frame, len, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<struct sockaddr*>(&addr),
+                sizeof addr) == ssize_t(len))
+            return true;
+        const int e = errno;
+        if (e == EAGAIN && tries < FULL_RETRIES) {
+            TimeSeam::sleepUs(FULL_WAIT_US);
+            continue;
+        }
+        if (e == ECONNREFUSED) {
+            // Nobody listens on it any more: an endpoint of a process that ended.
+            struct stat st;
+            if (::lstat(peer.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+                ::unlink(peer.c_str());
+        }
+        if (e == EBADF || e == ENOTSOCK || e == EINTR) {
+            *ownError = true;
+            errno = e;
+        }
+        return false;
+    }
+}
+
+ssize_t VirtualCanBackend::write(int fd, const void* frame, size_t len)
+{
+    DIR* d = ::opendir(m_dir.c_str());
+    if (!d) {
+        errno = ENODEV;
+        return -1;
+    }
+    bool ownError = false;
+    while (struct dirent* e = ::readdir(d)) {
+        if (e->d_name[0] == '.' || m_name == e->d_name)
+            continue;
+        sendTo(fd, m_dir + "/" + e->d_name, frame, len, &ownError);
+        if (ownError)
+            break;
+    }
+    const int saved = errno;
+    ::closedir(d);
+    if (ownError) {
+        errno = saved;
+        return -1;
+    }
+    // On a bus a frame with no listener is still sent.
+    return ssize_t(len);
+}
+
+ssize_t VirtualCanBackend::read(int fd, void* frame, size_t len)
+{
+    // MSG_TRUNC gives a foreign datagram's real length, so that it counts as no frame.
+    return ::recv(fd, frame, len, MSG_TRUNC);
+}
+
+int VirtualCanBackend::close(int fd)
+{
+    const int r = ::close(fd);
+    if (!m_endpoint.empty())
+        ::unlink(m_endpoint.c_str());
+    m_endpoint.clear();
+    m_name.clear();
+    return r;
+}
+
+int VirtualCanBackend::family() const
+{
+    return AF_UNIX;
+}

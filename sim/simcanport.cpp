@@ -1,0 +1,122 @@
+#include "simcanport.h"
+
+#include <atomic>
+#include <dirent.h>
+#include <errno.h>
+#include <poll.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+std::atomic<int> g_ports(0);
+
+bool address(const std::string& path, struct sockaddr_un* a)
+{
+    memset(a, 0, sizeof *a);
+    a->sun_family = AF_UNIX;
+    if (path.size() >= sizeof a->sun_path)
+        return false;
+    memcpy(a->sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+}
+
+SimCanPort::SimCanPort() = default;
+
+SimCanPort::~SimCanPort()
+{
+    close();
+}
+
+bool SimCanPort::open(const std::string& root, const std::string& ifname)
+{
+    close();
+    mkdir((root + "/can").c_str(), 0755);
+    dir_ = root + "/can/" + ifname;
+    mkdir(dir_.c_str(), 0755);
+    fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd_ < 0)
+        return false;
+    char name[64];
+    snprintf(name, sizeof name, "sim-%d-%d", int(getpid()), ++g_ports);
+    name_ = name;
+    struct sockaddr_un a;
+    const std::string path = dir_ + "/" + name_;
+    unlink(path.c_str());
+    if (!address(path, &a) || bind(fd_, reinterpret_cast<struct sockaddr*>(&a), sizeof a) != 0) {
+        fprintf(stderr, "SimCanPort: cannot bind %s: %s\n", path.c_str(), strerror(errno));
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    // A full peer blocks a send for at most this long.
+    struct timeval tv = { 0, 50000 };
+    setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+    return true;
+}
+
+void SimCanPort::close()
+{
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    fd_ = -1;
+    unlink((dir_ + "/" + name_).c_str());
+}
+
+bool SimCanPort::sendBytes(const void* bytes, size_t len)
+{
+    std::lock_guard<std::mutex> g(sendLock_);
+    if (fd_ < 0)
+        return false;
+    DIR* d = opendir(dir_.c_str());
+    if (!d)
+        return false;
+    bool any = false;
+    while (struct dirent* e = readdir(d)) {
+        if (e->d_name[0] == '.' || name_ == e->d_name)
+            continue;
+        const std::string peer = dir_ + "/" + e->d_name;
+        struct sockaddr_un a;
+        if (!address(peer, &a))
+            continue;
+        if (sendto(fd_, bytes, len, MSG_NOSIGNAL, reinterpret_cast<struct sockaddr*>(&a), sizeof a) == ssize_t(len)) {
+            any = true;
+        } else if (errno == ECONNREFUSED) {
+            struct stat st;
+            if (lstat(peer.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+                unlink(peer.c_str());
+        }
+    }
+    closedir(d);
+    if (any)
+        ++sent_;
+    return any;
+}
+
+bool SimCanPort::send(const SimFrame& f)
+{
+    uint8_t bytes[SimFrame::WIRE_SIZE];
+    f.pack(bytes);
+    return sendBytes(bytes, sizeof bytes);
+}
+
+bool SimCanPort::receive(SimFrame* f, int timeoutMs)
+{
+    if (fd_ < 0)
+        return false;
+    struct pollfd p = { fd_, POLLIN, 0 };
+    if (poll(&p, 1, timeoutMs) <= 0)
+        return false;
+    uint8_t bytes[SimFrame::WIRE_SIZE];
+    const ssize_t n = recv(fd_, bytes, sizeof bytes, MSG_DONTWAIT | MSG_TRUNC);
+    if (n != SimFrame::WIRE_SIZE)
+        return false;
+    *f = SimFrame::unpack(bytes);
+    return true;
+}

@@ -1,0 +1,38 @@
+#ifndef SIMCANPORT_H
+#define SIMCANPORT_H
+
+#include "simframe.h"
+
+#include <mutex>
+#include <string>
+
+// The simulated cabinet's own endpoint on the virtual CAN bus: a Unix datagram socket in
+// <root>/can/<interface>/; a frame sent reaches every other socket of that directory. A peer
+// whose queue is full is waited for a little, the way a CAN controller retries arbitration.
+class SimCanPort {
+public:
+    SimCanPort();
+    ~SimCanPort();
+
+    bool open(const std::string& root, const std::string& ifname);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+
+    // Sends to every other endpoint; false when none took it.
+    bool send(const SimFrame& f);
+    // Waits up to timeoutMs (0: no wait, negative: for good) for one frame of 16 bytes.
+    bool receive(SimFrame* f, int timeoutMs);
+    // Raw bytes, for tests that want to put malformed datagrams on the bus.
+    bool sendBytes(const void* bytes, size_t len);
+
+    long sent() const { return sent_; }
+
+private:
+    int fd_ = -1;
+    std::string dir_;
+    std::string name_;
+    std::mutex sendLock_;
+    long sent_ = 0;
+};
+
+#endif
