@@ -1,0 +1,197 @@
+#ifndef DCHANDLER_H
+#define DCHANDLER_H
+
+#include "canframe.h"
+#include "devicedata.h"
+#include "paramrecord.h"
+#include "rackconfig.h"
+
+#include <atomic>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <stdint.h>
+#include <vector>
+
+class CanHandler;
+class ParamFile;
+namespace pcsdcdc {
+class FaultRecordFile;
+}
+
+// Everything the DC/DC link knows: the CAN link on its interface, every value the modules
+// report, the command table of "../conf-dcdc/map.pdu", the parameter files, the fault records,
+// the energy totals, and the library's threads. It does not know which transport carries its
+// frames.
+//
+// Module ids: 0 the whole DC side, 1..10 the modules (bus addresses 0x81..0x8A), 1001..1008
+// the groups (battery strings; a module belongs to group g when its status g - 993 is 1),
+// 20..23 and 30 dispatch and broadcast commands.
+class DcHandler : public DeviceData {
+    friend struct DcHandlerProbe;
+
+public:
+    enum {
+        MODULES = 10,
+        INDICES = 200,          // per module: status, alarm and analog indices
+        GROUPS = 8,
+        FIRST_GROUP = 1001,
+        LAST_GROUP = 1008,
+        SYSTEM_PARAMS = 1000,   // parameter file id of the system
+        RAW_PFS = 255,          // PDU formats 0..254 kept per module
+        ENERGY_SLOTS = MODULES + GROUPS,
+        ENERGY_BYTES = ENERGY_SLOTS * 2 * 8,
+        ONLINE = 100,           // status index of the online flag
+        VERSION = 1205,
+        OWN_ADDRESS = 0x11,
+        BROADCAST = 0xBF,
+        MODULE_BASE = 0x80,
+        COMMAND_PF = 0x60,
+        ENERGY_SAVE_TICKS = 900,
+        CONNECT_TICKS = 4,
+    };
+
+    // One row of the command table.
+    struct CommandRow {
+        int number;     // kept, unused
+        int code;       // data byte 0 of the command frame
+        int priority;   // 0..7
+        int pf;         // PDU format
+        int scale;      // the value sent is the integer part of scale times the value
+        int field7;     // kept, unused
+        int field8;
+    };
+    // The [INIT] row: the rows sent when a module is initialised, the record limit (rows below
+    // it are parameters that leave an operate record) and the row that is broadcast.
+    struct InitRow {
+        int first;
+        int last;
+        int recordLimit;
+        int broadcastRow;
+    };
+
+    DcHandler(const char* canIf, int bitrate, int periodMs, bool trace);
+    ~DcHandler() override;
+
+    // 0; the link's code (-1..-8); -1 "../conf-dcdc/map.pdu" missing; a thread-creation error.
+    int open() override;
+    int close() override;
+    int getAnalog(int module, int index, float* out) override;
+    int getStatus(int module, int index) override;
+    int getAlarm(int module, int index) override;
+    int getConfig(int module, int index, float* out) override;
+    int setting(int module, int index, float value, int broadcastFlag) override;
+    int getSettingResult(int module) override;
+    int getOperateRecord(OperateRecord* out) override;
+    // 1205 with the build date and time; -1 for a null buffer or one shorter than 32 bytes.
+    int getVersion(char* buf, int len) override;
+    int getFaultRecordSize() override;
+    int getFaultRecord(int i, FaultRecord* out) override;
+
+    // Under the send mutex, up to 10 tries until the link takes the frame: 0, else the last
+    // link code.
+    int send(const CanFrame* frame);
+
+    // Decodes one received frame.
+    void process(const CanFrame* frame);
+
+    // One turn of the receive thread: one frame read and decoded, and the timer event when its
+    // period is over. Returns how long to wait before the next turn (0: go on at once).
+    int samplePass();
+    // Heartbeat, connection check and, every 900th time, the energy file.
+    void timerEvent();
+    // Every 4th call: a module that sent anything since the last such call is online.
+    void checkconnect();
+    // One pass of the fault-data thread.
+    void RealFaultData();
+    // One pass of the parameter thread: every parameter file writes its changed lines.
+    void dcParamPass();
+    // The energy block to "../log/DcData.log": 0, or -1 when the file cannot be written.
+    int writeEnergy();
+
+    // Milliseconds for intervals (monotonic).
+    static double getCurrentTimeMillis();
+
+    static void* sampleThread(void* handler);
+    static void* RealFaultDataThread(void* state);
+    static void* dcParamHandler_thread(void* state);
+
+    // For the owner and tests.
+    bool receiving() const { return m_running; }
+    const RackInfoStuct& currentRack() const { return m_rackRow; }
+    int systemId(int module) const { return module >= 1 && module <= MODULES ? m_systemId[module] : 0; }
+    int directAddressing() const { return m_direct; }
+    int heartCount() const { return m_heartCount; }
+    const std::vector<CommandRow>& commandTable() const { return m_commands; }
+    const InitRow& initRow() const { return m_init; }
+    double energyTotal(int id, int k) const;
+
+private:
+    DcHandler(const DcHandler&) = delete;
+    DcHandler& operator=(const DcHandler&) = delete;
+
+    struct Background;
+
+    int startThreads();
+    void openParamFiles();
+    int readCommandTable();
+    void readEnergy();
+    void chooseRack();
+    bool paramValue(int id, int index, float* out);
+    bool isModule(int module) const { return module >= 1 && module <= MODULES; }
+    bool isGroup(int module) const { return module >= FIRST_GROUP && module <= LAST_GROUP; }
+    bool online(int module) const { return m_status[module][ONLINE] != 0; }
+
+    // Operate records, oldest first.
+    std::deque<OperateRecord> m_records;
+    std::mutex m_recordLock;
+
+    CanHandler* m_can;
+    std::mutex m_sendLock;   // every use of the link
+
+    char m_canIf[128];
+    int m_bitrate;
+    int m_period;
+    bool m_trace;
+
+    std::atomic<bool> m_running;
+    std::atomic<bool> m_stop;
+    std::atomic<bool> m_upgrading;
+    double m_lastTimer;
+    int m_heartCount;
+    int m_connectCount;
+    int m_timerCount;
+
+    // Row 0 holds system values where noted. Written by the receive thread, read by every
+    // caller without a lock: each value is one aligned word.
+    int m_status[MODULES + 1][INDICES];
+    int m_alarm[MODULES + 1][INDICES];
+    float m_analog[MODULES + 1][INDICES];
+    std::atomic<int> m_alive[MODULES + 1];
+    uint8_t m_raw[MODULES + 1][RAW_PFS][8];
+
+    std::vector<CommandRow> m_commands;
+    InitRow m_init;
+
+    // Running energy totals: modules 1..10, then groups 1001..1008; two each.
+    double m_energy[ENERGY_SLOTS][2];
+
+    // Parameter files of ids 1..10 and 1000..1008 and the owner's view of their records.
+    std::map<int, ParamFile*> m_paramFiles;
+    std::map<int, std::map<int, ParamRecord*>> m_paramMaps;
+    std::mutex m_paramLock;
+
+    pcsdcdc::FaultRecordFile* m_faultFile;
+    FaultRecord* m_faultRecord;
+
+    RackConfig m_rackConfig;
+    RackInfoMap m_rackMap;
+    RackInfoStuct m_rackRow;
+    int m_systemId[MODULES + 1];
+    int m_direct;
+
+    std::shared_ptr<Background> m_background;
+};
+
+#endif

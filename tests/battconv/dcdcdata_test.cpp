@@ -1,0 +1,40 @@
+#include "dcdcdata.h"
+#include "dcfixture.h"
+#include "dchandler.h"
+
+#include <gtest/gtest.h>
+
+TEST(DcdcData, PrintsItsVersionWhenBuilt)
+{
+    RuntimeTree tree(true);
+    testing::internal::CaptureStdout();
+    DcdcData d("can0", 1000000, 800, false);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "libbattconv.so  Version 1205\tbuildTime   Jul 15 2019 20:11:28\n");
+    char buf[32];
+    EXPECT_EQ(d.getVersion(buf, sizeof buf), 1205);
+}
+
+TEST(DcdcData, DispatchSetPointsAnswerWithoutTheHandler)
+{
+    RuntimeTree tree(true);
+    tree.writeFile("conf-dcdc/param_1000.ini", paramLines(90, { { 85, 0.5 }, { 26, 1 } }));
+    DcdcData d("can0", 1000000, 800, false);
+    ASSERT_EQ(d.open(), 0);
+    float v = -1;
+    EXPECT_EQ(d.getConfig(20, 85, &v), 0);
+    EXPECT_EQ(v, 1.0f);
+    EXPECT_EQ(d.getConfig(20, 87, &v), 0);
+    EXPECT_EQ(v, 0.0f);
+    EXPECT_EQ(d.getConfig(20, 76, &v), 0);
+    EXPECT_EQ(v, 0.0f);
+    // Anything else is the handler's: the system's parameter file.
+    EXPECT_EQ(d.getConfig(0, 85, &v), 0);
+    EXPECT_EQ(v, 0.5f);
+    EXPECT_EQ(d.getConfig(0, 26, &v), 0);
+    EXPECT_EQ(v, 1.0f);
+    EXPECT_EQ(d.getConfig(20, 26, &v), -1);
+    EXPECT_EQ(d.getConfig(0, 200, &v), -1);
+    EXPECT_EQ(d.getStatus(0, 100), 0);
+    EXPECT_EQ(d.getFaultRecordSize(), 0);
+    EXPECT_EQ(d.close(), 0);
+}
