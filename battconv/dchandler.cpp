@@ -4,6 +4,7 @@
 #include "faultrecordfile.h"
 #include "paramfile.h"
 #include "saturate.h"
+#include "temperaturecurve.h"
 #include "timeseam.h"
 
 #include <errno.h>
@@ -49,6 +50,11 @@ int startDetached(void* (*fn)(void*), void* arg)
 }
 }
 
+const int DcHandler::analogDataScale[128] = {
+    10, 10, 10, 10, 10, 10, 10, 10, 10, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 10, 10, 1, 10, 10, 1, 1, 1, 1,
+};
+
 // Shared with the fault-data and parameter threads, so that a destroyed handler stops them
 // instead of being used.
 struct DcHandler::Background {
@@ -72,6 +78,8 @@ DcHandler::DcHandler(const char* canIf, int bitrate, int periodMs, bool trace)
     memset(m_energy, 0, sizeof m_energy);
     memset(&m_rackRow, 0, sizeof m_rackRow);
     memset(m_systemId, 0, sizeof m_systemId);
+    memset(m_p7, 0, sizeof m_p7);
+    memset(m_p7Sum, 0, sizeof m_p7Sum);
     for (auto& a : m_alive)
         a = 0;
     m_init = { 0, -1, 0, -1 };
@@ -432,7 +440,12 @@ void DcHandler::process(const CanFrame* f)
 {
     if (!f || !f->ff || (f->da != 0x7F && f->da != 0x11 && f->da != 0x12))
         return;
-    if (f->p == 7 || f->p == 1)
+    if (f->p == 7) {
+        decodePriority7(f);
+        return;
+    }
+    // Priority 1 carries the replies of a firmware upgrade, which come with the upgrade.
+    if (f->p == 1)
         return;
     if (f->sa < MODULE_BASE + 1 || f->sa > MODULE_BASE + MODULES)
         return;
@@ -440,6 +453,63 @@ void DcHandler::process(const CanFrame* f)
     m_alive[m] = 1;
     if (f->pf < RAW_PFS)
         memcpy(m_raw[m][f->pf], f->data, 8);
+    const int pf = f->pf;
+    if (pf >= 1 && pf <= 7) {
+        decodeBits(m_status, m, (pf - 1) * 64, f);
+        if (m_status[m][23] == 1)
+            writeEnergy();
+    } else if (pf >= 8 && pf <= 15) {
+        decodeBits(m_alarm, m, (pf - 8) * 64, f);
+    } else if (pf >= 16 && pf <= 47) {
+        decodeAnalogs(m, f);
+    }
+}
+
+void DcHandler::decodeBits(int (*table)[INDICES], int m, int first, const CanFrame* f)
+{
+    for (int k = 0; k < 8; ++k)
+        for (int b = 0; b < 8; ++b) {
+            const int index = first + 8 * k + b;
+            if (index < INDICES)
+                table[m][index] = (f->data[k] >> b) & 1;
+        }
+}
+
+void DcHandler::decodeAnalogs(int m, const CanFrame* f)
+{
+    for (int i = 0; i < 4; ++i) {
+        const int index = (f->pf - 16) * 4 + i;
+        const int16_t word = int16_t(f->data[2 * i] | (f->data[2 * i + 1] << 8));
+        // Indices without a divisor are kept as the module sent them.
+        const int divisor = analogDataScale[index] != 0 ? analogDataScale[index] : 1;
+        const float value = float(word) / float(divisor);
+        if (f->pf == 20 && (i == 2 || i == 3)) {
+            const int k = i - 2;
+            m_energy[m - 1][k] += value;
+            for (int g = FIRST_GROUP; g <= FIRST_GROUP + 3; ++g)
+                if (member(m, g))
+                    m_energy[MODULES + g - FIRST_GROUP][k] += value;
+            m_analog[m][index] = float(m_energy[m - 1][k]);
+        } else {
+            m_analog[m][index] = value;
+        }
+    }
+}
+
+void DcHandler::decodePriority7(const CanFrame* f)
+{
+    if (f->pf != 0xC0 || f->sa < 0x41 || f->sa > 0x40 + MODULES)
+        return;
+    const int n = f->sa - 0x40;
+    m_p7[n][0] = int16_t(f->data[2] | (f->data[3] << 8)) * 0.01f;
+    m_p7[n][1] = int16_t(f->data[4] | (f->data[5] << 8)) * 0.01f;
+    float sums[2] = { 0.0f, 0.0f };
+    for (int k = 1; k <= MODULES; ++k) {
+        sums[0] += m_p7[k][0];
+        sums[1] += m_p7[k][1];
+    }
+    m_p7Sum[0] = sums[0];
+    m_p7Sum[1] = sums[1];
 }
 
 bool DcHandler::paramValue(int id, int index, float* out)
@@ -472,6 +542,21 @@ int DcHandler::getConfig(int module, int index, float* out)
     return 0;
 }
 
+int DcHandler::groupStatus(int g, int index)
+{
+    const bool fromHost = (index >= 0 && index <= 7) || index == 16 || (index >= 48 && index <= 55);
+    const bool anyOf = index == 24 || index == 25 || index == ONLINE;
+    for (int m = 1; m <= MODULES; ++m) {
+        if (!online(m) || !member(m, g))
+            continue;
+        if (fromHost && m_status[m][18] == 1)
+            return m_status[m][index];
+        if (anyOf && m_status[m][index] == 1)
+            return 1;
+    }
+    return 0;
+}
+
 int DcHandler::getStatus(int module, int index)
 {
     if (index < 0 || index >= INDICES) {
@@ -480,23 +565,106 @@ int DcHandler::getStatus(int module, int index)
     }
     if (isModule(module))
         return m_status[module][index];
-    if (module == 0 && index == ONLINE)
-        return m_status[0][ONLINE];
+    if (isGroup(module))
+        return groupStatus(module, index);
+    if (module == 0) {
+        if (index == ONLINE)
+            return m_status[0][ONLINE];
+        const bool fromHost = (index >= 0 && index <= 7) || (index >= 32 && index <= 47);
+        const bool anyOf = index == 24 || index == 25;
+        for (int m = 1; m <= MODULES; ++m) {
+            if (!online(m))
+                continue;
+            if (fromHost && m_status[m][17] == 1)
+                return m_status[m][index];
+            if (anyOf && m_status[m][index] == 1)
+                return 1;
+        }
+        return 0;
+    }
+    return 0;
+}
+
+int DcHandler::groupAlarm(int g, int index)
+{
+    for (int m = 1; m <= MODULES; ++m)
+        if (online(m) && member(m, g) && m_alarm[m][index] != 0)
+            return 1;
     return 0;
 }
 
 int DcHandler::getAlarm(int module, int index)
 {
-    if (index < 0 || index >= INDICES || !isModule(module))
+    if (index < 0 || index >= INDICES)
         return 0;
-    return m_alarm[module][index] != 0 ? 1 : 0;
+    if (isModule(module))
+        return m_alarm[module][index] != 0 ? 1 : 0;
+    if (isGroup(module))
+        return groupAlarm(module, index);
+    if (module == 0) {
+        for (int g = FIRST_GROUP; g <= LAST_GROUP; ++g)
+            if (groupStatus(g, ONLINE) && groupAlarm(g, index))
+                return 1;
+    }
+    return 0;
+}
+
+float DcHandler::moduleAnalog(int m, int index)
+{
+    if (index == 20)
+        return float(TemperatureCurve::getTemperature(m_analog[m][20]));
+    if (index == 25)
+        return float(TemperatureCurve::getEnvTemperatureU1(m_analog[m][25]));
+    return m_analog[m][index];
+}
+
+float DcHandler::groupAnalog(int g, int index)
+{
+    if (index >= 80 && index <= 83) {
+        const uint32_t total = uint32_t(Saturate::toInt32(m_energy[MODULES + g - FIRST_GROUP][index <= 81 ? 0 : 1]));
+        return float((index % 2 == 0) ? (total >> 16) & 0xFFFF : total & 0xFFFF);
+    }
+    const bool fromHost = (index >= 0 && index <= 3) || index == 20 || index == 21 || (index >= 23 && index <= 27);
+    const bool summed = (index >= 4 && index <= 8) || index == 18 || index == 19;
+    float sum = 0.0f;
+    for (int m = 1; m <= MODULES; ++m) {
+        if (!online(m) || !member(m, g))
+            continue;
+        if (fromHost && m_status[m][18] == 1)
+            return moduleAnalog(m, index);
+        if (summed)
+            sum += moduleAnalog(m, index);
+    }
+    return sum;
 }
 
 int DcHandler::getAnalog(int module, int index, float* out)
 {
     if (!out || index < 0 || index >= INDICES)
         return -1;
-    *out = isModule(module) ? m_analog[module][index] : 0.0f;
+    if (isModule(module)) {
+        *out = moduleAnalog(module, index);
+    } else if (isGroup(module)) {
+        *out = groupAnalog(module, index);
+    } else if (module == 0) {
+        // No group ever reports status 17, so the values that would come from the system's
+        // host are summed over the groups as well.
+        const bool summed = (index >= 0 && index <= 8) || index == 18 || index == 19 || index == 20
+            || (index >= 23 && index <= 27);
+        float sum = 0.0f;
+        if (summed)
+            for (int g = FIRST_GROUP; g <= LAST_GROUP; ++g)
+                if (groupStatus(g, ONLINE))
+                    sum += groupAnalog(g, index);
+        *out = sum;
+    } else if (module == 20) {
+        if (index == 100)
+            *out = m_p7Sum[0];
+        else if (index == 101)
+            *out = m_p7Sum[1];
+    } else {
+        *out = 0.0f;
+    }
     return 0;
 }
 

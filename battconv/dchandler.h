@@ -96,6 +96,9 @@ public:
     // Decodes one received frame.
     void process(const CanFrame* frame);
 
+    // Divisors of the analog words of PDU formats 16..47, four a frame.
+    static const int analogDataScale[128];
+
     // One turn of the receive thread: one frame read and decoded, and the timer event when its
     // period is over. Returns how long to wait before the next turn (0: go on at once).
     int samplePass();
@@ -142,6 +145,14 @@ private:
     bool isModule(int module) const { return module >= 1 && module <= MODULES; }
     bool isGroup(int module) const { return module >= FIRST_GROUP && module <= LAST_GROUP; }
     bool online(int module) const { return m_status[module][ONLINE] != 0; }
+    bool member(int module, int group) const { return m_status[module][group - 993] == 1; }
+    void decodeBits(int (*table)[INDICES], int module, int first, const CanFrame* f);
+    void decodeAnalogs(int module, const CanFrame* f);
+    void decodePriority7(const CanFrame* f);
+    float moduleAnalog(int module, int index);
+    int groupStatus(int group, int index);
+    float groupAnalog(int group, int index);
+    int groupAlarm(int group, int index);
 
     // Operate records, oldest first.
     std::deque<OperateRecord> m_records;
@@ -170,6 +181,10 @@ private:
     float m_analog[MODULES + 1][INDICES];
     std::atomic<int> m_alive[MODULES + 1];
     uint8_t m_raw[MODULES + 1][RAW_PFS][8];
+
+    // Two readings of each sender 0x41..0x4A on priority 7, and their sums.
+    float m_p7[MODULES + 1][2];
+    float m_p7Sum[2];
 
     std::vector<CommandRow> m_commands;
     InitRow m_init;

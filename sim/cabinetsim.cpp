@@ -1,7 +1,9 @@
 // The simulated cabinet: AC/DC converter modules on the pty the panel opens as /dev/ttySAC1
-// under the runtime root. Operator commands (see simcontrol.h) are read from the FIFO
-// <root>/sim.ctl and from standard input.
+// under the runtime root, DC/DC converter modules on the virtual CAN bus "can0" under the root.
+// Operator commands (see simcontrol.h) are read from the FIFO <root>/sim.ctl and from standard
+// input.
 #include "acmodulesim.h"
+#include "dcbussim.h"
 #include "rtuline.h"
 #include "simcontrol.h"
 
@@ -74,7 +76,16 @@ int main(int argc, char* argv[])
         root.c_str());
     fflush(stdout);
 
-    SimControl control(&acLine, &modules);
+    DcBusSim dcBus;
+    if (!dcBus.open(root, "can0", 10)) {
+        fprintf(stderr, "cabinetsim: cannot join the CAN bus can0 under %s\n", root.c_str());
+        return 1;
+    }
+    dcBus.start();
+    printf("cabinetsim: DC/DC modules 1-10 on the virtual CAN bus %s/can/can0\n", root.c_str());
+    fflush(stdout);
+
+    SimControl control(&acLine, &modules, &dcBus);
     const std::string fifo = root + "/sim.ctl";
     unlink(fifo.c_str());
     if (mkfifo(fifo.c_str(), 0600) == 0) {
@@ -102,6 +113,7 @@ int main(int argc, char* argv[])
         for (auto& m : modules)
             m.second->tick(dt);
     }
+    dcBus.stop();
     acLine.stop();
     unlink(fifo.c_str());
     return 0;

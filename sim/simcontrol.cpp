@@ -1,13 +1,62 @@
 #include "simcontrol.h"
 #include "acmodulesim.h"
+#include "dcbussim.h"
 #include "rtuline.h"
 
 #include <sstream>
 
-SimControl::SimControl(RtuLine* acLine, std::map<int, AcModuleSim*>* acModules)
+SimControl::SimControl(RtuLine* acLine, std::map<int, AcModuleSim*>* acModules, DcBusSim* dcBus)
     : acLine_(acLine)
     , ac_(acModules)
+    , dc_(dcBus)
 {
+}
+
+std::string SimControl::dcCommand(std::istringstream& in)
+{
+    int node = 0;
+    std::string what;
+    if (!(in >> node >> what))
+        return "usage: dc <module> <what> <value...>";
+    DcModuleSim* m = dc_ ? dc_->module(node) : nullptr;
+    if (!m)
+        return "no DC/DC module " + std::to_string(node);
+    if (what == "alarm") {
+        int index = 0, on = 0;
+        if (!(in >> index >> on))
+            return "usage: dc <module> alarm <index> <0|1>";
+        m->setAlarm(index, on != 0);
+    } else if (what == "state") {
+        std::string s;
+        in >> s;
+        if (s != "running" && s != "stopped")
+            return "state is running or stopped";
+        m->setStatus(DcModuleSim::STATUS_RUNNING, s == "running");
+        m->setStatus(DcModuleSim::STATUS_STOPPED, s == "stopped");
+    } else if (what == "power") {
+        double kw = 0;
+        if (!(in >> kw))
+            return "usage: dc <module> power <kW>";
+        m->setPower(kw);
+    } else if (what == "group") {
+        int group = 0, on = 0;
+        if (!(in >> group >> on) || group < 1 || group > 8)
+            return "usage: dc <module> group <1..8> <0|1>";
+        m->setGroup(group, on != 0);
+    } else if (what == "silent" || what == "noack" || what == "init") {
+        int v = 0;
+        if (!(in >> v))
+            return "usage: dc <module> " + what + " <0|1>";
+        if (what == "silent")
+            m->setSilent(v != 0);
+        else if (what == "noack")
+            m->setAcknowledging(v == 0);
+        else
+            m->requestInit(v != 0);
+    } else {
+        return "unknown: " + what;
+    }
+    return std::string();
 }
 
 std::string SimControl::command(const std::string& line)
@@ -17,6 +66,8 @@ std::string SimControl::command(const std::string& line)
     int node = 0;
     if (!(in >> device))
         return std::string();
+    if (device == "dc")
+        return dcCommand(in);
     if (device != "ac")
         return "unknown device: " + device;
     if (!(in >> node >> what))

@@ -1,3 +1,4 @@
+#include "dcbussim.h"
 #include "dchandler.h"
 #include "dcfixture.h"
 #include "timeseam.h"
@@ -13,6 +14,41 @@ struct DcHandlerProbe {
 };
 
 namespace {
+
+// A frame as the link hands it over: from module m (SA 0x80 + m) unless sa is given.
+CanFrame canFrame(int m, int pf, std::initializer_list<int> bytes, int p = 3, int da = 0x7F, int sa = -1)
+{
+    CanFrame f;
+    memset(&f, 0, sizeof f);
+    f.ff = 1;
+    f.p = p;
+    f.pf = pf;
+    f.da = da;
+    f.sa = sa >= 0 ? sa : 0x80 + m;
+    f.dlc = 8;
+    int i = 0;
+    for (int b : bytes)
+        f.data[i++] = uint8_t(b);
+    return f;
+}
+
+// Four signed words, little-endian.
+CanFrame words(int m, int pf, int w0, int w1, int w2, int w3)
+{
+    return canFrame(m, pf, { w0 & 0xFF, (w0 >> 8) & 0xFF, w1 & 0xFF, (w1 >> 8) & 0xFF, w2 & 0xFF, (w2 >> 8) & 0xFF,
+        w3 & 0xFF, (w3 >> 8) & 0xFF });
+}
+
+// Statuses of module m: its group memberships (1..8) and whether it speaks for its group and
+// for the system.
+CanFrame statusFrame(int m, std::initializer_list<int> groups, bool groupHost, bool systemHost = false, int low = 0)
+{
+    int byte1 = 0;
+    for (int g : groups)
+        byte1 |= 1 << (g - 1);
+    int byte2 = (systemHost ? 0x02 : 0) | (groupHost ? 0x04 : 0);
+    return canFrame(m, 1, { low, byte1, byte2, 0, 0, 0, 0, 0 });
+}
 
 const int kNoTimer = 100000000;   // a period the receive thread never reaches
 
@@ -219,4 +255,246 @@ TEST_F(DcHandlerSetUp, VersionNeedsThirtyTwoBytes)
     EXPECT_STREQ(buf, "Jul 15 2019 20:11:28");
     EXPECT_EQ(buf[39], '\0');
     EXPECT_EQ(buf[40], 'x');
+}
+
+// Decoding is driven frame by frame here, as the receive thread hands frames over.
+class DcHandlerDecode : public ::testing::Test {
+protected:
+    RuntimeTree tree{ true };
+    DcHandler h{ "can0", 1000000, kNoTimer, false };
+
+    void feed(const CanFrame& f) { h.process(&f); }
+    // A full connection check: the modules that sent since the last one are online.
+    void connect()
+    {
+        for (int i = 0; i < 4; ++i)
+            h.checkconnect();
+    }
+    float analog(int module, int index)
+    {
+        float v = -12345.0f;
+        EXPECT_EQ(h.getAnalog(module, index, &v), 0) << module << "/" << index;
+        return v;
+    }
+};
+
+TEST_F(DcHandlerDecode, StatusAndAlarmBits)
+{
+    feed(canFrame(4, 1, { 0x05 }));
+    EXPECT_EQ(h.getStatus(4, 0), 1);
+    EXPECT_EQ(h.getStatus(4, 1), 0);
+    EXPECT_EQ(h.getStatus(4, 2), 1);
+    feed(canFrame(4, 2, { 0, 0, 0x80 }));
+    EXPECT_EQ(h.getStatus(4, 64 + 23), 1);
+    // PDU format 4 reaches index 199 and no further.
+    feed(canFrame(4, 4, { 0x80, 0xFF }));
+    EXPECT_EQ(h.getStatus(4, 199), 1);
+    feed(canFrame(4, 9, { 0, 0x10 }));
+    EXPECT_EQ(h.getAlarm(4, 64 + 12), 1);
+    EXPECT_EQ(h.getAlarm(4, 64 + 11), 0);
+    EXPECT_EQ(h.getAlarm(3, 64 + 12), 0);
+}
+
+TEST_F(DcHandlerDecode, AnalogWordsAndTheirDivisors)
+{
+    feed(words(7, 16, 2500, -30, 0, 1));
+    EXPECT_FLOAT_EQ(analog(7, 0), 250.0f);
+    EXPECT_FLOAT_EQ(analog(7, 1), -3.0f);
+    EXPECT_FLOAT_EQ(analog(7, 2), 0.0f);
+    EXPECT_FLOAT_EQ(analog(7, 3), 0.1f);
+    feed(words(7, 18, 1205, 0, 0, 0));
+    EXPECT_FLOAT_EQ(analog(7, 8), 120.5f);
+    EXPECT_FLOAT_EQ(analog(7, 9), 0.0f);
+    // Heat sink and ambient sensors through their curves.
+    feed(words(7, 21, 2773, 1205, 0, 123));
+    feed(words(7, 22, 0, 1959, 0, 0));
+    EXPECT_FLOAT_EQ(analog(7, 20), 60.0f);
+    EXPECT_FLOAT_EQ(analog(7, 21), 1205.0f);
+    EXPECT_FLOAT_EQ(analog(7, 23), 12.3f);
+    EXPECT_FLOAT_EQ(analog(7, 25), 25.0f);
+    // Formats without a divisor keep the word.
+    feed(words(7, 24, -7, 40000, 0, 0));
+    EXPECT_FLOAT_EQ(analog(7, 32), -7.0f);
+    EXPECT_FLOAT_EQ(analog(7, 33), -25536.0f);
+}
+
+TEST_F(DcHandlerDecode, OnlyFramesToTheMonitorFromModulesAreDecoded)
+{
+    struct Case {
+        const char* name;
+        CanFrame frame;
+        bool decoded;
+    } cases[] = {
+        { "to 0x7F", canFrame(5, 1, { 1 }, 3, 0x7F), true },
+        { "to 0x11", canFrame(5, 1, { 1 }, 3, 0x11), true },
+        { "to 0x12", canFrame(5, 1, { 1 }, 6, 0x12), true },
+        { "to 0x20", canFrame(5, 1, { 1 }, 3, 0x20), false },
+        { "priority 1", canFrame(5, 1, { 1 }, 1, 0x7F), false },
+        { "priority 7", canFrame(5, 1, { 1 }, 7, 0x7F), false },
+        { "from 0x8B", canFrame(0, 1, { 1 }, 3, 0x7F, 0x8B), false },
+        { "from 0x80", canFrame(0, 1, { 1 }, 3, 0x7F, 0x80), false },
+    };
+    for (Case& c : cases) {
+        DcHandler fresh("can0", 1000000, kNoTimer, false);
+        fresh.process(&c.frame);
+        for (int i = 0; i < 4; ++i)
+            fresh.checkconnect();
+        const int m = c.frame.sa - 0x80;
+        const bool decoded = m >= 1 && m <= 10 && fresh.getStatus(m, 0) == 1 && fresh.getStatus(m, 100) == 1;
+        EXPECT_EQ(decoded, c.decoded) << c.name;
+    }
+    CanFrame shortId = canFrame(5, 1, { 1 });
+    shortId.ff = 0;
+    feed(shortId);
+    EXPECT_EQ(h.getStatus(5, 0), 0);
+}
+
+TEST_F(DcHandlerDecode, PriorityOfSevenCarriesTwoSummedReadings)
+{
+    feed(canFrame(0, 0xC0, { 0, 0, 0x10, 0x27, 0x0C, 0xFE }, 7, 0x7F, 0x41));
+    EXPECT_FLOAT_EQ(analog(20, 100), 100.0f);
+    EXPECT_FLOAT_EQ(analog(20, 101), -5.0f);
+    feed(canFrame(0, 0xC0, { 0, 0, 0xE8, 0x03, 0, 0 }, 7, 0x12, 0x4A));
+    EXPECT_FLOAT_EQ(analog(20, 100), 110.0f);
+    // Another sender, format or destination changes nothing.
+    feed(canFrame(0, 0xC0, { 0, 0, 0xE8, 0x03 }, 7, 0x7F, 0x4B));
+    feed(canFrame(0, 0xC1, { 0, 0, 0xE8, 0x03 }, 7, 0x7F, 0x42));
+    feed(canFrame(0, 0xC0, { 0, 0, 0xE8, 0x03 }, 7, 0x30, 0x42));
+    EXPECT_FLOAT_EQ(analog(20, 100), 110.0f);
+    // No module is touched, and other indices of 20 are left as they were.
+    connect();
+    EXPECT_EQ(h.getStatus(0, 100), 0);
+    float v = 3.5f;
+    EXPECT_EQ(h.getAnalog(20, 7, &v), 0);
+    EXPECT_EQ(v, 3.5f);
+}
+
+TEST_F(DcHandlerDecode, EnergyIncrementsGoToTheModuleAndItsFirstFourGroups)
+{
+    feed(statusFrame(1, { 1, 4 }, false));
+    feed(statusFrame(5, { 5 }, false));
+    feed(words(1, 20, 0, 0, 30, 7));
+    feed(words(1, 20, 0, 0, 12, -2));
+    feed(words(5, 20, 0, 0, 100, 100));
+    connect();
+    EXPECT_DOUBLE_EQ(h.energyTotal(1, 0), 42.0);
+    EXPECT_DOUBLE_EQ(h.energyTotal(1, 1), 5.0);
+    EXPECT_FLOAT_EQ(analog(1, 18), 42.0f);
+    EXPECT_FLOAT_EQ(analog(1, 19), 5.0f);
+    EXPECT_DOUBLE_EQ(h.energyTotal(1001, 0), 42.0);
+    EXPECT_DOUBLE_EQ(h.energyTotal(1004, 1), 5.0);
+    EXPECT_DOUBLE_EQ(h.energyTotal(5, 0), 100.0);
+    EXPECT_DOUBLE_EQ(h.energyTotal(1005, 0), 0.0);
+    // A group's totals as two 16-bit halves.
+    DcHandlerProbe::energy(h, 10, 0) = 70000.9;
+    EXPECT_FLOAT_EQ(analog(1001, 80), 1.0f);
+    EXPECT_FLOAT_EQ(analog(1001, 81), 4464.0f);
+    EXPECT_FLOAT_EQ(analog(1004, 83), 5.0f);
+}
+
+TEST_F(DcHandlerDecode, SaveRequestWritesTheEnergyBlockAtOnce)
+{
+    tree.writeFile("log/DcData.log", std::string(288, '\0'));
+    feed(words(2, 20, 0, 0, 9, 0));
+    EXPECT_EQ(tree.readFile("log/DcData.log"), std::string(288, '\0'));
+    feed(canFrame(2, 1, { 0, 0, 0x80 }));   // status 23
+    double block[18][2] = {};
+    block[1][0] = 9.0;
+    EXPECT_EQ(tree.readFile("log/DcData.log"), energyBytes(block));
+}
+
+TEST_F(DcHandlerDecode, GroupsAndSystemCombineOnlineModules)
+{
+    // Modules 1 and 2 in group 1 (2 speaks for it), 3 in group 2 (speaking for it and for the
+    // system), 4 in group 1 but silent.
+    feed(statusFrame(1, { 1 }, false, false, 0x01));
+    feed(statusFrame(2, { 1 }, true, false, 0x02));
+    feed(statusFrame(3, { 2 }, true, true, 0x04));
+    for (int m = 1; m <= 3; ++m)
+        feed(words(m, 16, 100 * m, 10 * m, 0, 0));
+    for (int m = 1; m <= 3; ++m)
+        feed(words(m, 17, 5 * m, 0, 0, 0));
+    feed(canFrame(1, 8, { 0x08 }));
+    feed(canFrame(1, 1, { 0x01, 0x01, 0x00, 0x01 }));   // module 1 also has status 24
+    connect();
+    feed(statusFrame(4, { 1 }, true, true, 0x80));
+    feed(words(4, 17, 500, 0, 0, 0));
+
+    EXPECT_EQ(h.getStatus(1001, 100), 1);
+    EXPECT_EQ(h.getStatus(1002, 100), 1);
+    EXPECT_EQ(h.getStatus(1003, 100), 0);
+    // Taken from the member that speaks for the group...
+    EXPECT_EQ(h.getStatus(1001, 1), 1);
+    EXPECT_EQ(h.getStatus(1001, 0), 0);
+    EXPECT_FLOAT_EQ(analog(1001, 0), 20.0f);
+    EXPECT_FLOAT_EQ(analog(1002, 1), 3.0f);
+    // ...or summed over the online members.
+    EXPECT_FLOAT_EQ(analog(1001, 4), 1.5f);
+    EXPECT_FLOAT_EQ(analog(1002, 4), 1.5f);
+    EXPECT_FLOAT_EQ(analog(1003, 4), 0.0f);
+    EXPECT_EQ(h.getStatus(1001, 24), 1);
+    EXPECT_EQ(h.getStatus(1002, 24), 0);
+    EXPECT_EQ(h.getStatus(1001, 30), 0);
+    EXPECT_EQ(h.getAlarm(1001, 3), 1);
+    EXPECT_EQ(h.getAlarm(1002, 3), 0);
+    // The system: its host module for states, the groups summed for values.
+    EXPECT_EQ(h.getStatus(0, 100), 1);
+    EXPECT_EQ(h.getStatus(0, 2), 1);
+    EXPECT_EQ(h.getStatus(0, 24), 1);
+    EXPECT_EQ(h.getAlarm(0, 3), 1);
+    EXPECT_FLOAT_EQ(analog(0, 4), 3.0f);
+    EXPECT_FLOAT_EQ(analog(0, 0), 50.0f);
+    EXPECT_FLOAT_EQ(analog(0, 9), 0.0f);
+    EXPECT_FLOAT_EQ(analog(0, 21), 0.0f);
+    // Module 4 is offline and counts nowhere.
+    EXPECT_EQ(h.getStatus(4, 7), 1);
+    EXPECT_EQ(h.getStatus(1001, 7), 0);
+    EXPECT_EQ(h.getStatus(0, 7), 0);
+}
+
+TEST_F(DcHandlerDecode, IndicesFromTwoHundredAreRefused)
+{
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(h.getStatus(1, 200), 0);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.rfind("virtual int DcHandler::getStatus(int, int)(", 0), 0u) << out;
+    EXPECT_NE(out.find(")-error index=200\n"), std::string::npos) << out;
+    float v = 0;
+    EXPECT_EQ(h.getAnalog(1, 200, &v), -1);
+    EXPECT_EQ(h.getAnalog(1, 0, nullptr), -1);
+    EXPECT_EQ(h.getAlarm(1, 200), 0);
+    EXPECT_EQ(h.getConfig(1, 200, &v), -1);
+    EXPECT_EQ(h.getConfig(11, 0, &v), -1);
+    EXPECT_EQ(h.getConfig(1, 0, nullptr), -1);
+    EXPECT_EQ(h.getStatus(11, 0), 0);
+    EXPECT_EQ(h.getAnalog(11, 0, &v), 0);
+    EXPECT_EQ(v, 0.0f);
+}
+
+TEST(DcHandlerOnTheBus, SimulatedModulesAreReadAndGrouped)
+{
+    RuntimeTree tree(true);
+    DcBusSim sim;
+    ASSERT_TRUE(sim.open(tree.root(), "can0", 4));
+    sim.setPeriod(20);
+    sim.module(3)->setAlarm(6, true);
+    sim.start();
+    DcHandler h("can0", 1000000, 20, false);
+    ASSERT_EQ(h.open(), 0);
+    ASSERT_TRUE(waitFor([&] { return h.getStatus(0, 100) == 1 && h.getStatus(4, 100) == 1; }));
+    float v = 0;
+    EXPECT_EQ(h.getAnalog(3, 2, &v), 0);
+    EXPECT_FLOAT_EQ(v, 750.0f);
+    EXPECT_EQ(h.getAnalog(3, 20, &v), 0);
+    EXPECT_FLOAT_EQ(v, 60.0f);
+    EXPECT_EQ(h.getAlarm(3, 6), 1);
+    EXPECT_EQ(h.getAlarm(1001, 6), 1);
+    EXPECT_EQ(h.getAlarm(1002, 6), 0);
+    EXPECT_EQ(h.getStatus(2, 9), 1);
+    EXPECT_EQ(h.getAnalog(1002, 21, &v), 0);
+    EXPECT_FLOAT_EQ(v, 1205.0f);
+    sim.module(4)->setSilent(true);
+    EXPECT_TRUE(waitFor([&] { return h.getStatus(4, 100) == 0; }));
+    EXPECT_EQ(h.getStatus(0, 100), 1);
+    sim.stop();
 }

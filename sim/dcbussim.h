@@ -1,0 +1,43 @@
+#ifndef DCBUSSIM_H
+#define DCBUSSIM_H
+
+#include "dcmodulesim.h"
+#include "simcanport.h"
+
+#include <atomic>
+#include <map>
+#include <string>
+#include <thread>
+
+// The DC/DC modules of the simulated cabinet on one virtual CAN bus: each reports its frames
+// every period and answers the commands addressed to it at once.
+class DcBusSim {
+public:
+    DcBusSim();
+    ~DcBusSim();
+
+    // Joins <root>/can/<ifname> with modules 1..count.
+    bool open(const std::string& root, const std::string& ifname, int count);
+    void setPeriod(int ms) { periodMs_ = ms; }
+    void start();
+    void stop();
+
+    DcModuleSim* module(int number);
+    std::map<int, DcModuleSim*>& modules() { return modules_; }
+    // Reports of every module once, at once (for tests that drive the bus themselves).
+    void reportAll();
+    long framesReceived() const { return received_; }
+
+private:
+    void receiveLoop();
+    void reportLoop();
+
+    SimCanPort port_;
+    std::map<int, DcModuleSim*> modules_;
+    std::atomic<bool> stop_{ false };
+    std::atomic<int> periodMs_{ 200 };
+    std::atomic<long> received_{ 0 };
+    std::thread receiver_, reporter_;
+};
+
+#endif

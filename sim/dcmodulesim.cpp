@@ -1,0 +1,236 @@
+#include "dcmodulesim.h"
+
+#include <math.h>
+
+DcModuleSim::DcModuleSim(int number)
+    : number_(number)
+{
+    status_[STATUS_STOPPED] = true;
+    status_[STATUS_PRESENT] = true;
+    status_[STATUS_INIT_REQUEST] = true;
+    // Two strings by default: odd modules in group 1, even ones in group 2; the first of each
+    // speaks for its group, module 1 for the system.
+    const int group = (number - 1) % 2 + 1;
+    status_[STATUS_FIRST_GROUP + group - 1] = true;
+    status_[STATUS_GROUP_HOST] = number <= 2;
+    status_[STATUS_SYSTEM_HOST] = number == 1;
+    analog_[0] = 6500;    // battery 650.0 V
+    analog_[2] = 7500;    // bus 750.0 V
+    analog_[20] = 2773;   // heat sink, 60 degrees
+    analog_[21] = FIRMWARE;
+    analog_[23] = 0;
+    analog_[25] = 1959;   // ambient, 25 degrees
+}
+
+void DcModuleSim::setStatus(int index, bool on)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    if (index >= 0 && index < 200)
+        status_[index] = on;
+}
+
+bool DcModuleSim::status(int index)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return index >= 0 && index < 200 && status_[index];
+}
+
+void DcModuleSim::setAlarm(int index, bool on)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    if (index >= 0 && index < 200)
+        alarm_[index] = on;
+    bool any = false;
+    for (bool a : alarm_)
+        any = any || a;
+    status_[STATUS_ALARM] = any;
+}
+
+void DcModuleSim::setGroup(int group, bool member)
+{
+    if (group >= 1 && group <= 8)
+        setStatus(STATUS_FIRST_GROUP + group - 1, member);
+}
+
+void DcModuleSim::setPower(double kW)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    powerKw_ = kW;
+}
+
+void DcModuleSim::setSilent(bool on)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    silent_ = on;
+}
+
+bool DcModuleSim::silent()
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return silent_;
+}
+
+void DcModuleSim::setAcknowledging(bool on)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    acknowledging_ = on;
+}
+
+void DcModuleSim::requestInit(bool on)
+{
+    setStatus(STATUS_INIT_REQUEST, on);
+}
+
+void DcModuleSim::addEnergy(int charge, int discharge)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    pendingCharge_ += charge;
+    pendingDischarge_ += discharge;
+}
+
+void DcModuleSim::setAnalog(int index, int raw)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    if (index >= 0 && index < 32)
+        analog_[index] = raw;
+}
+
+int DcModuleSim::lastValue(int code, int word)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = last_.find(code);
+    if (it == last_.end())
+        return -1;
+    return int16_t(it->second.word(word));
+}
+
+int DcModuleSim::commandsReceived(int code)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = counts_.find(code);
+    return it == counts_.end() ? 0 : it->second;
+}
+
+std::vector<SimFrame> DcModuleSim::commands()
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return commands_;
+}
+
+int DcModuleSim::heartbeats()
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return heartbeats_;
+}
+
+void DcModuleSim::tick(double dt)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    t_ += dt;
+    const bool running = status_[STATUS_RUNNING];
+    const double kw = running ? powerKw_ : 0.0;
+    status_[STATUS_CHARGING] = kw < 0;
+    status_[STATUS_DISCHARGING] = kw > 0;
+    if (kw > 0)
+        dischargeWh_ += kw * 1000.0 * dt / 3600.0;
+    else
+        chargeWh_ += -kw * 1000.0 * dt / 3600.0;
+    const double current = kw * 1000.0 / 650.0;
+    analog_[0] = int(6500 + 20 * sin(t_ / 10.0));
+    analog_[1] = int(lround(current * 10));
+    analog_[4] = int(lround(kw * 10));
+    analog_[5] = 500;
+    analog_[20] = 2773 - int(fabs(kw) * 3);
+}
+
+std::vector<SimFrame> DcModuleSim::framesOfBits(int firstPf, const bool* bits, int count)
+{
+    std::vector<SimFrame> out;
+    for (int first = 0; first < count; first += 64) {
+        SimFrame f = SimFrame::j1939(3, firstPf + first / 64, 0x7F, address());
+        for (int k = 0; k < 8; ++k) {
+            uint8_t byte = 0;
+            for (int b = 0; b < 8; ++b) {
+                const int i = first + 8 * k + b;
+                if (i < count && bits[i])
+                    byte |= uint8_t(1 << b);
+            }
+            f.data[k] = byte;
+        }
+        out.push_back(f);
+    }
+    return out;
+}
+
+std::vector<SimFrame> DcModuleSim::report()
+{
+    std::lock_guard<std::mutex> g(lock_);
+    std::vector<SimFrame> out;
+    if (silent_)
+        return out;
+    out = framesOfBits(1, status_, 128);
+    std::vector<SimFrame> alarms = framesOfBits(8, alarm_, 128);
+    out.insert(out.end(), alarms.begin(), alarms.end());
+    // Whole watt-hours since the last report travel; the rest waits for the next one.
+    const int charge = int(chargeWh_) + pendingCharge_;
+    const int discharge = int(dischargeWh_) + pendingDischarge_;
+    chargeWh_ -= int(chargeWh_);
+    dischargeWh_ -= int(dischargeWh_);
+    pendingCharge_ = pendingDischarge_ = 0;
+    for (int pf = 16; pf <= 23; ++pf) {
+        SimFrame f = SimFrame::j1939(3, pf, 0x7F, address());
+        for (int w = 0; w < 4; ++w) {
+            const int index = (pf - 16) * 4 + w;
+            int v = analog_[index];
+            if (index == 18)
+                v = charge;
+            else if (index == 19)
+                v = discharge;
+            f.setWord(w, v);
+        }
+        out.push_back(f);
+    }
+    return out;
+}
+
+void DcModuleSim::applyCommand(const SimFrame& f)
+{
+    const int code = f.word(0);
+    last_[code] = f;
+    ++counts_[code];
+    commands_.push_back(f);
+    if (code == CODE_HEARTBEAT) {
+        ++heartbeats_;
+    } else if (code == CODE_INITIALISED && f.word(1) == 1) {
+        status_[STATUS_INIT_REQUEST] = false;
+    } else if (code == CODE_START || (code == CODE_ON_OFF && f.word(1) == 1)) {
+        status_[STATUS_RUNNING] = true;
+        status_[STATUS_STOPPED] = false;
+    } else if (code == CODE_STOP || (code == CODE_ON_OFF && f.word(2) == 1)) {
+        status_[STATUS_RUNNING] = false;
+        status_[STATUS_STOPPED] = true;
+    } else if (code == CODE_POWER) {
+        powerKw_ = int16_t(f.word(1)) / 10.0;
+    }
+}
+
+std::vector<SimFrame> DcModuleSim::receive(const SimFrame& f)
+{
+    std::vector<SimFrame> out;
+    if (!f.extended || f.remote || f.error)
+        return out;
+    const bool mine = f.da() == address();
+    const bool all = f.da() == 0xBF;
+    if ((!mine && !all) || f.pf() < 0x60 || f.pf() > 0x6F || f.priority() == 1)
+        return out;
+    std::lock_guard<std::mutex> g(lock_);
+    if (silent_)
+        return out;
+    applyCommand(f);
+    if (mine && acknowledging_) {
+        SimFrame ack = SimFrame::j1939(6, f.pf(), f.sa(), address());
+        ack.setWord(0, f.word(0));
+        out.push_back(ack);
+    }
+    return out;
+}

@@ -1,0 +1,94 @@
+#ifndef DCMODULESIM_H
+#define DCMODULESIM_H
+
+#include "simframe.h"
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+// One DC/DC converter module on the CAN bus, at address 0x80 + its number. It reports status
+// bits on PDU formats 1 and 2, alarm bits on 8 and 9, and analogs on 16..23 (four signed words
+// a frame: voltages, currents and power in tenths, the heat-sink and ambient sensors raw at 20
+// and 25, the firmware version at 21, energy since the last report at 18 and 19), all to the
+// monitor address 0x7F. Commands on PDU formats 0x60..0x6F addressed to it are acknowledged
+// with their code on the same format. A module that asks to be initialised (status 21) keeps
+// asking until the "initialised" command (code 7, value 1) arrives.
+class DcModuleSim {
+public:
+    enum {
+        STATUS_RUNNING = 0,
+        STATUS_STOPPED = 1,
+        STATUS_FAULT = 2,
+        STATUS_ALARM = 3,
+        STATUS_CHARGING = 4,
+        STATUS_DISCHARGING = 5,
+        STATUS_FIRST_GROUP = 8,     // 8..15: member of group 1..8
+        STATUS_SYSTEM_HOST = 17,
+        STATUS_GROUP_HOST = 18,
+        STATUS_INIT_REQUEST = 21,
+        STATUS_SAVE_REQUEST = 23,
+        STATUS_PRESENT = 100,
+        CODE_HEARTBEAT = 1,
+        CODE_INITIALISED = 7,
+        CODE_DISPATCH = 12,
+        CODE_POWER = 13,
+        CODE_ON_OFF = 16,
+        CODE_START = 32,
+        CODE_STOP = 33,
+        FIRMWARE = 1205,
+    };
+
+    explicit DcModuleSim(int number);
+
+    int number() const { return number_; }
+    int address() const { return 0x80 + number_; }
+
+    // The frames it reports now.
+    std::vector<SimFrame> report();
+    // A frame seen on the bus; the replies it sends.
+    std::vector<SimFrame> receive(const SimFrame& f);
+    // Moves values on by dt seconds.
+    void tick(double dtSeconds);
+
+    void setStatus(int index, bool on);
+    bool status(int index);
+    void setAlarm(int index, bool on);
+    void setGroup(int group, bool member);   // 1..8
+    void setPower(double kW);                // positive: discharging
+    void setSilent(bool on);                 // sends nothing at all
+    bool silent();
+    void setAcknowledging(bool on);
+    void requestInit(bool on);
+    // Energy the next report carries as increments, on top of what running adds.
+    void addEnergy(int charge, int discharge);
+    void setAnalog(int index, int raw);      // a raw word reported as it stands
+
+    // What arrived: the last raw value of each command code addressed to it, and all of them.
+    int lastValue(int code, int word = 1);
+    int commandsReceived(int code);
+    std::vector<SimFrame> commands();
+    int heartbeats();
+
+private:
+    std::vector<SimFrame> framesOfBits(int firstPf, const bool* bits, int count);
+    void applyCommand(const SimFrame& f);
+
+    std::mutex lock_;
+    int number_;
+    bool status_[200] = {};
+    bool alarm_[200] = {};
+    int analog_[32] = {};
+    double powerKw_ = 0;
+    double chargeWh_ = 0, dischargeWh_ = 0;
+    int pendingCharge_ = 0, pendingDischarge_ = 0;
+    bool silent_ = false;
+    bool acknowledging_ = true;
+    int heartbeats_ = 0;
+    std::map<int, SimFrame> last_;
+    std::map<int, int> counts_;
+    std::vector<SimFrame> commands_;
+    double t_ = 0;
+};
+
+#endif
