@@ -92,6 +92,14 @@ public:
     // Under the send mutex, up to 10 tries until the link takes the frame: 0, else the last
     // link code.
     int send(const CanFrame* frame);
+    // send() three times, 2 ms apart: the last result.
+    int quickThreeSend(const CanFrame* frame);
+    // One acknowledged exchange with module m: 0 acknowledged, -1 not (after three tries).
+    int internalsend(const CanFrame* frame, int module);
+    // Command row `row` with a value to one module, once: 0, else the link code (-1 no row).
+    int initControlCmd(int module, int row, float value);
+    // Sends a module the [INIT] rows from the parameter file of its system id.
+    int init_dsp(int module);
 
     // Decodes one received frame.
     void process(const CanFrame* frame);
@@ -142,6 +150,34 @@ private:
     void readEnergy();
     void chooseRack();
     bool paramValue(int id, int index, float* out);
+    // Settings by kind of target.
+    int moduleSetting(int module, int index, float value, int broadcastFlag);
+    int groupSetting(int group, int index, float value, int broadcastFlag);
+    int systemSetting(int index, float value);
+    int powerSetpoint(int module, int index, float value);
+    int dispatchSetting(int module, int index, float value);
+    int commandSetting(int module, int index, float value);
+    std::vector<int> dcUnitAddresses(int module) const;
+    CanFrame rowFrame(int row, int da, float value) const;
+    bool validRow(int row) const { return row >= 0 && row < int(m_commands.size()); }
+    bool addParam(int id, int index, float value);
+    bool requestWrite(int id);
+    void keepInitValue(int index, float value);
+    int firstGroup(int module) const;
+    int pendingResult(int module, bool (DcHandler::*watched)(int, int) const, int group, double since, int limitMs);
+    bool onlineMember(int module, int group) const { return online(module) && member(module, group); }
+    bool onlineModule(int module, int) const { return online(module); }
+
+    // Operate records.
+    void queueRecord(int code, int oid, double before, double after);
+    void traceRecord(const char* function, int module, int index, double before, double after);
+    void writeOperaterecord(int source, int index, double before, double after, bool powerFactor);
+    void writeOnOffOper(int code, int value);
+    // An acknowledgement read inside an exchange.
+    void dealwithframe(const CanFrame* frame);
+    void afterStatusFrame(int module);
+    void decodeAcknowledgement(int module, const CanFrame* frame);
+
     bool isModule(int module) const { return module >= 1 && module <= MODULES; }
     bool isGroup(int module) const { return module >= FIRST_GROUP && module <= LAST_GROUP; }
     bool online(int module) const { return m_status[module][ONLINE] != 0; }
@@ -188,6 +224,33 @@ private:
 
     std::vector<CommandRow> m_commands;
     InitRow m_init;
+    std::atomic<int> m_lastInitValue;   // of index 7 or 31, sent when a module is initialised
+
+    // Settings in flight: per module 0 idle, 2 being sent, 1 not acknowledged (reported once
+    // by getSettingResult); the send times of the last module, group and system settings; 1
+    // while getSettingResult reports a setting pending.
+    std::atomic<int> m_pending[MODULES + 1];
+    std::atomic<double> m_sendTime[MODULES + 1];
+    std::atomic<double> m_groupSendTime[GROUPS];
+    std::atomic<double> m_systemSendTime;
+    std::atomic<int> m_settling;
+
+    // Module initialisation: three flags per module (row 5 and row 9 still to be confirmed, and
+    // initialised at all), the row-5 resend flag, and each group's pending values of rows 5, 9.
+    int m_initFlag[MODULES + 1][3];
+    std::atomic<int> m_resend5[MODULES + 1];
+    std::atomic<float> m_group5[GROUPS];
+    std::atomic<float> m_group9[GROUPS];
+
+    // Dispatch set-points (87, 76 and 85 as sent: tenths, tenths, hundredths) and the copies
+    // the last records of module 20 were made against, command 21, and the power set-points of
+    // the system and of each group (tenths).
+    std::mutex m_commandLock;
+    int m_dispatch[3];
+    int m_dispatchRecorded[3];
+    int m_command21;
+    int m_systemPower[3];
+    int m_groupPower[GROUPS][3];
 
     // Running energy totals: modules 1..10, then groups 1001..1008; two each.
     double m_energy[ENERGY_SLOTS][2];

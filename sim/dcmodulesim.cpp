@@ -227,7 +227,7 @@ std::vector<SimFrame> DcModuleSim::receive(const SimFrame& f)
     if (silent_)
         return out;
     applyCommand(f);
-    if (mine && acknowledging_) {
+    if ((mine || f.pf() != 0x60) && acknowledging_) {
         SimFrame ack = SimFrame::j1939(6, f.pf(), f.sa(), address());
         ack.setWord(0, f.word(0));
         out.push_back(ack);

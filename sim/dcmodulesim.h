@@ -12,7 +12,8 @@
 // a frame: voltages, currents and power in tenths, the heat-sink and ambient sensors raw at 20
 // and 25, the firmware version at 21, energy since the last report at 18 and 19), all to the
 // monitor address 0x7F. Commands on PDU formats 0x60..0x6F addressed to it are acknowledged
-// with their code on the same format. A module that asks to be initialised (status 21) keeps
+// with their code on the same format, to the sender; so are broadcast parameter rows (0x61..0x6F),
+// not the broadcast commands of 0x60 (heartbeat, dispatch, on/off). A module that asks to be initialised (status 21) keeps
 // asking until the "initialised" command (code 7, value 1) arrives.
 class DcModuleSim {
 public:

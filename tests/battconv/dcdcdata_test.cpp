@@ -38,3 +38,21 @@ TEST(DcdcData, DispatchSetPointsAnswerWithoutTheHandler)
     EXPECT_EQ(d.getFaultRecordSize(), 0);
     EXPECT_EQ(d.close(), 0);
 }
+
+TEST(DcdcData, DispatchSetPointsAreCachedWhateverTheHandlerSays)
+{
+    RuntimeTree tree(true);
+    DcdcData d("can0", 1000000, 800, false);
+    // Not open: the broadcast cannot go out, the value is kept all the same.
+    EXPECT_NE(d.setting(20, 85, 0.9f, 0), 0);
+    EXPECT_EQ(d.setting(30, 87, 5.0f, 0), 0);
+    EXPECT_EQ(d.setting(30, 76, -2.0f, 0), 0);
+    float v = 0;
+    EXPECT_EQ(d.getConfig(20, 85, &v), 0);
+    EXPECT_FLOAT_EQ(v, 0.9f);
+    EXPECT_EQ(d.getConfig(20, 87, &v), 0);
+    EXPECT_FLOAT_EQ(v, 5.0f);
+    EXPECT_EQ(d.getConfig(20, 76, &v), 0);
+    EXPECT_FLOAT_EQ(v, -2.0f);
+    EXPECT_EQ(d.getConfig(30, 76, &v), -1);
+}

@@ -5,12 +5,15 @@
 #include "simcanport.h"
 #include "simframe.h"
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <stdio.h>
 #include <string>
 #include <thread>
+#include <vector>
 
 // Helpers of the DC/DC link tests: parameter-file lines, rack rows and waiting for the
 // receive thread.
@@ -59,5 +62,51 @@ inline SimFrame moduleFrame(int m, int pf, int priority = 3, int da = 0x7F)
 {
     return SimFrame::j1939(priority, pf, da, 0x80 + m);
 }
+
+// Everything on the bus, read as it comes: a listener that stopped reading would hold up the
+// senders whose frames queue for it.
+class BusLog {
+public:
+    BusLog(const std::string& root, const char* ifname = "can0")
+    {
+        port_.open(root, ifname);
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                SimFrame f;
+                if (port_.receive(&f, 20)) {
+                    std::lock_guard<std::mutex> g(lock_);
+                    frames_.push_back(f);
+                }
+            }
+        });
+    }
+    ~BusLog()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    // Frames from our own address 0x11 to da on the command format, with data byte 0 = code.
+    std::vector<SimFrame> commands(int da, int code)
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        std::vector<SimFrame> out;
+        for (const SimFrame& f : frames_)
+            if (f.sa() == 0x11 && f.da() == da && f.pf() == 0x60 && f.data[0] == code)
+                out.push_back(f);
+        return out;
+    }
+    void clear()
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        frames_.clear();
+    }
+
+private:
+    SimCanPort port_;
+    std::atomic<bool> stop_{ false };
+    std::mutex lock_;
+    std::vector<SimFrame> frames_;
+    std::thread thread_;
+};
 
 #endif

@@ -4,6 +4,8 @@
 #include "timeseam.h"
 
 #include <gtest/gtest.h>
+#include <memory>
+#include <set>
 #include <string.h>
 #include <unistd.h>
 
@@ -11,6 +13,10 @@
 struct DcHandlerProbe {
     static int alive(DcHandler& h, int m) { return h.m_alive[m]; }
     static double& energy(DcHandler& h, int slot, int k) { return h.m_energy[slot][k]; }
+    static std::atomic<int>& pending(DcHandler& h, int m) { return h.m_pending[m]; }
+    static std::atomic<double>& sendTime(DcHandler& h, int m) { return h.m_sendTime[m]; }
+    static std::atomic<double>& groupSendTime(DcHandler& h, int g) { return h.m_groupSendTime[g - 1001]; }
+    static std::atomic<double>& systemSendTime(DcHandler& h) { return h.m_systemSendTime; }
 };
 
 namespace {
@@ -482,19 +488,385 @@ TEST(DcHandlerOnTheBus, SimulatedModulesAreReadAndGrouped)
     DcHandler h("can0", 1000000, 20, false);
     ASSERT_EQ(h.open(), 0);
     ASSERT_TRUE(waitFor([&] { return h.getStatus(0, 100) == 1 && h.getStatus(4, 100) == 1; }));
+    // A busy machine may drop a report now and then, as a busy bus does: the next one comes.
     float v = 0;
-    EXPECT_EQ(h.getAnalog(3, 2, &v), 0);
-    EXPECT_FLOAT_EQ(v, 750.0f);
-    EXPECT_EQ(h.getAnalog(3, 20, &v), 0);
-    EXPECT_FLOAT_EQ(v, 60.0f);
-    EXPECT_EQ(h.getAlarm(3, 6), 1);
+    EXPECT_TRUE(waitFor([&] { return h.getAnalog(3, 2, &v) == 0 && v == 750.0f; }));
+    EXPECT_TRUE(waitFor([&] { return h.getAnalog(3, 20, &v) == 0 && v == 60.0f; }));
+    EXPECT_TRUE(waitFor([&] { return h.getAlarm(3, 6) == 1; }));
     EXPECT_EQ(h.getAlarm(1001, 6), 1);
     EXPECT_EQ(h.getAlarm(1002, 6), 0);
     EXPECT_EQ(h.getStatus(2, 9), 1);
-    EXPECT_EQ(h.getAnalog(1002, 21, &v), 0);
-    EXPECT_FLOAT_EQ(v, 1205.0f);
+    EXPECT_TRUE(waitFor([&] { return h.getAnalog(1002, 21, &v) == 0 && v == 1205.0f; }));
     sim.module(4)->setSilent(true);
     EXPECT_TRUE(waitFor([&] { return h.getStatus(4, 100) == 0; }));
     EXPECT_EQ(h.getStatus(0, 100), 1);
     sim.stop();
+}
+
+namespace {
+
+struct Record {
+    int modules;
+    int oid;
+    double before;
+    double after;
+};
+
+bool operator==(const Record& a, const Record& b)
+{
+    return a.modules == b.modules && a.oid == b.oid && a.before == b.before && a.after == b.after;
+}
+
+std::ostream& operator<<(std::ostream& o, const Record& r)
+{
+    return o << "{" << r.modules << ", " << r.oid << ", " << r.before << ", " << r.after << "}";
+}
+
+// Sample command rows: row r has code 32 + r (row 5: 8, row 9: 11); rows from 20 on go on
+// format 0x61, those from 27 on (but 53) with scale 10.
+int code(int row)
+{
+    return row == 5 ? 8 : row == 9 ? 11 : 32 + row;
+}
+
+} // namespace
+
+// The handler against simulated modules on the virtual bus: odd modules in group 1, even ones
+// in group 2.
+class DcHandlerCommands : public ::testing::Test {
+protected:
+    RuntimeTree tree{ true };
+    DcBusSim sim;
+    std::unique_ptr<DcHandler> h;
+
+    // Rack row of machine type 3 (written only when given) and modules 1..n.
+    void start(int n, bool init = false, const std::string& rack = std::string())
+    {
+        if (!rack.empty()) {
+            tree.writeFile("bin/SockConfig.pdu", rackTable(rack));
+            tree.writeFile("conf-dcdc/param_1000.ini", paramLines(60, { { 53, 3 } }));
+        }
+        if (n > 0) {
+            ASSERT_TRUE(sim.open(tree.root(), "can0", n));
+            sim.setPeriod(50);
+            for (int m = 1; m <= n; ++m)
+                sim.module(m)->requestInit(init);
+            sim.start();
+        }
+        h.reset(new DcHandler("can0", 1000000, 25, false));
+        ASSERT_EQ(h->open(), 0);
+        for (int m = 1; m <= n; ++m)
+            ASSERT_TRUE(waitFor([&] { return h->getStatus(m, 100) == 1; })) << "module " << m;
+    }
+
+    std::vector<Record> records()
+    {
+        std::vector<Record> out;
+        OperateRecord r;
+        while (h->getOperateRecord(&r) == 1)
+            out.push_back({ r.modules, r.oid, r.rdata, r.mdata });
+        return out;
+    }
+
+    // Broadcasts reach the modules a little after setting() returns.
+    int lastValue(int module, int code, int word = 1, int expected = 0)
+    {
+        waitFor([&] { return sim.module(module)->lastValue(code, word) == expected; }, 1000);
+        return sim.module(module)->lastValue(code, word);
+    }
+};
+
+TEST_F(DcHandlerCommands, ModuleSettingIsAcknowledgedRecordedAndFiled)
+{
+    ASSERT_NO_FATAL_FAILURE(start(3));
+    EXPECT_EQ(h->setting(2, 24, 3.0f, 0), 0);
+    EXPECT_EQ(sim.module(2)->lastValue(code(24)), 3);
+    EXPECT_EQ(sim.module(1)->commandsReceived(code(24)), 0);
+    EXPECT_EQ(h->getSettingResult(2), 0);
+    EXPECT_EQ(h->setting(2, 30, 1.55f, 0), 0);
+    EXPECT_EQ(sim.module(2)->lastValue(code(30)), 15);
+    float v = 0;
+    EXPECT_EQ(h->getConfig(2, 30, &v), 0);
+    EXPECT_FLOAT_EQ(v, 1.55f);
+
+    OperateRecord r;
+    ASSERT_EQ(h->getOperateRecord(&r), 1);
+    EXPECT_EQ(r.modules, 202);
+    EXPECT_EQ(r.oid, 24);
+    EXPECT_EQ(r.rdata, 0.0);
+    EXPECT_EQ(r.mdata, 3.0);
+    EXPECT_STREQ(r.name, "  ");
+    EXPECT_EQ(r.dirty, 1);
+    EXPECT_EQ(strlen(r.time), 19u);
+    EXPECT_EQ(r.time[4], '-');
+    ASSERT_EQ(h->getOperateRecord(&r), 1);
+    EXPECT_EQ(r.oid, 30);
+    EXPECT_EQ(r.mdata, double(1.55f));
+    EXPECT_EQ(h->getOperateRecord(&r), 0);
+    EXPECT_EQ(h->getOperateRecord(nullptr), -1);
+    // The parameter thread writes the changed lines within a second.
+    EXPECT_TRUE(waitFor([&] {
+        const std::string f = tree.readFile("conf-dcdc/param_2.ini");
+        return f.size() >= 31 * 16 && f.substr(24 * 16, 16) == "0024/0000003000\n"
+            && f.substr(30 * 16, 16) == "0030/0000001550\n";
+    }));
+}
+
+TEST_F(DcHandlerCommands, OfflineBusyAndUnknownAreRefused)
+{
+    ASSERT_NO_FATAL_FAILURE(start(2));
+    EXPECT_EQ(h->setting(5, 24, 1.0f, 0), -1);
+    EXPECT_EQ(h->setting(2, 150, 1.0f, 0), -1);
+    EXPECT_EQ(h->setting(2, -1, 1.0f, 0), -1);
+    EXPECT_EQ(h->setting(11, 0, 1.0f, 0), -1);
+    EXPECT_EQ(h->setting(129, 0, 1.0f, 0), -1);
+    DcHandlerProbe::pending(*h, 2) = 2;
+    DcHandlerProbe::sendTime(*h, 2) = DcHandler::getCurrentTimeMillis();
+    EXPECT_EQ(h->setting(2, 24, 1.0f, 0), -2);
+    EXPECT_EQ(h->getSettingResult(2), 2);
+    EXPECT_EQ(sim.module(2)->commandsReceived(code(24)), 0);
+    EXPECT_TRUE(records().empty());
+    for (int id : { -1, 11, 20, 1000, 1009 })
+        EXPECT_EQ(h->getSettingResult(id), -1) << id;
+}
+
+TEST_F(DcHandlerCommands, ResultTimesOutAfterTwoSecondsForAModuleFiveForAGroup)
+{
+    ASSERT_NO_FATAL_FAILURE(start(3));
+    const double now = DcHandler::getCurrentTimeMillis();
+    DcHandlerProbe::pending(*h, 2) = 2;
+    DcHandlerProbe::sendTime(*h, 2) = now - 1900;
+    EXPECT_EQ(h->getSettingResult(2), 2);
+    DcHandlerProbe::sendTime(*h, 2) = now - 2500;
+    EXPECT_EQ(h->getSettingResult(2), 1);
+    EXPECT_EQ(h->getSettingResult(2), 0);
+
+    DcHandlerProbe::pending(*h, 3) = 2;
+    DcHandlerProbe::groupSendTime(*h, 1001) = now - 4000;
+    DcHandlerProbe::systemSendTime(*h) = now - 4000;
+    EXPECT_EQ(h->getSettingResult(1002), 0);
+    EXPECT_EQ(h->getSettingResult(1001), 2);
+    EXPECT_EQ(h->getSettingResult(0), 2);
+    DcHandlerProbe::groupSendTime(*h, 1001) = now - 5500;
+    EXPECT_EQ(h->getSettingResult(1001), 1);
+    EXPECT_EQ(h->getSettingResult(1001), 0);
+    EXPECT_EQ(h->getSettingResult(0), 0);
+}
+
+TEST_F(DcHandlerCommands, UnacknowledgedSettingFailsAndSaysSoOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(start(2));
+    sim.module(2)->setAcknowledging(false);
+    EXPECT_EQ(h->setting(2, 24, 5.0f, 0), -1);
+    EXPECT_TRUE(waitFor([&] { return sim.module(2)->commandsReceived(code(24)) == 3; }, 1000));
+    EXPECT_EQ(h->getSettingResult(2), 1);
+    EXPECT_EQ(h->getSettingResult(2), 0);
+    EXPECT_TRUE(records().empty());
+    // The module is free for the next setting.
+    sim.module(2)->setAcknowledging(true);
+    EXPECT_EQ(h->setting(2, 24, 6.0f, 0), 0);
+}
+
+TEST_F(DcHandlerCommands, GroupAndSystemSettingsReachTheirOnlineMembers)
+{
+    ASSERT_NO_FATAL_FAILURE(start(3));
+    EXPECT_EQ(h->setting(1001, 24, 4.0f, 0), 0);
+    EXPECT_EQ(sim.module(1)->lastValue(code(24)), 4);
+    EXPECT_EQ(sim.module(3)->lastValue(code(24)), 4);
+    EXPECT_EQ(sim.module(2)->commandsReceived(code(24)), 0);
+    EXPECT_EQ(h->getSettingResult(1001), 0);
+    EXPECT_EQ(records(), (std::vector<Record>{ { 201, 24, 0, 4 }, { 203, 24, 0, 4 }, { 1201, 24, 0, 4 } }));
+
+    EXPECT_EQ(h->setting(0, 26, 1.0f, 0), 0);
+    for (int m = 1; m <= 3; ++m)
+        EXPECT_EQ(sim.module(m)->lastValue(code(26)), 1) << m;
+    EXPECT_EQ(h->getSettingResult(0), 0);
+    EXPECT_EQ(records(), (std::vector<Record>{ { 201, 26, 0, 1 }, { 203, 26, 0, 1 }, { 202, 26, 0, 1 }, { 1200, 26, 0, 1 } }));
+    float v = 0;
+    EXPECT_EQ(h->getConfig(0, 26, &v), 0);
+    EXPECT_EQ(v, 1.0f);
+    v = 0;
+    EXPECT_EQ(h->getConfig(1008, 26, &v), 0);
+    EXPECT_EQ(v, 1.0f);
+
+    // The first member that fails ends the group setting.
+    sim.module(1)->setAcknowledging(false);
+    EXPECT_EQ(h->setting(1001, 24, 6.0f, 0), 1);
+    EXPECT_EQ(sim.module(3)->lastValue(code(24)), 4);
+    EXPECT_EQ(h->getSettingResult(1001), 1);
+    EXPECT_EQ(h->getSettingResult(1001), 0);
+    EXPECT_EQ(records(), (std::vector<Record>{ { 1201, 24, 4, 6 } }));
+    EXPECT_EQ(h->setting(0, 24, 7.0f, 0), 1);
+}
+
+TEST_F(DcHandlerCommands, DispatchSetPointsAreBroadcastAndRecordedOnSignChanges)
+{
+    ASSERT_NO_FATAL_FAILURE(start(1));
+    EXPECT_EQ(h->setting(20, 87, 50.0f, 0), 0);
+    EXPECT_EQ(lastValue(1, 12, 1, 500), 500);
+    EXPECT_EQ(sim.module(1)->lastValue(12, 2), 0);
+    EXPECT_EQ(sim.module(1)->lastValue(12, 3), 100);
+    EXPECT_EQ(h->setting(20, 87, 60.0f, 0), 0);
+    EXPECT_EQ(h->setting(20, 87, -10.0f, 0), 0);
+    EXPECT_EQ(h->setting(20, 85, -1.0f, 0), 0);
+    EXPECT_EQ(h->setting(20, 85, 0.95f, 0), 0);
+    EXPECT_EQ(h->setting(20, 85, -1.0f, 0), 0);
+    EXPECT_EQ(records(), (std::vector<Record>{ { 1520, 87, 0, 50 }, { 1520, 87, 600, -10 }, { 1520, 85, 100, 95 },
+                             { 1520, 85, 95, 100 } }));
+    // Module 30 only stores; the next dispatch carries what it stored.
+    waitFor([&] { return sim.module(1)->commandsReceived(12) == 18; }, 1000);
+    EXPECT_EQ(h->setting(30, 76, 12.0f, 0), 0);
+    EXPECT_EQ(h->setting(30, 99, 12.0f, 0), -1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(sim.module(1)->commandsReceived(12), 18);
+    EXPECT_EQ(h->setting(20, 1, 0.0f, 0), 0);
+    EXPECT_EQ(lastValue(1, 12, 2, 120), 120);
+    EXPECT_EQ(sim.module(1)->lastValue(12, 1), -100);
+    EXPECT_EQ(sim.module(1)->lastValue(12, 3), -100);
+    EXPECT_TRUE(records().empty());
+}
+
+TEST_F(DcHandlerCommands, BroadcastCommands)
+{
+    ASSERT_NO_FATAL_FAILURE(start(1, false, rackRow(0, 3, 0, 10, "1")));
+    EXPECT_EQ(h->setting(21, 0, 7.0f, 0), 0);
+    EXPECT_EQ(lastValue(1, 14, 1, 7), 7);
+    EXPECT_EQ(h->setting(21, 0, 3.0f, 0), 0);
+    EXPECT_EQ(h->setting(21, 1, 3.0f, 0), -1);
+    EXPECT_EQ(h->setting(22, 1, 9.0f, 0), 0);
+    EXPECT_EQ(lastValue(1, 15, 2, 9), 9);
+    EXPECT_EQ(sim.module(1)->lastValue(15, 1), 0);
+    EXPECT_EQ(h->setting(22, 5, 9.0f, 0), 0);
+    EXPECT_EQ(lastValue(1, 15, 2, 0), 0);
+    EXPECT_EQ(h->setting(23, 1, 0.0f, 0), 0);
+    EXPECT_EQ(lastValue(1, 16, 1, 1), 1);
+    EXPECT_EQ(h->setting(23, 0, 0.0f, 0), 0);
+    EXPECT_EQ(lastValue(1, 16, 2, 1), 1);
+    EXPECT_EQ(sim.module(1)->lastValue(16, 1), 0);
+    EXPECT_EQ(h->setting(23, 2, 0.0f, 0), -1);
+    EXPECT_EQ(records(), (std::vector<Record>{ { 1521, 0, 0, 7 }, { 1100, 61, 1, 1 }, { 1200, 0, 1, 1 },
+                             { 1100, 62, 1, 1 }, { 1200, 1, 1, 1 } }));
+}
+
+TEST_F(DcHandlerCommands, PowerSetPointsGoToTheOnlineMembers)
+{
+    ASSERT_NO_FATAL_FAILURE(start(3, false, rackRow(0, 3, 0, 10, "1/2/1")));
+    ASSERT_EQ(h->directAddressing(), 1);
+    EXPECT_EQ(h->setting(1001, 1000, 12.5f, 0), 0);
+    EXPECT_EQ(lastValue(1, 13, 1, 125), 125);
+    EXPECT_EQ(lastValue(3, 13, 1, 125), 125);
+    EXPECT_TRUE(waitFor([&] { return sim.module(1)->commandsReceived(13) == 3; }, 1000));
+    EXPECT_EQ(h->setting(0, 1001, -3.0f, 0), 0);
+    for (int m = 1; m <= 3; ++m) {
+        EXPECT_EQ(lastValue(m, 13, 2, -30), -30) << m;
+        EXPECT_EQ(sim.module(m)->lastValue(13, 1), 0) << m;
+    }
+    EXPECT_EQ(h->setting(1001, 1002, 1.0f, 0), 0);
+    EXPECT_EQ(lastValue(1, 13, 3, 10), 10);
+    EXPECT_EQ(sim.module(1)->lastValue(13, 1), 125);
+    EXPECT_EQ(sim.module(1)->lastValue(13, 2), -30);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(sim.module(2)->commandsReceived(13), 3);
+    EXPECT_EQ(records(), (std::vector<Record>{ { 1541, 1000, 0, 12.5 }, { 1540, 1001, 0, -3 }, { 1541, 1002, 0, 1 } }));
+}
+
+TEST_F(DcHandlerCommands, PowerSetPointsThroughTheDcUnits)
+{
+    struct Case {
+        int seq;
+        int units;     // the rack row's module count
+        int module;
+        std::set<int> addresses;
+    } cases[] = {
+        { 27, 10, 1002, { 0x45, 0x46, 0x47, 0x48 } },
+        { 15, 10, 1003, { 0x45, 0x46 } },
+        { 32, 10, 1001, { 0x41, 0x42 } },
+        { 23, 10, 1008, { 0x48 } },
+        { 5, 3, 1001, { 0x41, 0x42, 0x43 } },
+        { 27, 3, 0, { 0x41, 0x42, 0x43 } },
+        { 5, 0, 0, {} },
+    };
+    for (const Case& c : cases) {
+        RuntimeTree tree(true);
+        tree.writeFile("bin/SockConfig.pdu", rackTable(rackRow(c.seq, 3, 1, c.units, "1")));
+        tree.writeFile("conf-dcdc/param_1000.ini", paramLines(60, { { 53, 3 } }));
+        BusLog bus(tree.root());
+        DcHandler dc("can0", 1000000, kNoTimer, false);
+        ASSERT_EQ(dc.open(), 0);
+        ASSERT_EQ(dc.directAddressing(), 0);
+        EXPECT_EQ(dc.setting(c.module, 1000, 2.0f, 0), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        std::set<int> seen;
+        for (int a = 0x41; a <= 0x4F; ++a) {
+            const std::vector<SimFrame> frames = bus.commands(a, 13);
+            if (!frames.empty()) {
+                seen.insert(a);
+                EXPECT_EQ(frames.size(), 3u);
+                EXPECT_EQ(frames[0].word(1), 20);
+            }
+        }
+        EXPECT_EQ(seen, c.addresses) << "seq " << c.seq << " module " << c.module;
+        // Switched through the AC/DC device: the second on/off record is left out.
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(dc.setting(23, 1, 0.0f, 0), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "===============acid 61\n");
+        OperateRecord r;
+        ASSERT_EQ(dc.getOperateRecord(&r), 1);
+        EXPECT_EQ(r.modules, 1500 + (c.module == 0 ? 30 : c.module - 970));
+        ASSERT_EQ(dc.getOperateRecord(&r), 1);
+        EXPECT_EQ(r.modules, 1100);
+        EXPECT_EQ(dc.getOperateRecord(&r), 0);
+    }
+}
+
+TEST_F(DcHandlerCommands, ModuleAskingToBeInitialisedGetsItsSystemsParameters)
+{
+    tree.writeFile("conf-dcdc/param_1001.ini", paramLines(50, { { 24, 7 }, { 28, 3 }, { 30, -2.5 }, { 45, 1 } }));
+    ASSERT_NO_FATAL_FAILURE(start(1, true));
+    DcModuleSim* m = sim.module(1);
+    ASSERT_TRUE(waitFor([&] { return !m->status(DcModuleSim::STATUS_INIT_REQUEST); }));
+    EXPECT_EQ(h->systemId(1), 1);
+    EXPECT_EQ(m->lastValue(code(24)), 7);
+    EXPECT_EQ(m->lastValue(code(28)), 0);   // rows 28 and 29 with a value send only a trace of it
+    EXPECT_EQ(m->lastValue(code(30)), -25);
+    EXPECT_EQ(m->lastValue(code(45)), 10);
+    EXPECT_EQ(m->lastValue(code(46)), 0);
+    EXPECT_EQ(m->commandsReceived(code(47)), 0);
+    // Every row before the "initialised" command, then row 7 with the last value of 7 or 31.
+    const std::vector<SimFrame> got = m->commands();
+    size_t done = 0;
+    while (done < got.size() && !(got[done].data[0] == 7 && got[done].word(1) == 1))
+        ++done;
+    ASSERT_LT(done, got.size());
+    std::set<int> before;
+    for (size_t i = 0; i < done; ++i)
+        before.insert(got[i].data[0]);
+    for (int row = 20; row <= 46; ++row)
+        EXPECT_TRUE(before.count(code(row))) << row;
+    EXPECT_TRUE(waitFor([&] { return m->commandsReceived(code(7)) >= 1; }));
+    // Rows 5 and 9 follow with the group's pending values, until the module confirms them.
+    EXPECT_TRUE(waitFor([&] { return m->commandsReceived(8) >= 1 && m->commandsReceived(11) >= 1; }));
+    const int fives = m->commandsReceived(8), nines = m->commandsReceived(11);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(m->commandsReceived(8), fives);
+    EXPECT_EQ(m->commandsReceived(11), nines);
+    EXPECT_EQ(h->getStatus(1, 21), 0);
+}
+
+TEST_F(DcHandlerCommands, GroupRowFiveIsRepeatedToInitialisedModulesUntilConfirmed)
+{
+    ASSERT_NO_FATAL_FAILURE(start(2, true));
+    for (int m = 1; m <= 2; ++m)
+        ASSERT_TRUE(waitFor([&] { return !sim.module(m)->status(DcModuleSim::STATUS_INIT_REQUEST); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const int before = sim.module(2)->commandsReceived(8);
+    EXPECT_EQ(h->setting(1001, 5, 2.0f, 0), 0);
+    EXPECT_EQ(sim.module(1)->lastValue(8), 2);
+    // Module 2 is in group 2: it gets row 5 with its own group's value, and then no more.
+    EXPECT_TRUE(waitFor([&] { return sim.module(2)->commandsReceived(8) > before; }));
+    EXPECT_EQ(sim.module(2)->lastValue(8), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const int after = sim.module(2)->commandsReceived(8);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(sim.module(2)->commandsReceived(8), after);
 }

@@ -49,6 +49,7 @@ TEST(DcModuleSim, AcknowledgesWhatIsAddressedToIt)
     // Broadcasts are taken without an answer; others' commands and upgrade frames are not seen.
     EXPECT_TRUE(m.receive(command(0xBF, 0x60, 1)).empty());
     EXPECT_EQ(m.heartbeats(), 1);
+    EXPECT_EQ(m.receive(command(0xBF, 0x61, 131, 5)).size(), 1u);
     EXPECT_TRUE(m.receive(command(0x84, 0x61, 78)).empty());
     EXPECT_TRUE(m.receive(command(0x83, 0x01, 79, 0, 1)).empty());
     EXPECT_EQ(m.commandsReceived(78), 0);
