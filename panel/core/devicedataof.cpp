@@ -19,12 +19,8 @@ DeviceData* notBuilt(const char* cls, const void* device)
 #include "modbusacdcdata.h"
 DeviceData* deviceDataOf(ModbusAcDcData* device) { return device; }
 
-#if __has_include("dcdcdata.h")
 #include "dcdcdata.h"
 DeviceData* deviceDataOf(DcdcData* device) { return device; }
-#else
-DeviceData* deviceDataOf(DcdcData* device) { return notBuilt("DcdcData", device); }
-#endif
 
 #if __has_include("bmsdata.h")
 #include "bmsdata.h"

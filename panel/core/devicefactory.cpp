@@ -1,6 +1,7 @@
 #include "devicefactory.h"
 #include "datadeal.h"
 #include "devicedata.h"
+#include "dcdcdata.h"
 #include "modbusacdcdata.h"
 #include "modbusstsdata.h"
 #include "modbusrtudevice.h"
@@ -10,10 +11,6 @@
 
 #include <stdio.h>
 
-#if __has_include("dcdcdata.h")
-#include "dcdcdata.h"
-#define HAVE_DCDC 1
-#endif
 #if __has_include("bmsdata.h")
 #include "bmsdata.h"
 #define HAVE_BMS 1
@@ -63,14 +60,9 @@ Made<BmsData> DeviceFactory::newBms(const char* bus, int bitRate, int timeoutMs,
 
 Made<DcdcData> DeviceFactory::newDcdc(const char* bus, int bitRate, int tickMs, int trace)
 {
-#ifdef HAVE_DCDC
     DcdcData* d = new DcdcData(const_cast<char*>(bus), bitRate, tickMs, trace);
     Made<DcdcData> m = { d, d };
     return m;
-#else
-    (void)bus; (void)bitRate; (void)tickMs; (void)trace;
-    return notBuilt<DcdcData>("DcdcData");
-#endif
 }
 
 ModbusSTSData* DeviceFactory::newSts(int address, const char* port, const char* line, int timeoutMs, int trace)
