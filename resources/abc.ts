@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>ChooseFile</name>
+    <message>
+        <source>Dialog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请选择要导入的文件</source>
+        <translation>Please select the file</translation>
+    </message>
+    <message>
+        <source>导入文件</source>
+        <translation>Import file</translation>
+    </message>
+    <message>
+        <source>  取消</source>
+        <translation>  Cancel</translation>
+    </message>
+</context>
+<context>
     <name>DATADEAL</name>
     <message>
         <source>请插入U盘</source>
@@ -29,24 +48,17 @@
         <source>PV日累计(kWh)	</source>
         <translation>PV daily cumulative	</translation>
     </message>
-</context>
-<context>
-    <name>ChooseFile</name>
     <message>
-        <source>Dialog</source>
+        <source>%1-%2-%3	</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>请选择要导入的文件</source>
-        <translation>Please select the file</translation>
+        <source>%1	</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>导入文件</source>
-        <translation>Import file</translation>
-    </message>
-    <message>
-        <source>  取消</source>
-        <translation>  Cancel</translation>
+        <source>-%1	</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -235,6 +247,176 @@
     </message>
 </context>
 <context>
+    <name>INTERFACE4_1</name>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>告警名称</source>
+        <translation>Warning/Fault</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>Occurrence Time</translation>
+    </message>
+    <message>
+        <source>结束时间</source>
+        <translation>Dismissed Time</translation>
+    </message>
+    <message>
+        <source>|&lt;</source>
+        <translation>|&lt;</translation>
+    </message>
+    <message>
+        <source>&gt;|</source>
+        <translation>&gt;|</translation>
+    </message>
+    <message>
+        <source>AC </source>
+        <translation>AC </translation>
+    </message>
+    <message>
+        <source>DC </source>
+        <translation>DC </translation>
+    </message>
+    <message>
+        <source>AC Str.</source>
+        <translation>AC Str.</translation>
+    </message>
+    <message>
+        <source>DC Str.</source>
+        <translation>DC Str.</translation>
+    </message>
+    <message>
+        <source>PCS</source>
+        <translation>PCS</translation>
+    </message>
+    <message>
+        <source>AC #</source>
+        <translation>AC #</translation>
+    </message>
+    <message>
+        <source>DC #</source>
+        <translation>DC #</translation>
+    </message>
+    <message>
+        <source>STS</source>
+        <translation>STS</translation>
+    </message>
+</context>
+<context>
+    <name>INTERFACE4_2</name>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Designation</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time Stamp</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Operation</translation>
+    </message>
+    <message>
+        <source>|&lt;</source>
+        <translation>|&lt;</translation>
+    </message>
+    <message>
+        <source>&gt;|</source>
+        <translation>&gt;|</translation>
+    </message>
+    <message>
+        <source>直流功率设置</source>
+        <translation>DC power setpoint</translation>
+    </message>
+    <message>
+        <source>直流电流设置</source>
+        <translation>DC current setpoint</translation>
+    </message>
+    <message>
+        <source>支路有功设置</source>
+        <translation>DC string active power setpoint</translation>
+    </message>
+    <message>
+        <source> AC </source>
+        <translation> AC </translation>
+    </message>
+    <message>
+        <source> DC </source>
+        <translation> DC </translation>
+    </message>
+    <message>
+        <source> STS</source>
+        <translation> STS</translation>
+    </message>
+    <message>
+        <source> AC Str.</source>
+        <translation> AC Str.</translation>
+    </message>
+    <message>
+        <source> DC Str.</source>
+        <translation> DC Str.</translation>
+    </message>
+    <message>
+        <source>紧急功率启动</source>
+        <translation>Emergency power start</translation>
+    </message>
+    <message>
+        <source>PCS</source>
+        <translation>PCS</translation>
+    </message>
+    <message>
+        <source>AC #</source>
+        <translation>AC #</translation>
+    </message>
+    <message>
+        <source> DC #</source>
+        <translation> DC #</translation>
+    </message>
+    <message>
+        <source>STS</source>
+        <translation>STS</translation>
+    </message>
+    <message>
+        <source>唤醒充电</source>
+        <translation>Wake up the charge</translation>
+    </message>
+    <message>
+        <source>后台TCP超时关机</source>
+        <translation>TCP Timeout OFF</translation>
+    </message>
+    <message>
+        <source>后台485超时关机</source>
+        <translation>485 Timeout OFF</translation>
+    </message>
+    <message>
+        <source>强充</source>
+        <translation>Forced charging</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>+</source>
+        <translation>+</translation>
+    </message>
+    <message>
+        <source>-</source>
+        <translation>-</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+</context>
+<context>
     <name>IdTurn</name>
     <message>
         <source>Form</source>
@@ -262,6 +444,69 @@
     <message>
         <source>说明</source>
         <translation>Description</translation>
+    </message>
+</context>
+<context>
+    <name>Interface4_5</name>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Designation</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>|&lt;</source>
+        <translation>|&lt;</translation>
+    </message>
+    <message>
+        <source>&gt;|</source>
+        <translation>&gt;|</translation>
+    </message>
+    <message>
+        <source> AC </source>
+        <translation> AC </translation>
+    </message>
+    <message>
+        <source> DC </source>
+        <translation> DC </translation>
+    </message>
+    <message>
+        <source> AC Str.</source>
+        <translation> AC Str.</translation>
+    </message>
+    <message>
+        <source> DC Str.</source>
+        <translation> DC Str.</translation>
+    </message>
+    <message>
+        <source>PCS</source>
+        <translation>PCS</translation>
+    </message>
+    <message>
+        <source>AC #</source>
+        <translation>AC #</translation>
+    </message>
+    <message>
+        <source> DC #</source>
+        <translation> DC #</translation>
+    </message>
+    <message>
+        <source> STS</source>
+        <translation> STS</translation>
+    </message>
+    <message>
+        <source> 监控初始化</source>
+        <translation> monitor init</translation>
     </message>
 </context>
 <context>
@@ -336,7 +581,7 @@
     </message>
     <message>
         <source>C</source>
-        <translation type="unfinished"></translation>
+        <translation type="unfinished">C</translation>
     </message>
     <message>
         <source>清除</source>
@@ -676,7 +921,7 @@
     <name>Tab_Logout</name>
     <message>
         <source>扫描文件...成功</source>
-        <translation>Scanning files...OK</translation>
+        <translation>Scanning file...succeed</translation>
     </message>
     <message>
         <source>扫描U盘...正常</source>
@@ -684,7 +929,7 @@
     </message>
     <message>
         <source>拷贝至U盘...成功</source>
-        <translation>Copying to USB disk...OK</translation>
+        <translation>Copying to USB disk...succeed</translation>
     </message>
 </context>
 <context>
