@@ -672,6 +672,37 @@
     </message>
 </context>
 <context>
+    <name>MiniTab</name>
+    <message>
+        <source>AC </source>
+        <translation>AC </translation>
+    </message>
+    <message>
+        <source>DC </source>
+        <translation>DC </translation>
+    </message>
+    <message>
+        <source>AC Sys</source>
+        <translation>AC Sys</translation>
+    </message>
+    <message>
+        <source>DC Sys</source>
+        <translation>DC Sys</translation>
+    </message>
+    <message>
+        <source>AC #</source>
+        <translation>AC #</translation>
+    </message>
+    <message>
+        <source>DC #</source>
+        <translation>DC #</translation>
+    </message>
+    <message>
+        <source>STS</source>
+        <translation>STS</translation>
+    </message>
+</context>
+<context>
     <name>MyMainWindow</name>
     <message>
         <source>AC 通讯故障</source>
@@ -930,6 +961,102 @@
     <message>
         <source>拷贝至U盘...成功</source>
         <translation>Copying to USB disk...succeed</translation>
+    </message>
+    <message>
+        <source>下载状态：</source>
+        <translation>Downloading Process:</translation>
+    </message>
+    <message>
+        <source>下载所有记录</source>
+        <translation>Download All Logs</translation>
+    </message>
+    <message>
+        <source>下载历史告警</source>
+        <translation>Download History Alarm</translation>
+    </message>
+    <message>
+        <source>下载操作记录</source>
+        <translation>Download Operation Logs</translation>
+    </message>
+    <message>
+        <source>下载AC故障</source>
+        <translation>Download AC Fault</translation>
+    </message>
+    <message>
+        <source>下载STS故障</source>
+        <translation>Download STS Fault</translation>
+    </message>
+    <message>
+        <source>下载状态记录</source>
+        <translation>Download Status Logs</translation>
+    </message>
+    <message>
+        <source>下载历史数据</source>
+        <translation>Download History Data</translation>
+    </message>
+    <message>
+        <source>下载DC故障</source>
+        <translation>Download DC Fault</translation>
+    </message>
+    <message>
+        <source>重置文本</source>
+        <translation>Reset Text</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Designation</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>Start Time</translation>
+    </message>
+    <message>
+        <source>结束时间</source>
+        <translation>End Time</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>P(kW)</source>
+        <translation>P(KW)</translation>
+    </message>
+    <message>
+        <source>功率</source>
+        <translation>Power</translation>
+    </message>
+    <message>
+        <source>扫描U盘...失败</source>
+        <translation>Scanning USB disk...fail</translation>
+    </message>
+    <message>
+        <source>请重新插入U盘...</source>
+        <translation>Please insert the USB disk again...</translation>
+    </message>
+    <message>
+        <source>拷贝至U盘...稍等</source>
+        <translation>Copying to USB disk...</translation>
+    </message>
+    <message>
+        <source>扫描文件...失败</source>
+        <translation>Scanning file... failed</translation>
+    </message>
+    <message>
+        <source>请重试...</source>
+        <translation>Please Try Again...</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
-// Draws the pictures compiled into the panel (resources/image/Cn-Help.png, En-Help.png, clear.png and
-// the command icons power_on.png, power_off.png, ongrid.png, offgrid.png, clearfault.png).
+// Draws the pictures compiled into the panel (resources/image/Cn-Help.png, En-Help.png, clear.png,
+// the command icons power_on.png, power_off.png, ongrid.png, offgrid.png, clearfault.png and the
+// export icons Download.png, clear2.png).
 // Run once by hand when their text changes:
 //   g++ -std=c++17 -fPIC scripts/drawpictures.cpp -o /tmp/drawpictures \
 //       $(pkg-config --cflags --libs Qt5Gui) && QT_QPA_PLATFORM=offscreen /tmp/drawpictures resources/image
@@ -146,6 +147,42 @@ static bool drawClearFault(const QString& file)
     return img.save(file);
 }
 
+// The export buttons of the records tab: an arrow into a tray, white on a clear ground.
+static bool drawDownload(const QString& file)
+{
+    QImage img(48, 48, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(24, 6), QPointF(24, 30));
+    QPolygonF head;
+    head << QPointF(14, 21) << QPointF(24, 31) << QPointF(34, 21);
+    p.drawPolyline(head);
+    QPolygonF tray;
+    tray << QPointF(7, 30) << QPointF(7, 41) << QPointF(41, 41) << QPointF(41, 30);
+    p.drawPolyline(tray);
+    p.end();
+    return img.save(file);
+}
+
+// The reset button of the records tab: a circular arrow, white on a clear ground.
+static bool drawReset(const QString& file)
+{
+    QImage img(48, 48, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    // An open circle from the top clockwise round to the upper left, the arrow head at its end.
+    p.drawArc(QRectF(9, 9, 30, 30), 60 * 16, -300 * 16);
+    QPolygonF head;
+    head << QPointF(26, 5) << QPointF(32, 11) << QPointF(25, 16);
+    p.drawPolyline(head);
+    p.end();
+    return img.save(file);
+}
+
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
@@ -168,6 +205,8 @@ int main(int argc, char** argv)
     ok = drawGrid(dir + "/ongrid.png", true) && ok;
     ok = drawGrid(dir + "/offgrid.png", false) && ok;
     ok = drawClearFault(dir + "/clearfault.png") && ok;
+    ok = drawDownload(dir + "/Download.png") && ok;
+    ok = drawReset(dir + "/clear2.png") && ok;
     if (!ok)
         std::printf("drawpictures: cannot write the pictures to %s\n", qPrintable(dir));
     return ok ? 0 : 1;
