@@ -1230,6 +1230,10 @@
         <source>模块</source>
         <translation>Module</translation>
     </message>
+    <message>
+        <source>支路</source>
+        <translation>Branch</translation>
+    </message>
 </context>
 <context>
     <name>interface_login</name>

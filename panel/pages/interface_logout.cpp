@@ -9,7 +9,11 @@ interface_LogOut::interface_LogOut(QWidget* parent)
 {
     if (objectName().isEmpty())
         setObjectName("interface_LogOut");
-    new QVBoxLayout(this);
+    resize(796, 480);
+    setWindowTitle("Form");
+    QVBoxLayout* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QMetaObject::connectSlotsByName(this);
 }
 
 void interface_LogOut::loadtab_delay()
@@ -48,15 +52,32 @@ void interface_LogOut::fresh_power_data()
         m_tab->fresh_power_data();
 }
 
-void interface_LogOut::fresh_down(int kind, int value)
+void interface_LogOut::fresh_down(int index, int type)
 {
     if (m_tab)
-        m_tab->fresh_down(kind, value);
+        m_tab->fresh_down(index, type);
 }
 
-void interface_LogOut::change_sub_interface(int row)
+void interface_LogOut::change_sub_interface(int type)
 {
-    m_subPage = row;
-    if (m_tab)
-        m_tab->setshowtype(row);
+    m_type = type;
+    if (!m_tab)
+        return;
+    m_tab->setshowtype(type);
+    // Both alarm rows share the alarm list; its reload tells them apart by the show type.
+    switch (type) {
+    case 0:
+    case 1:
+        m_tab->setCurrentIndex(6);
+        break;
+    case 2:
+        m_tab->setCurrentIndex(7);
+        break;
+    case 3:
+        m_tab->setCurrentIndex(8);
+        break;
+    default:
+        m_tab->setCurrentIndex(type);
+        break;
+    }
 }
