@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>ChooseFile</name>
+    <message>
+        <source>Dialog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请选择要导入的文件</source>
+        <translation>Please select the file</translation>
+    </message>
+    <message>
+        <source>导入文件</source>
+        <translation>Import file</translation>
+    </message>
+    <message>
+        <source>  取消</source>
+        <translation>  Cancel</translation>
+    </message>
+</context>
+<context>
     <name>DATADEAL</name>
     <message>
         <source>请插入U盘</source>
@@ -29,24 +48,17 @@
         <source>PV日累计(kWh)	</source>
         <translation>PV daily cumulative	</translation>
     </message>
-</context>
-<context>
-    <name>ChooseFile</name>
     <message>
-        <source>Dialog</source>
+        <source>%1-%2-%3	</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>请选择要导入的文件</source>
-        <translation>Please select the file</translation>
+        <source>%1	</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>导入文件</source>
-        <translation>Import file</translation>
-    </message>
-    <message>
-        <source>  取消</source>
-        <translation>  Cancel</translation>
+        <source>-%1	</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -336,7 +348,7 @@
     </message>
     <message>
         <source>C</source>
-        <translation type="unfinished"></translation>
+        <translation type="unfinished">C</translation>
     </message>
     <message>
         <source>清除</source>
@@ -771,6 +783,37 @@
     <message>
         <source>远程控制</source>
         <translation>Remote</translation>
+    </message>
+</context>
+<context>
+    <name>interface_Main</name>
+    <message>
+        <source>离网</source>
+        <translation>Off-Grid</translation>
+    </message>
+    <message>
+        <source>并网</source>
+        <translation>Grid-tied</translation>
+    </message>
+    <message>
+        <source>交流母线:</source>
+        <translation>AC Feeder:</translation>
+    </message>
+    <message>
+        <source>电网:</source>
+        <translation>Grid:</translation>
+    </message>
+    <message>
+        <source>负载:</source>
+        <translation>Load:</translation>
+    </message>
+    <message>
+        <source>(日累计)</source>
+        <translation>(daily cumulative)</translation>
+    </message>
+    <message>
+        <source>(总累计)</source>
+        <translation>(total cumulative)</translation>
     </message>
 </context>
 <context>
