@@ -896,6 +896,129 @@
     </message>
 </context>
 <context>
+    <name>interface_SysInf</name>
+    <message>
+        <source>AC模块编号</source>
+        <translation>AC module No.</translation>
+    </message>
+    <message>
+        <source>DC模块编号</source>
+        <translation>DC module No.</translation>
+    </message>
+    <message>
+        <source>频率(Hz):</source>
+        <translation>Frequency(Hz):</translation>
+    </message>
+    <message>
+        <source>电网频率(Hz):</source>
+        <translation>Grid frequency(Hz):</translation>
+    </message>
+    <message>
+        <source>负载频率(Hz):</source>
+        <translation>Load frequency(Hz):</translation>
+    </message>
+    <message>
+        <source>直流电压(V)</source>
+        <translation>DC voltage(V)</translation>
+    </message>
+    <message>
+        <source>直流电流(A)</source>
+        <translation>DC current(A)</translation>
+    </message>
+    <message>
+        <source>直流功率(kW)</source>
+        <translation>DC power(kW)</translation>
+    </message>
+    <message>
+        <source>运行状态</source>
+        <translation>Run status</translation>
+    </message>
+    <message>
+        <source>告警状态</source>
+        <translation>Alarm status</translation>
+    </message>
+    <message>
+        <source>空开状态</source>
+        <translation>Breaker</translation>
+    </message>
+    <message>
+        <source>母线电压(V)</source>
+        <translation>Bus voltage(V)</translation>
+    </message>
+    <message>
+        <source>DC系统%1</source>
+        <translation>DC system%1</translation>
+    </message>
+    <message>
+        <source>闭合</source>
+        <translation>Closed</translation>
+    </message>
+    <message>
+        <source>断开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>电压</source>
+        <translation>Voltage</translation>
+    </message>
+    <message>
+        <source>电流</source>
+        <translation>Current</translation>
+    </message>
+    <message>
+        <source>有功功率</source>
+        <translation>Active</translation>
+    </message>
+    <message>
+        <source>无功功率</source>
+        <translation>Reactive</translation>
+    </message>
+    <message>
+        <source>视在功率</source>
+        <translation>Apparent</translation>
+    </message>
+    <message>
+        <source>功率因数</source>
+        <translation>PF</translation>
+    </message>
+    <message>
+        <source>总有功功率(kW):</source>
+        <translation>Total active power(kW):</translation>
+    </message>
+    <message>
+        <source>总无功功率(kVAr):</source>
+        <translation>Total reactive power(kVAr):</translation>
+    </message>
+    <message>
+        <source>总视在功率(kVA):</source>
+        <translation>Total apparent power(kVA):</translation>
+    </message>
+    <message>
+        <source>有功充电电量(kWh):</source>
+        <translation>Charged energy(kWh):</translation>
+    </message>
+    <message>
+        <source>有功放电电量kWh):</source>
+        <translation>Discharged energy(kWh):</translation>
+    </message>
+    <message>
+        <source>当天充电电量(kWh):</source>
+        <translation>Charged today(kWh):</translation>
+    </message>
+    <message>
+        <source>当天放电电量(kWh):</source>
+        <translation>Discharged today(kWh):</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+</context>
+<context>
     <name>interface_SysSet</name>
     <message>
         <source>模块</source>

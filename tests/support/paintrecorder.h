@@ -184,17 +184,29 @@ private:
             if (!owner_->texts.empty() && lastTextEnd_.y() == at.y() && qAbs(lastTextEnd_.x() - at.x()) < 0.5) {
                 owner_->texts.back().text += item.text();
             } else {
-                owner_->texts.push_back({ at, item.text(), pen_.color(), background_.color(), bgMode_ == Qt::OpaqueMode });
+                // An opaque background reaches the engine as a filled rectangle right before the text.
+                Text t { at, item.text(), pen_.color(), background_.color(), bgMode_ == Qt::OpaqueMode };
+                if (justFilled_ && !owner_->shapes.empty()) {
+                    const Shape& fill = owner_->shapes.back();
+                    if (fill.kind == Shape::Rect && fill.rect.contains(QPointF(at.x() + 0.5, at.y() - 1))) {
+                        t.opaque = true;
+                        t.background = fill.brush;
+                    }
+                }
+                owner_->texts.push_back(t);
             }
             lastTextEnd_ = QPointF(at.x() + item.width(), at.y());
+            justFilled_ = false;
         }
         void drawLines(const QLineF* lines, int count) override
         {
+            justFilled_ = false;
             for (int i = 0; i < count; ++i)
                 owner_->lines.push_back({ transform_.map(lines[i]), pen_.color(), pen_.widthF() });
         }
         void drawLines(const QLine* lines, int count) override
         {
+            justFilled_ = false;
             for (int i = 0; i < count; ++i)
                 owner_->lines.push_back({ transform_.map(QLineF(lines[i])), pen_.color(), pen_.widthF() });
         }
@@ -202,11 +214,13 @@ private:
         {
             for (int i = 0; i < count; ++i)
                 addShape(Shape::Rect, rects[i]);
+            justFilled_ = true;
         }
         void drawRects(const QRect* rects, int count) override
         {
             for (int i = 0; i < count; ++i)
                 addShape(Shape::Rect, QRectF(rects[i]));
+            justFilled_ = true;
         }
         void drawEllipse(const QRectF& r) override { addShape(Shape::Ellipse, r); }
         void drawEllipse(const QRect& r) override { addShape(Shape::Ellipse, QRectF(r)); }
@@ -223,21 +237,25 @@ private:
         {
             Shape s { Shape::Pixmap, transform_.mapRect(r), pen_.color(), brush_.color(), pm.toImage() };
             owner_->shapes.push_back(s);
+            justFilled_ = false;
         }
         void drawImage(const QRectF& r, const QImage& image, const QRectF&, Qt::ImageConversionFlags) override
         {
             Shape s { Shape::Pixmap, transform_.mapRect(r), pen_.color(), brush_.color(), image };
             owner_->shapes.push_back(s);
+            justFilled_ = false;
         }
         void drawTiledPixmap(const QRectF& r, const QPixmap& pm, const QPointF&) override
         {
             Shape s { Shape::Pixmap, transform_.mapRect(r), pen_.color(), brush_.color(), pm.toImage() };
             owner_->shapes.push_back(s);
+            justFilled_ = false;
         }
 
     private:
         void addShape(Shape::Kind kind, const QRectF& r)
         {
+            justFilled_ = false;
             owner_->shapes.push_back({ kind, transform_.mapRect(r), pen_.color(), brush_.color(), QImage() });
         }
 
@@ -248,6 +266,7 @@ private:
         Qt::BGMode bgMode_ = Qt::TransparentMode;
         QTransform transform_;
         QPointF lastTextEnd_ { -1e9, -1e9 };
+        bool justFilled_ = false; // the last thing painted was a rectangle
     };
 
     Engine engine_;
