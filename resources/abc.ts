@@ -1017,6 +1017,158 @@
         <source>状态</source>
         <translation>Status</translation>
     </message>
+    <message>
+        <source>唤醒使能</source>
+        <translation>Wake-up enable</translation>
+    </message>
+    <message>
+        <source>强充使能</source>
+        <translation>Forced charging enable</translation>
+    </message>
+    <message>
+        <source>充满</source>
+        <translation>Full</translation>
+    </message>
+    <message>
+        <source>放空</source>
+        <translation>Empty</translation>
+    </message>
+    <message>
+        <source>告警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>故障</source>
+        <translation>Fault</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Mode 0</source>
+        <translation>Mode 0</translation>
+    </message>
+    <message>
+        <source>Mode 1</source>
+        <translation>Mode 1</translation>
+    </message>
+    <message>
+        <source>BCMU</source>
+        <translation>BCMU</translation>
+    </message>
+    <message>
+        <source>BSMU</source>
+        <translation>BSMU</translation>
+    </message>
+    <message>
+        <source>不使能</source>
+        <translation>Disabled</translation>
+    </message>
+    <message>
+        <source>使能</source>
+        <translation>Enabled</translation>
+    </message>
+    <message>
+        <source>BMS系统</source>
+        <translation>BMS</translation>
+    </message>
+    <message>
+        <source>轻度告警</source>
+        <translation>Light alarm</translation>
+    </message>
+    <message>
+        <source>中度告警</source>
+        <translation>Moderate alarm</translation>
+    </message>
+    <message>
+        <source>严重告警</source>
+        <translation>Severe alarm</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>监控会自动重启生效该设置，是否确认?</source>
+        <translation>To save and restart the PCS, are you sure?</translation>
+    </message>
+    <message>
+        <source>有效</source>
+        <translation>Valid</translation>
+    </message>
+    <message>
+        <source>无效</source>
+        <translation>Invalid</translation>
+    </message>
+    <message>
+        <source>充电截止</source>
+        <translation>Charge cut-off</translation>
+    </message>
+    <message>
+        <source>放电截止</source>
+        <translation>Discharge cut-off</translation>
+    </message>
+    <message>
+        <source>请求待机</source>
+        <translation>Request standby</translation>
+    </message>
+    <message>
+        <source>请求保护</source>
+        <translation>Request protection</translation>
+    </message>
+    <message>
+        <source>初始化</source>
+        <translation>Initialising</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>正在启动</source>
+        <translation>Starting</translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation>Running</translation>
+    </message>
+    <message>
+        <source>正在停机</source>
+        <translation>Stopping</translation>
+    </message>
+    <message>
+        <source>空闲</source>
+        <translation>Idle</translation>
+    </message>
+    <message>
+        <source>充电</source>
+        <translation>Charging</translation>
+    </message>
+    <message>
+        <source>放电</source>
+        <translation>Discharging</translation>
+    </message>
+    <message>
+        <source>禁用</source>
+        <translation>Disabled</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>休眠</source>
+        <translation>Sleep</translation>
+    </message>
+    <message>
+        <source>搁置</source>
+        <translation>Shelved</translation>
+    </message>
 </context>
 <context>
     <name>interface_SysSet</name>

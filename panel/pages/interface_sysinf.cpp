@@ -1,16 +1,23 @@
 #include "interface_sysinf.h"
+#include "ui_interface_sysinf.h"
 
 #include "devicedata.h"
 #include "devicedataof.h"
 #include "globalvar.h"
 #include "idturn.h"
+#include "modbusrtudevice.h"
 #include "monitorset.h"
 #include "nametables.h"
 #include "pageturnadv.h"
+#include "saturate.h"
+#include "shellrunner.h"
 #include "statepaint.h"
 
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QPainter>
+
+#include <stdint.h>
 
 #include <string.h>
 
@@ -80,14 +87,98 @@ QString rowText(DeviceData* device, int module, int r)
     return fixed(rowValue(device, module, r), row(r).decimals);
 }
 
+// Pages of each battery type's sub-page; 0 leaves the picker without buttons, on page 1.
+int bmsPageCount(int type)
+{
+    static const int pages[11] = { 0, 2, 2, 0, 3, 3, 3, 4, 3, 2, 2 };
+    return type >= 0 && type <= 10 ? pages[type] : 0;
+}
+
+bool hasUnitPicker(int type)
+{
+    switch (type) {
+    case 3:
+    case 5:
+    case 7:
+    case 8:
+    case 9:
+    case 11:
+        return true;
+    default:
+        return false;
+    }
+}
+
+const UiDataInfo& bmsRow(int r)
+{
+    static const UiDataInfo none = UiDataInfo();
+    return r >= 0 && r < UI_BMS_ROWS ? uiBmsDataInfo[r] : none;
+}
+
+QString bmsRowName(int r)
+{
+    char name[sizeof(UiDataInfo::name) + 1];
+    memcpy(name, bmsRow(r).name, sizeof(UiDataInfo::name));
+    name[sizeof(UiDataInfo::name)] = '\0';
+    return QCoreApplication::translate("interface_SysInf", name);
+}
+
+// The scale word of a battery row; a row without one is shown unscaled rather than divided by 0.
+double bmsScale(int r)
+{
+    const int cmd = r >= 0 && r < UI_BMS_ROWS ? BmsDataCmd[r] : 0;
+    return cmd == 0 ? 1.0 : double(cmd);
+}
+
+// Raw 16-bit registers of the RS-485 battery types, scaled by their row's decimals.
+double scaleRaw(double v, int decimals, int type)
+{
+    if (decimals == 1)
+        return v / 10;
+    if (decimals == 2 && (type == 1 || type == 2))
+        return v / 100;
+    if (decimals == 3 && type == 3)
+        return v / 1000;
+    return v;
+}
+
+QString statusWord(unsigned word)
+{
+    switch (word & 0xFFFF) {
+    case 0x1111: return QCoreApplication::translate("interface_SysInf", "充满");
+    case 0x2222: return QCoreApplication::translate("interface_SysInf", "放空");
+    case 0x5555: return QCoreApplication::translate("interface_SysInf", "告警");
+    case 0xAAAA: return QCoreApplication::translate("interface_SysInf", "故障");
+    case 0xBBBB: return QCoreApplication::translate("interface_SysInf", "正常");
+    default: return "---";
+    }
+}
+
+QString hex(unsigned v)
+{
+    return "0x" + QString::number(v, 16);
+}
+
+// A reading that carries a register word, taken as the signed 16-bit value the word holds.
+int16_t signedWord(double v)
+{
+    return int16_t(uint16_t(uint32_t(Saturate::toInt32(v)) & 0xFFFF));
+}
+
+// A reading cut to one decimal toward zero through a 16-bit integer, as the battery reports it.
+double cutToTenth(float v)
+{
+    return Saturate::toInt16(double(v) * 10) / 10.0;
+}
+
 } // namespace
 
 interface_SysInf::interface_SysInf(QWidget* parent)
     : QWidget(parent)
+    , ui(new Ui::interface_SysInf)
 {
-    if (objectName().isEmpty())
-        setObjectName("interface_SysInf");
-    resize(796, 480);
+    // The form names and sizes the page, builds the battery controls and connects their slots.
+    ui->setupUi(this);
     setStyleSheet("QComboBox { border: 1px solid rgb(0, 185, 89); border-radius: 3px; padding: 1px 18px 1px 3px; }"
                   "QComboBox::drop-down { subcontrol-origin: padding; subcontrol-position: top right; width: 20px;"
                   " border-left: 1px solid rgb(0, 185, 89); background: rgb(0, 165, 80); }"
@@ -104,6 +195,23 @@ interface_SysInf::interface_SysInf(QWidget* parent)
     m_pageTurn->move(20, 425);
     m_pageTurn->hide();
     connect(m_pageTurn, SIGNAL(page(int)), this, SLOT(update()));
+
+    if (BmsType == 8)
+        ui->comboBox_49->addItems(QStringList() << tr("Mode 0") << tr("Mode 1"));
+    else
+        ui->comboBox_49->addItems(QStringList() << tr("BCMU") << tr("BSMU"));
+    ui->comboBox_50->addItems(QStringList() << tr("不使能") << tr("使能"));
+    ui->comboBox_51->addItems(QStringList() << tr("不使能") << tr("使能"));
+    ui->comboBox_49->setCurrentIndex(set[55].value);
+    ui->comboBox_50->setCurrentIndex(set[60].value);
+    ui->comboBox_51->setCurrentIndex(set[61].value);
+    ui->comboBox_49->hide();
+    ui->widget_bmsF->hide();
+}
+
+interface_SysInf::~interface_SysInf()
+{
+    delete ui;
 }
 
 void interface_SysInf::setDiviceData(modbus::ModbusrtuDevice* rtu, ModbusAcDcData* acdc, DcdcData* dcdc,
@@ -133,6 +241,17 @@ void interface_SysInf::change_sub_interface(int k)
         if (keyword_right > 2)
             m_pageTurn->show();
         switch (k) {
+        case 5:
+            m_idTurn->settitle(tr("BMS系统"));
+            m_idTurn->setMaxCount(8);
+            m_idTurn->setCurrentId(bmsUnitIndex + 1);
+            m_pageTurn->setFirstPage();
+            m_pageTurn->setmaxpage(bmsPageCount(BmsType));
+            m_pageTurn->show();
+            // Only the types that address several units offer the unit picker; the others
+            // always show the unit picked last, which they cannot change (unit 1).
+            m_idTurn->setVisible(hasUnitPicker(BmsType));
+            break;
         case 6:
             m_idTurn->settitle(tr("AC模块编号"));
             m_idTurn->setMaxCount(11);
@@ -179,6 +298,7 @@ void interface_SysInf::paintEvent(QPaintEvent*)
     font.setPointSize(12);
     painter.setFont(font);
     setGreyed(painter, false);
+    showBmsControls();
 
     switch (currentSubPage) {
     case 0:
@@ -195,6 +315,9 @@ void interface_SysInf::paintEvent(QPaintEvent*)
         break;
     case 4:
         drawModuleStatus(painter);
+        break;
+    case 5:
+        drawBms(painter);
         break;
     case 6:
         drawAcDetails(painter);
@@ -399,4 +522,382 @@ void interface_SysInf::drawStsDetails(QPainter& painter)
             painter.drawText(x, y, fixed(config(m_stsData, 1, 20 + j), 2));
         }
     }
+}
+
+QString interface_SysInf::showBmsAlarmdata(int level)
+{
+    switch (level) {
+    case 1: return tr("轻度告警");
+    case 2: return tr("中度告警");
+    case 3: return tr("严重告警");
+    default: return tr("正常");
+    }
+}
+
+void interface_SysInf::on_comboBox_49_activated(int index)
+{
+    QMessageBox box(QMessageBox::Warning, tr("警告"), tr("监控会自动重启生效该设置，是否确认?"),
+        QMessageBox::Yes | QMessageBox::No, this);
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    set[55].value = index;
+    savemonitorset();
+    ShellRunner::run("sync");
+    ShellRunner::run("reboot");
+}
+
+void interface_SysInf::on_comboBox_50_activated(int index)
+{
+    set[60].value = index;
+    savemonitorset();
+}
+
+void interface_SysInf::on_comboBox_51_activated(int index)
+{
+    set[61].value = index;
+    savemonitorset();
+}
+
+void interface_SysInf::showBmsControls()
+{
+    const bool bms = currentSubPage == 5;
+    ui->comboBox_49->setVisible(bms && (BmsType == 5 || BmsType == 8));
+    ui->widget_bmsF->setVisible(bms && BmsType == 7);
+}
+
+short interface_SysInf::rtuRegister(int unit, int reg)
+{
+    short v = 0;
+    if (m_rtu)
+        m_rtu->getAnalog(3001 + unit, reg, &v);
+    return v;
+}
+
+void interface_SysInf::drawBmsRows(QPainter& painter, int first, int last, int perColumn, int y0, int step,
+    const int labelX[], const int valueX[], const std::function<QString(int row, int k)>& valueOf)
+{
+    for (int r = first; r <= last; ++r) {
+        const int k = r - first;
+        const int column = k / perColumn;
+        const int y = y0 + step * (k % perColumn);
+        painter.drawText(labelX[column], y, bmsRowName(r));
+        painter.drawText(valueX[column], y, valueOf(r, k));
+    }
+}
+
+void interface_SysInf::drawBms(QPainter& painter)
+{
+    int unit = m_idTurn->getId() - 1;
+    bmsUnitIndex = unit < 0 ? 0 : unit > 7 ? 7 : unit;
+    const int page = m_pageTurn->getPage();
+    const int type = BmsType;
+    // The wake-up and forced-charging controls belong to the first page only.
+    if (type == 7 && page != 1)
+        ui->widget_bmsF->hide();
+    switch (page) {
+    case 1:
+        drawBmsPage1(painter, type, bmsUnitIndex);
+        break;
+    case 2:
+        drawBmsPage2(painter, type, bmsUnitIndex);
+        break;
+    case 3:
+        drawBmsPage3(painter, type, bmsUnitIndex);
+        break;
+    case 4:
+        drawBmsPage4(painter, type, bmsUnitIndex);
+        break;
+    default:
+        break;
+    }
+}
+
+void interface_SysInf::drawBmsPage1(QPainter& painter, int type, int unit)
+{
+    DeviceData* bms = m_bmsData;
+    const int rtuModule = 3001 + unit;
+    const auto decimals = [](int r) { return bmsRow(r).decimals; };
+    const auto reg = [](int r) { return bmsRow(r).index; };
+    switch (type) {
+    case 1:
+    case 2: {
+        const int lx[] = { 200 }, vx[] = { 500 };
+        drawBmsRows(painter, 0, 9, 10, 80, 32, lx, vx, [&](int r, int) {
+            return status(m_rtuData, rtuModule, reg(r)) ? tr("有效") : tr("无效");
+        });
+        break;
+    }
+    case 3: {
+        const int lx[] = { 200 }, vx[] = { 500 };
+        drawBmsRows(painter, 0, 13, 14, 80, 31, lx, vx, [&](int r, int) {
+            const short raw = rtuRegister(unit, reg(r));
+            if (r == 0)
+                return statusWord(uint16_t(raw));
+            double v = uint16_t(raw);
+            if (r == 5)
+                v = raw < 0 ? -double(raw) : double(raw);
+            else if (r == 11)
+                v = raw;
+            return fixed(float(scaleRaw(v, decimals(r), type)), decimals(r));
+        });
+        break;
+    }
+    case 4: {
+        const int lx[] = { 120 }, vx[] = { 420 };
+        drawBmsRows(painter, 9, 22, 14, 60, 27, lx, vx,
+            [&](int r, int) { return fixed(float(alarm(bms, unit, reg(r))), decimals(r)); });
+        break;
+    }
+    case 5: {
+        const bool second = set[55].value != 0;
+        const int lx[] = { second ? 20 : 120 }, vx[] = { second ? 250 : 420 };
+        const auto text = [&](int r, int) {
+            const int v = alarm(bms, unit, reg(r));
+            switch (r) {
+            case 0:
+                return v == 0 ? tr("正常") : v == 1 ? tr("充电截止") : v == 2 ? tr("放电截止") : v == 3 ? tr("请求待机") : tr("请求保护");
+            case 1:
+                return v == 0 ? tr("初始化") : v == 1 ? tr("停止") : v == 2 ? tr("正在启动") : v == 3 ? tr("运行") : v == 4 ? tr("正在停机") : tr("故障");
+            case 2:
+                return v == 0 ? tr("空闲") : v == 1 ? tr("充电") : tr("放电");
+            default:
+                return hex(unsigned(v));
+            }
+        };
+        drawBmsRows(painter, 0, 12, 13, 60, 27, lx, vx, text);
+        if (second) {
+            const int lx2[] = { 330 }, vx2[] = { 530 };
+            drawBmsRows(painter, 13, 14, 2, 60, 27, lx2, vx2, text);
+        }
+        break;
+    }
+    case 6: {
+        const int lx[] = { 120 }, vx[] = { 420 };
+        drawBmsRows(painter, 0, 9, 10, 60, 27, lx, vx, [&](int r, int) { return hex(uint16_t(rtuRegister(unit, reg(r)))); });
+        break;
+    }
+    case 7: {
+        const int lx[] = { 20, 320 }, vx[] = { 250, 550 };
+        drawBmsRows(painter, 0, 19, 10, 80, 32, lx, vx, [&](int r, int) { return fixed(analog(bms, unit, r), decimals(r)); });
+        break;
+    }
+    case 9: {
+        const int lx[] = { 50, 330 }, vx[] = { 240, 520 };
+        drawBmsRows(painter, 0, 13, 9, 80, 32, lx, vx, [&](int r, int) { return fixed(analog(bms, unit, r), decimals(r)); });
+        break;
+    }
+    case 10: {
+        const int lx[] = { 30, 340 }, vx[] = { 250, 560 };
+        drawBmsRows(painter, 0, 21, 11, 80, 32, lx, vx, [&](int r, int) {
+            const float v = analog(bms, unit, r);
+            return fixed(r == 11 ? float(cutToTenth(v)) : v, decimals(r));
+        });
+        break;
+    }
+    case 11: {
+        const int lx[] = { 200 }, vx[] = { 500 };
+        drawBmsRows(painter, 0, 6, 7, 80, 31, lx, vx, [&](int r, int) {
+            const float v = analog(bms, unit, reg(r));
+            if (r == 0)
+                return statusWord(uint16_t(Saturate::toInt32(double(v))));
+            return fixed(r == 4 ? float(cutToTenth(v)) : v, decimals(r));
+        });
+        break;
+    }
+    default:
+        for (int n = 0; n < 10; ++n) {
+            const int y = 80 + 32 * n;
+            const int v = status(bms, unit, n);
+            QString text;
+            switch (n) {
+            case 0: text = showBatteryType(v); break;
+            case 1:
+            case 2:
+            case 8: text = v ? tr("使能") : tr("禁用"); break;
+            case 3:
+            case 7:
+            case 9: text = v ? tr("故障") : tr("正常"); break;
+            case 4:
+            case 6: text = v ? tr("开启") : tr("关闭"); break;
+            default: text = QString::number(v); break;
+            }
+            painter.drawText(200, y, rowName(120 + n));
+            painter.drawText(400, y, text);
+        }
+        break;
+    }
+}
+
+void interface_SysInf::drawBmsPage2(QPainter& painter, int type, int unit)
+{
+    DeviceData* bms = m_bmsData;
+    const auto decimals = [](int r) { return bmsRow(r).decimals; };
+    const auto reg = [](int r) { return bmsRow(r).index; };
+    switch (type) {
+    case 1:
+    case 2: {
+        const int lx[] = { 20, 380 }, vx[] = { 290, 620 };
+        drawBmsRows(painter, 11, 28, 9, 80, 32, lx, vx, [&](int r, int) {
+            if (r <= 14) {
+                // Two registers make one 32-bit value; the two protocol versions differ in word order.
+                const double a = uint16_t(rtuRegister(unit, reg(r)));
+                const double b = uint16_t(rtuRegister(unit, reg(r + 18)));
+                const double v = type == 1 ? b * 65536 + a : a * 65536 + b;
+                return fixed(float(scaleRaw(v, decimals(r), type)), decimals(r));
+            }
+            const double v = rtuRegister(unit, reg(r));
+            return fixed(float(decimals(r) == 1 ? v / 10 : v), decimals(r));
+        });
+        break;
+    }
+    case 4: {
+        const int lx[] = { 120 }, vx[] = { 420 };
+        drawBmsRows(painter, 0, 8, 9, 80, 32, lx, vx,
+            [&](int r, int) { return fixed(float(alarm(bms, unit, reg(r))), decimals(r)); });
+        break;
+    }
+    case 5: {
+        const auto scaled = [&](int r, int) {
+            return fixed(float(signedWord(double(analog(bms, unit, reg(r)))) / bmsScale(r)), decimals(r));
+        };
+        if (set[55].value != 0) {
+            const int lx[] = { 20 }, vx[] = { 250 }, lx2[] = { 330 }, vx2[] = { 550 };
+            drawBmsRows(painter, 15, 28, 14, 60, 27, lx, vx, scaled);
+            drawBmsRows(painter, 29, 40, 12, 60, 27, lx2, vx2, scaled);
+        } else {
+            const int lx[] = { 120 }, vx[] = { 420 };
+            drawBmsRows(painter, 13, 26, 14, 60, 27, lx, vx, scaled);
+        }
+        break;
+    }
+    case 6: {
+        const int lx[] = { 120 }, vx[] = { 420 };
+        drawBmsRows(painter, 10, 21, 12, 60, 27, lx, vx, [&](int r, int) {
+            const short raw = rtuRegister(unit, reg(r));
+            const bool isSigned = r == 11 || r == 14 || r == 15 || r == 16;
+            const double v = isSigned ? double(raw) : double(uint16_t(raw));
+            const double divisor = r == 12 || r == 13 ? 2.5 : bmsScale(r);
+            return fixed(float(v / divisor), decimals(r));
+        });
+        break;
+    }
+    case 7: {
+        const int lx[] = { 20, 320 }, vx[] = { 250, 550 };
+        drawBmsRows(painter, 20, 37, 10, 80, 32, lx, vx, [&](int r, int) {
+            if (r <= 30)
+                return fixed(analog(bms, unit, r), decimals(r));
+            const uint32_t word = uint32_t(status(bms, unit, reg(r)));
+            const unsigned b0 = word & 0xFF, b1 = (word >> 8) & 0xFF, b2 = (word >> 16) & 0xFF, b3 = word >> 24;
+            switch (r) {
+            case 33:
+                return word == 0 ? tr("休眠") : word == 1 ? tr("充电") : word == 2 ? tr("放电") : word == 3 ? tr("搁置") : QString();
+            case 34:
+            case 35:
+                return word == 170 ? tr("有效") : tr("无效");
+            case 36: {
+                const QString body = QString::asprintf("SP%x-V%x-R%x", b1, b2, b3);
+                return b0 == 1 ? "A:" + body : b0 == 2 ? "B:" + body : body;
+            }
+            case 37:
+                return QString::asprintf("B%x-V%x.%x-S%x", b2, b1 >> 4, b1 & 0xF, b3);
+            default:
+                return QString::number(int32_t(word));
+            }
+        });
+        break;
+    }
+    case 9: {
+        const int lx[] = { 50, 310 }, vx[] = { 220, 480 };
+        drawBmsRows(painter, 14, 32, 10, 80, 32, lx, vx, [&](int r, int) {
+            if (r <= 19)
+                return QString::number(status(bms, unit, reg(r)));
+            return showBmsAlarmdata(alarm(bms, unit, reg(r)));
+        });
+        break;
+    }
+    case 10: {
+        const int lx[] = { 30, 340 }, vx[] = { 250, 560 };
+        drawBmsRows(painter, 22, 42, 11, 80, 32, lx, vx, [&](int r, int) { return fixed(analog(bms, unit, r), decimals(r)); });
+        break;
+    }
+    case 3:
+        break;
+    default:
+        for (int k = 0; k < 18; ++k) {
+            const int x = k < 9 ? 0 : 1;
+            const int y = 80 + 32 * (k % 9);
+            painter.drawText(x ? 310 : 50, y, rowName(140 + k));
+            painter.drawText(x ? 480 : 220, y, showBmsAlarm(alarm(bms, unit, k)));
+        }
+        break;
+    }
+}
+
+void interface_SysInf::drawBmsPage3(QPainter& painter, int type, int unit)
+{
+    DeviceData* bms = m_bmsData;
+    const auto decimals = [](int r) { return bmsRow(r).decimals; };
+    const auto reg = [](int r) { return bmsRow(r).index; };
+    const auto reading = [&](int r) { return double(analog(bms, unit, reg(r))); };
+    const auto wide = [&](int r) { return double(analog(bms, unit, reg(r) + 1)) * 65536 + reading(r); };
+    switch (type) {
+    case 1:
+    case 2:
+    case 3:
+        break;
+    case 4: {
+        const int lx[] = { 120 }, vx[] = { 420 };
+        drawBmsRows(painter, 23, 34, 12, 80, 30, lx, vx, [&](int r, int) { return fixed(float(reading(r)), decimals(r)); });
+        break;
+    }
+    case 5: {
+        const int lx[] = { 120 }, vx[] = { 420 };
+        if (set[55].value != 0) {
+            drawBmsRows(painter, 41, 53, 13, 60, 27, lx, vx, [&](int r, int) {
+                double v = reading(r);
+                if (r >= 46 && r <= 49)
+                    v = wide(r);
+                else if (r == 41 || r == 43 || r == 45)
+                    v = signedWord(v);
+                return fixed(float(v / bmsScale(r)), decimals(r));
+            });
+        } else {
+            drawBmsRows(painter, 27, 33, 7, 60, 27, lx, vx,
+                [&](int r, int) { return fixed(float(wide(r) / bmsScale(r)), decimals(r)); });
+            drawBmsRows(painter, 34, 38, 5, 249, 27, lx, vx,
+                [&](int r, int) { return fixed(float(reading(r) / bmsScale(r)), decimals(r)); });
+        }
+        break;
+    }
+    case 6: {
+        const int lx[] = { 120 }, vx[] = { 420 };
+        drawBmsRows(painter, 22, 27, 6, 60, 27, lx, vx, [&](int r, int) {
+            return fixed(float(uint16_t(rtuRegister(unit, reg(r))) / bmsScale(r)), decimals(r));
+        });
+        break;
+    }
+    case 7: {
+        const int lx[] = { 50, 310 }, vx[] = { 220, 480 };
+        drawBmsRows(painter, 38, 56, 10, 80, 32, lx, vx, [&](int, int k) { return QString::number(alarm(bms, unit, k)); });
+        break;
+    }
+    default:
+        for (int k = 0; k < 22; ++k) {
+            const int column = k < 11 ? 0 : 1;
+            const int y = 80 + 32 * (k % 11);
+            const float v = analog(bms, unit, k);
+            painter.drawText(column ? 350 : 50, y, rowName(160 + k));
+            painter.drawText(column ? 590 : 290, y, fixed(k == 0 ? v * 100 : v, row(160 + k).decimals));
+        }
+        break;
+    }
+}
+
+void interface_SysInf::drawBmsPage4(QPainter& painter, int type, int unit)
+{
+    if (type != 7)
+        return;
+    const int lx[] = { 50, 310 }, vx[] = { 220, 480 };
+    drawBmsRows(painter, 57, 68, 10, 80, 32, lx, vx,
+        [&](int, int k) { return QString::number(alarm(m_bmsData, unit, k + 19)); });
 }

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class DeviceData;
 class ModbusAcDcData;
 class DcdcData;
@@ -14,6 +16,9 @@ class QPainter;
 namespace modbus {
 class ModbusrtuDevice;
 }
+namespace Ui {
+class interface_SysInf;
+}
 
 // The system-information page (tab 1): live values of the strings, the AC side, grid and load,
 // the module states and versions, and per-module details, one sub-page at a time as the side
@@ -22,12 +27,23 @@ class interface_SysInf : public QWidget {
     Q_OBJECT
 public:
     explicit interface_SysInf(QWidget* parent = nullptr);
+    ~interface_SysInf() override;
 
     void setDiviceData(modbus::ModbusrtuDevice* rtu, ModbusAcDcData* acdc, DcdcData* dcdc, ModbusSTSData* sts,
         BmsData* bms);
     // Sub-page k: 0 DC, 1 AC, 2 grid, 3 load, 4 module status, 5 BMS, 6 AC, 7 DC, 8 switch details.
     void change_sub_interface(int k);
     int shownSubPage() const { return currentSubPage; }
+    // Text of a battery alarm level: light, moderate, severe, else normal.
+    QString showBmsAlarmdata(int level);
+
+public slots:
+    // Variant of the battery system (setting 55): asks, then saves and restarts.
+    void on_comboBox_49_activated(int index);
+    // Forced-charging enable (setting 60).
+    void on_comboBox_50_activated(int index);
+    // Wake-up enable (setting 61).
+    void on_comboBox_51_activated(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,6 +72,21 @@ private:
         const QString& alarmCaption);
     void setGreyed(QPainter& painter, bool greyed);
 
+    // The battery sub-page: which controls show, and the page of the battery type.
+    void showBmsControls();
+    void drawBms(QPainter& painter);
+    void drawBmsPage1(QPainter& painter, int type, int unit);
+    void drawBmsPage2(QPainter& painter, int type, int unit);
+    void drawBmsPage3(QPainter& painter, int type, int unit);
+    void drawBmsPage4(QPainter& painter, int type, int unit);
+    // Rows first..last of the battery display rows, perColumn to a column: caption, then the
+    // text that valueOf gives for the row and its position from first.
+    void drawBmsRows(QPainter& painter, int first, int last, int perColumn, int y0, int step, const int labelX[],
+        const int valueX[], const std::function<QString(int row, int k)>& valueOf);
+    // A raw register of a battery unit as the RTU slave last received it.
+    short rtuRegister(int unit, int reg);
+
+    Ui::interface_SysInf* ui;
     IdTurn* m_idTurn = nullptr;
     PageTurnAdv* m_pageTurn = nullptr;
     int currentSubPage = 0;
