@@ -196,7 +196,7 @@ QImage smallBattery()
     return img;
 }
 
-// Grid-tied or off-grid mark beside the mode word.
+// Grid-tied or off-grid mark beside the mode word: a sine wave, crossed out when off-grid.
 QImage gridMode(bool onGrid)
 {
     QImage img = canvas(24, 24);
@@ -206,14 +206,15 @@ QImage gridMode(bool onGrid)
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
     p.drawEllipse(QRectF(1, 1, 22, 22));
+    QPainterPath wave;
+    wave.moveTo(5, 12);
+    wave.cubicTo(8, 4, 10, 4, 12, 12);
+    wave.cubicTo(14, 20, 16, 20, 19, 12);
     p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(6, 12), QPointF(10, 12));
-    p.drawLine(QPointF(14, 12), QPointF(18, 12));
-    if (onGrid) {
-        p.drawLine(QPointF(10, 12), QPointF(14, 12));
-    } else {
-        p.drawLine(QPointF(10, 12), QPointF(14, 7));
-    }
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(wave);
+    if (!onGrid)
+        p.drawLine(QPointF(6, 18), QPointF(18, 6));
     return img;
 }
 
