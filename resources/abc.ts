@@ -1146,6 +1146,37 @@
     </message>
 </context>
 <context>
+    <name>interface_Main</name>
+    <message>
+        <source>离网</source>
+        <translation>Off-Grid</translation>
+    </message>
+    <message>
+        <source>并网</source>
+        <translation>Grid-tied</translation>
+    </message>
+    <message>
+        <source>交流母线:</source>
+        <translation>AC Feeder:</translation>
+    </message>
+    <message>
+        <source>电网:</source>
+        <translation>Grid:</translation>
+    </message>
+    <message>
+        <source>负载:</source>
+        <translation>Load:</translation>
+    </message>
+    <message>
+        <source>(日累计)</source>
+        <translation>(daily cumulative)</translation>
+    </message>
+    <message>
+        <source>(总累计)</source>
+        <translation>(total cumulative)</translation>
+    </message>
+</context>
+<context>
     <name>interface_Switch</name>
     <message>
         <source> 系统</source>
@@ -1222,6 +1253,281 @@
     <message>
         <source>直流支路8</source>
         <translation>DC String 8</translation>
+    </message>
+</context>
+<context>
+    <name>interface_SysInf</name>
+    <message>
+        <source>AC模块编号</source>
+        <translation>AC module No.</translation>
+    </message>
+    <message>
+        <source>DC模块编号</source>
+        <translation>DC module No.</translation>
+    </message>
+    <message>
+        <source>频率(Hz):</source>
+        <translation>Frequency(Hz):</translation>
+    </message>
+    <message>
+        <source>电网频率(Hz):</source>
+        <translation>Grid frequency(Hz):</translation>
+    </message>
+    <message>
+        <source>负载频率(Hz):</source>
+        <translation>Load frequency(Hz):</translation>
+    </message>
+    <message>
+        <source>直流电压(V)</source>
+        <translation>DC voltage(V)</translation>
+    </message>
+    <message>
+        <source>直流电流(A)</source>
+        <translation>DC current(A)</translation>
+    </message>
+    <message>
+        <source>直流功率(kW)</source>
+        <translation>DC power(kW)</translation>
+    </message>
+    <message>
+        <source>运行状态</source>
+        <translation>Run status</translation>
+    </message>
+    <message>
+        <source>告警状态</source>
+        <translation>Alarm status</translation>
+    </message>
+    <message>
+        <source>空开状态</source>
+        <translation>Breaker</translation>
+    </message>
+    <message>
+        <source>母线电压(V)</source>
+        <translation>Bus voltage(V)</translation>
+    </message>
+    <message>
+        <source>DC系统%1</source>
+        <translation>DC system%1</translation>
+    </message>
+    <message>
+        <source>闭合</source>
+        <translation>Closed</translation>
+    </message>
+    <message>
+        <source>断开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>电压</source>
+        <translation>Voltage</translation>
+    </message>
+    <message>
+        <source>电流</source>
+        <translation>Current</translation>
+    </message>
+    <message>
+        <source>有功功率</source>
+        <translation>Active</translation>
+    </message>
+    <message>
+        <source>无功功率</source>
+        <translation>Reactive</translation>
+    </message>
+    <message>
+        <source>视在功率</source>
+        <translation>Apparent</translation>
+    </message>
+    <message>
+        <source>功率因数</source>
+        <translation>PF</translation>
+    </message>
+    <message>
+        <source>总有功功率(kW):</source>
+        <translation>Total active power(kW):</translation>
+    </message>
+    <message>
+        <source>总无功功率(kVAr):</source>
+        <translation>Total reactive power(kVAr):</translation>
+    </message>
+    <message>
+        <source>总视在功率(kVA):</source>
+        <translation>Total apparent power(kVA):</translation>
+    </message>
+    <message>
+        <source>有功充电电量(kWh):</source>
+        <translation>Charged energy(kWh):</translation>
+    </message>
+    <message>
+        <source>有功放电电量kWh):</source>
+        <translation>Discharged energy(kWh):</translation>
+    </message>
+    <message>
+        <source>当天充电电量(kWh):</source>
+        <translation>Charged today(kWh):</translation>
+    </message>
+    <message>
+        <source>当天放电电量(kWh):</source>
+        <translation>Discharged today(kWh):</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>唤醒使能</source>
+        <translation>Wake-up enable</translation>
+    </message>
+    <message>
+        <source>强充使能</source>
+        <translation>Forced charging enable</translation>
+    </message>
+    <message>
+        <source>充满</source>
+        <translation>Full</translation>
+    </message>
+    <message>
+        <source>放空</source>
+        <translation>Empty</translation>
+    </message>
+    <message>
+        <source>告警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>故障</source>
+        <translation>Fault</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Mode 0</source>
+        <translation>Mode 0</translation>
+    </message>
+    <message>
+        <source>Mode 1</source>
+        <translation>Mode 1</translation>
+    </message>
+    <message>
+        <source>BCMU</source>
+        <translation>BCMU</translation>
+    </message>
+    <message>
+        <source>BSMU</source>
+        <translation>BSMU</translation>
+    </message>
+    <message>
+        <source>不使能</source>
+        <translation>Disabled</translation>
+    </message>
+    <message>
+        <source>使能</source>
+        <translation>Enabled</translation>
+    </message>
+    <message>
+        <source>BMS系统</source>
+        <translation>BMS</translation>
+    </message>
+    <message>
+        <source>轻度告警</source>
+        <translation>Light alarm</translation>
+    </message>
+    <message>
+        <source>中度告警</source>
+        <translation>Moderate alarm</translation>
+    </message>
+    <message>
+        <source>严重告警</source>
+        <translation>Severe alarm</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>监控会自动重启生效该设置，是否确认?</source>
+        <translation>To save and restart the PCS, are you sure?</translation>
+    </message>
+    <message>
+        <source>有效</source>
+        <translation>Valid</translation>
+    </message>
+    <message>
+        <source>无效</source>
+        <translation>Invalid</translation>
+    </message>
+    <message>
+        <source>充电截止</source>
+        <translation>Charge cut-off</translation>
+    </message>
+    <message>
+        <source>放电截止</source>
+        <translation>Discharge cut-off</translation>
+    </message>
+    <message>
+        <source>请求待机</source>
+        <translation>Request standby</translation>
+    </message>
+    <message>
+        <source>请求保护</source>
+        <translation>Request protection</translation>
+    </message>
+    <message>
+        <source>初始化</source>
+        <translation>Initialising</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>正在启动</source>
+        <translation>Starting</translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation>Running</translation>
+    </message>
+    <message>
+        <source>正在停机</source>
+        <translation>Stopping</translation>
+    </message>
+    <message>
+        <source>空闲</source>
+        <translation>Idle</translation>
+    </message>
+    <message>
+        <source>充电</source>
+        <translation>Charging</translation>
+    </message>
+    <message>
+        <source>放电</source>
+        <translation>Discharging</translation>
+    </message>
+    <message>
+        <source>禁用</source>
+        <translation>Disabled</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>休眠</source>
+        <translation>Sleep</translation>
+    </message>
+    <message>
+        <source>搁置</source>
+        <translation>Shelved</translation>
     </message>
 </context>
 <context>

@@ -1,15 +1,101 @@
 #include "interface_main.h"
+#include "ui_interface_main.h"
 
-#include <QLabel>
+#include "devicedata.h"
+#include "devicedataof.h"
+#include "globalvar.h"
+#include "modbusacdcdata.h"
+#include "monitorset.h"
+#include "nametables.h"
+#include "racktable.h"
+#include "timeseam.h"
+
+#include <QPainter>
+#include <QPixmap>
 #include <QTimer>
-#include <QVBoxLayout>
+
+#include <time.h>
+
+namespace {
+
+const QColor kGreen(0, 166, 85);
+const QColor kRed(255, 50, 29);
+const QColor kPale(234, 251, 242);
+const QColor kOffline(170, 170, 170);
+
+enum { kMaxBranches = 8 };
+
+// A picture by plain name from the working directory, its label sized to it.
+void placePicture(QLabel* label, const char* file, int x, int y)
+{
+    QPixmap pixmap(file);
+    label->setPixmap(pixmap);
+    if (!pixmap.isNull())
+        label->resize(pixmap.size());
+    label->move(x, y);
+}
+
+QString one(float v)
+{
+    return QString::number(double(v), 'f', 1);
+}
+
+bool hasPvInput(int machineType)
+{
+    switch (machineType) {
+    case 4:
+    case 5:
+    case 20:
+    case 21:
+    case 30:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The branch count bounds the state entries, relay bytes and columns read for the strings.
+int branchCount()
+{
+    const int n = set[23].value;
+    return n < 0 ? 0 : n > kMaxBranches ? kMaxBranches : n;
+}
+
+} // namespace
 
 interface_Main::interface_Main(QWidget* parent)
     : QWidget(parent)
+    , ui(new Ui::interface_Main)
 {
-    QVBoxLayout* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("interface_Main", this), 0, Qt::AlignCenter);
+    ui->setupUi(this);
+    placePicture(ui->image_g, "g.png", 45, 5);
+    placePicture(ui->image_L, "L.png", 666, 10);
+    placePicture(ui->image_N, "n.png", 265, 49);
+    placePicture(ui->image_P, "p.png", 52, 300);
+    placePicture(ui->image_SW, "switch-off.png", 230, 32);
+    ui->image_SW->hide();
+
     m_timer = new QTimer(this);
+    connect(m_timer, &QTimer::timeout, this, QOverload<>::of(&QWidget::update));
+}
+
+interface_Main::~interface_Main()
+{
+    delete ui;
+}
+
+void interface_Main::setDiviceData(modbus::ModbusrtuDevice* rtu, ModbusAcDcData* acdc, DcdcData* dcdc,
+    ModbusSTSData* sts, BmsData* bms)
+{
+    m_rtu = rtu;
+    m_acdc = acdc;
+    m_dcdc = dcdc;
+    m_sts = sts;
+    m_bms = bms;
+    m_acdcData = deviceDataOf(acdc);
+    m_dcdcData = deviceDataOf(dcdc);
+    m_stsData = deviceDataOf(sts);
+    m_hasData = true;
 }
 
 void interface_Main::startfresh(int stop)
@@ -23,13 +109,438 @@ void interface_Main::startfresh(int stop)
     }
 }
 
-void interface_Main::setDiviceData(modbus::ModbusrtuDevice* rtu, ModbusAcDcData* acdc, DcdcData* dcdc,
-    ModbusSTSData* sts, BmsData* bms)
+int interface_Main::dayDischarge(int year, int month, int day, float* out)
 {
-    m_rtu = rtu;
-    m_acdc = acdc;
-    m_dcdc = dcdc;
-    m_sts = sts;
-    m_bms = bms;
-    m_hasData = true;
+    if (!m_acdc)
+        return -1;
+    return m_acdc->getDayDischarge(year, month, day, out);
+}
+
+float interface_Main::analog(DeviceData* device, int module, int index) const
+{
+    float v = 0;
+    if (device)
+        device->getAnalog(module, index, &v);
+    return v;
+}
+
+float interface_Main::rowValue(DeviceData* device, int module, int row) const
+{
+    if (row < 0 || row >= UI_DATA_ROWS)
+        return 0;
+    return analog(device, module, uiDataInfo[row].index);
+}
+
+int interface_Main::status(DeviceData* device, int module, int index) const
+{
+    return device ? device->getStatus(module, index) : 0;
+}
+
+int interface_Main::inverterType() const
+{
+    float v = 0;
+    if (m_acdcData)
+        m_acdcData->getConfig(0, 109, &v);
+    return int(v);
+}
+
+void interface_Main::paintEvent(QPaintEvent*)
+{
+    // Each paint arms the next one, so a slow paint never queues up repaints behind it.
+    m_timer->stop();
+    if (!m_hasData)
+        return;
+
+    QPainter painter(this);
+    QFont font = painter.font();
+    font.setPointSize(10);
+    painter.setFont(font);
+    m_phaseA = m_phaseA >= 11 ? 0 : m_phaseA + 1;
+    m_phaseB -= 2;
+    if (m_phaseB < 0 || m_phaseB > 11)
+        m_phaseB = 11;
+
+    painter.setPen(kGreen);
+    showg(painter, 0, 64);
+    showsts(painter, 0, 0);
+    showpv(painter, 0, 0);
+
+    const int n = branchCount();
+    const int step = 800 / (n + 1);
+    if (n > 1)
+        showLine(painter, step, 240, step * n, 240, 1);
+    showBranches(painter, n, step);
+
+    m_timer->start(100);
+}
+
+void interface_Main::showLine(QPainter& painter, int x1, int y1, int x2, int y2, int state)
+{
+    painter.save();
+    QColor colour = kGreen;
+    switch (state) {
+    case 0:
+    case 3:
+        colour = kRed;
+        break;
+    case 2:
+        colour = QColor(150, 150, 150);
+        break;
+    case 16:
+        colour = kOffline;
+        break;
+    case 20:
+    case 21:
+    case 32:
+    case 33:
+        chevrons(painter, x1, y1, x2, y2, true);
+        painter.restore();
+        return;
+    case 22:
+    case 23:
+    case 28:
+        chevrons(painter, x1, y1, x2, y2, false);
+        painter.restore();
+        return;
+    default:
+        break;
+    }
+    painter.setPen(QPen(colour, 2));
+    painter.drawLine(x1, y1, x2, y2);
+    painter.restore();
+}
+
+void interface_Main::chevrons(QPainter& painter, int x1, int y1, int x2, int y2, bool forward)
+{
+    const bool horizontal = y1 == y2;
+    if (!horizontal && x1 != x2) {
+        // Only straight lines carry chevrons; a slanted one is drawn plain.
+        painter.setPen(QPen(kGreen, 2));
+        painter.drawLine(x1, y1, x2, y2);
+        return;
+    }
+    const int from = horizontal ? qMin(x1, x2) : qMin(y1, y2);
+    const int to = horizontal ? qMax(x1, x2) : qMax(y1, y2);
+    const int phase = forward ? m_phaseA : m_phaseB;
+    const int back = forward ? -5 : 5;
+    for (int k = 1;; ++k) {
+        const int t = from + phase + 12 * k;
+        if (t > to)
+            break;
+        painter.setPen(QPen(QColor((91 * k) % 256, 166, 85), 2));
+        if (horizontal) {
+            painter.drawLine(t, y1, t + back, y1 - 3);
+            painter.drawLine(t, y1, t + back, y1 + 3);
+        } else {
+            painter.drawLine(x1, t, x1 + 3, t + back);
+            painter.drawLine(x1, t, x1 - 3, t + back);
+        }
+    }
+}
+
+void interface_Main::showSwitch(QPainter& painter, int x, int y, bool vertical, bool closed)
+{
+    painter.save();
+    // The patch hides the line under the switch, so an open switch shows a gap.
+    painter.setPen(QPen(kPale, 2));
+    painter.setBrush(kPale);
+    if (vertical)
+        painter.drawRect(QRect(QPoint(x - 6, y), QPoint(x + 5, y + 26)));
+    else
+        painter.drawRect(QRect(QPoint(x, y - 6), QPoint(x + 26, y + 5)));
+
+    painter.setPen(QPen(kGreen, 2));
+    if (vertical) {
+        painter.drawEllipse(QRect(QPoint(x - 4, y), QPoint(x + 2, y + 6)));
+        painter.drawEllipse(QRect(QPoint(x - 4, y + 19), QPoint(x + 2, y + 25)));
+        if (closed)
+            painter.drawLine(x + 4, y + 4, x + 4, y + 24);
+        else
+            painter.drawLine(x + 4, y + 4, x + 12, y + 19);
+    } else {
+        painter.drawEllipse(QRect(QPoint(x, y - 4), QPoint(x + 6, y + 2)));
+        painter.drawEllipse(QRect(QPoint(x + 19, y - 4), QPoint(x + 25, y + 2)));
+        if (closed)
+            painter.drawLine(x + 4, y - 4, x + 24, y - 4);
+        else
+            painter.drawLine(x + 4, y - 4, x + 19, y - 12);
+    }
+    painter.restore();
+}
+
+void interface_Main::showBox(QPainter& painter, int x, int y, int healthCode, const char* top, const char* bottom)
+{
+    painter.save();
+    const QColor colour = healthCode == 17 ? kGreen : healthCode == 29 ? kOffline : kRed;
+    painter.setPen(QPen(colour, 2));
+    painter.setBrush(kPale);
+    painter.drawRect(QRect(QPoint(x, y), QPoint(x + 49, y + 39)));
+    painter.drawLine(x, y + 40, x + 50, y);
+    painter.drawText(x + 5, y + 17, top);
+    painter.drawText(x + 23, y + 33, bottom);
+    painter.restore();
+}
+
+void interface_Main::showAcBox(QPainter& painter, int x, int y, int healthCode)
+{
+    showBox(painter, x, y, healthCode, "AC", "DC");
+}
+
+void interface_Main::showDcBox(QPainter& painter, int x, int y, int healthCode)
+{
+    showBox(painter, x, y, healthCode, "DC", "DC");
+}
+
+void interface_Main::showBranch(QPainter& painter, int x, int y, float voltage, float current, int branchIndex,
+    const unsigned char* states, bool acBox)
+{
+    if (branchIndex < 0 || branchIndex >= kMaxBranches)
+        return;
+    showLine(painter, x, y, x, y + 54, 1);
+    showLine(painter, x, y + 54, x, y + 168, states[20 + branchIndex]);
+    if (acBox)
+        showAcBox(painter, x - 21, y + 54, states[50 + branchIndex]);
+    else
+        showDcBox(painter, x - 21, y + 54, states[50 + branchIndex]);
+    showSwitch(painter, x, y + 125, true, allData.relay[branchIndex] != 0);
+    painter.drawPixmap(x - 15, y + 173, QPixmap("bs.png"));
+    painter.save();
+    painter.setPen(Qt::black);
+    painter.drawText(x + 20, y + 135, one(voltage) + "V");
+    painter.drawText(x + 20, y + 155, one(current) + "A");
+    painter.restore();
+}
+
+void interface_Main::showac(QPainter& painter, int x, int y, float voltage, float current, int branchIndex)
+{
+    showBranch(painter, x, y, voltage, current, branchIndex, dcacstate, true);
+}
+
+void interface_Main::showdc(QPainter& painter, int x, int y, float voltage, float current, int branchIndex)
+{
+    showBranch(painter, x, y, voltage, current, branchIndex, dcdcstate, false);
+}
+
+void interface_Main::showBranches(QPainter& painter, int n, int step)
+{
+    if (set[24].value != 1) {
+        bool anyOnline = false;
+        for (int m = 1; m <= 10; ++m)
+            if (dcacstate[m] != 16)
+                anyOnline = true;
+        showAcBox(painter, 329, 190, anyOnline ? dcacstate[50] : 29);
+        if (n == 1) {
+            showLine(painter, 350, 240, 350, 288, 1);
+            showLine(painter, 371, 288, 650, 288, dcdcstate[20]);
+            showDcBox(painter, 329, 266, dcdcstate[50]);
+            showSwitch(painter, 550, 288, false, allData.relay[0] != 0);
+            painter.drawPixmap(660, 240, QPixmap("b.png"));
+            painter.save();
+            painter.setPen(Qt::black);
+            painter.drawText(400, 320,
+                one(analog(m_dcdcData, 1001, 0)) + "V /" + one(analog(m_dcdcData, 1001, 4)) + "A");
+            painter.restore();
+        } else {
+            for (int i = 0; i < n; ++i)
+                showdc(painter, step * (i + 1), 240, analog(m_dcdcData, 1001 + i, 0),
+                    analog(m_dcdcData, 1001 + i, 4), i);
+        }
+        return;
+    }
+
+    if (n == 1) {
+        if (currentRackInfo.diagramLayout != 1)
+            showLine(painter, 350, 240, 350, 288, 1);
+        showLine(painter, 361, 288, 650, 288, dcacstate[20]);
+        showAcBox(painter, 329, 271, dcacstate[50]);
+        painter.drawPixmap(660, 240, QPixmap("b.png"));
+        showSwitch(painter, 550, 288, false, allData.relay[0] != 0);
+        painter.save();
+        painter.setPen(Qt::black);
+        painter.drawText(440, 320, one(analog(m_acdcData, 1001, 4)) + "V /" + one(analog(m_acdcData, 1001, 5)) + "A");
+        painter.restore();
+    } else {
+        for (int i = 0; i < n; ++i)
+            showac(painter, step * (i + 1), 240, analog(m_acdcData, 1001 + i, 4), analog(m_acdcData, 1001 + i, 5), i);
+    }
+}
+
+void interface_Main::showg(QPainter& painter, int x, int y)
+{
+    Q_UNUSED(x);
+    ui->image_g->move(45, 5);
+    if (set[21].value == 0) {
+        showLine(painter, 140, y, 350, y, m_gridPower > 0 ? 21 : m_gridPower < 0 ? 23 : 1);
+        showLine(painter, 350, y, 650, y, m_loadPower > 1.0f ? 23 : m_loadPower < -1.0f ? 21 : 1);
+        showSwitch(painter, 180, y, false, status(m_stsData, 1, 18) != 0);
+        showSwitch(painter, 570, y, false, status(m_stsData, 1, 19) != 0);
+
+        // Grey follows the switch's own run state (entry 12), not the U2 unit's.
+        SwitchPicture want = kSwitchNormal;
+        if (dcacstate[12] == 16)
+            want = kSwitchGrey;
+        else if (status(m_stsData, 1, 12) == 1 || status(m_stsData, 1, 13) == 1)
+            want = kSwitchRed;
+        if (want != m_switchPicture) {
+            static const char* const files[] = { "n.png", "nr.png", "nh.png" };
+            placePicture(ui->image_N, files[want], 265, 49);
+            m_switchPicture = want;
+        }
+        ui->image_N->show();
+        ui->image_SW->hide();
+    } else {
+        showLine(painter, 140, y, 350, y, 1);
+        showLine(painter, 350, y, 650, y, 1);
+        ui->image_N->hide();
+        if (inverterType() == 8) {
+            const BreakerPicture want = status(m_acdcData, 11, 17) == 0 ? kBreakerClosed : kBreakerOpen;
+            if (want != m_breakerPicture) {
+                if (want == kBreakerClosed)
+                    placePicture(ui->image_SW, "switch.png", 230, 32);
+                else
+                    placePicture(ui->image_SW, "switch-off.png", 230, 34);
+                m_breakerPicture = want;
+            }
+            ui->image_SW->show();
+        } else {
+            ui->image_SW->hide();
+        }
+    }
+
+    painter.save();
+    QString mode;
+    if (status(m_acdcData, 0, 56) == 1) {
+        painter.setPen(QColor(139, 139, 139));
+        painter.setBrush(QColor(139, 139, 139));
+        painter.drawPixmap(60, 128, QPixmap("offgrid.png"));
+        mode = tr("离网");
+    } else {
+        painter.setPen(kGreen);
+        painter.setBrush(kGreen);
+        painter.drawPixmap(60, 128, QPixmap("ongrid.png"));
+        mode = tr("并网");
+    }
+    painter.setPen(Qt::black);
+    painter.drawText(87, 148, mode);
+    painter.restore();
+}
+
+void interface_Main::showsts(QPainter& painter, int x, int y)
+{
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+    const int n = branchCount();
+    const bool dcViaAcDc = set[24].value == 1;
+
+    // The bus line is drawn before this paint's output power is read, so it follows the last one.
+    const int acState = m_acPower < 0 ? 23 : 21;
+    if (currentRackInfo.diagramLayout == 1) {
+        if (dcacstate[19] == 27)
+            showLine(painter, 350, 58, 350, n == 1 ? 263 : 236, acState);
+        else
+            showLine(painter, 350, 65, 350, n == 1 ? 269 : 240, 1);
+    } else {
+        const int t = dcViaAcDc ? 50 : 0;
+        showLine(painter, 350, t + 168, 350, 240, 1);
+        if (dcacstate[19] == 27)
+            showLine(painter, 350, 63, 350, t + 137, acState);
+        else
+            showLine(painter, 350, 65, 350, t + 140, 1);
+        if (set[24].value == 0)
+            showLine(painter, 350, 190, 350, 240, 1);
+        painter.save();
+        painter.setPen(QPen(kGreen, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QRect(QPoint(342, t + 140), QPoint(357, t + 155)));
+        painter.drawEllipse(QRect(QPoint(342, t + 151), QPoint(357, t + 166)));
+        painter.restore();
+    }
+
+    painter.save();
+    painter.setPen(Qt::black);
+    const float u[3] = { rowValue(m_acdcData, 0, 0), rowValue(m_acdcData, 0, 1), rowValue(m_acdcData, 0, 2) };
+    m_acPower = rowValue(m_acdcData, 0, 18);
+    painter.drawText(380, 108, tr("交流母线:"));
+    painter.drawText(378, 128, "U: " + one(u[0]) + " /" + one(u[1]) + " /" + one(u[2]));
+    painter.drawText(380, 148, "I: " + one(rowValue(m_acdcData, 0, 3)) + " /" + one(rowValue(m_acdcData, 0, 4)) + " /"
+            + one(rowValue(m_acdcData, 0, 5)));
+    painter.drawText(380, 168, "P: " + one(m_acPower) + "kW");
+
+    if (set[21].value == 0) {
+        m_gridPower = rowValue(m_stsData, 0, 48);
+        m_loadPower = rowValue(m_stsData, 0, 78);
+        painter.drawText(150, 108, tr("电网:"));
+        painter.drawText(148, 128, "U: " + one(rowValue(m_stsData, 0, 30)) + " /" + one(rowValue(m_stsData, 0, 31))
+                + " /" + one(rowValue(m_stsData, 0, 32)));
+        painter.drawText(150, 148, "I: " + one(rowValue(m_stsData, 0, 33)) + " /" + one(rowValue(m_stsData, 0, 34))
+                + " /" + one(rowValue(m_stsData, 0, 35)));
+        painter.drawText(150, 168, "P: " + one(m_gridPower) + "kW");
+        painter.drawText(590, 108, tr("负载:"));
+        painter.drawText(588, 128, "U: " + one(rowValue(m_stsData, 0, 60)) + " /" + one(rowValue(m_stsData, 0, 61))
+                + " /" + one(rowValue(m_stsData, 0, 62)));
+        painter.drawText(590, 148, "I: " + one(rowValue(m_stsData, 0, 63)) + " /" + one(rowValue(m_stsData, 0, 64))
+                + " /" + one(rowValue(m_stsData, 0, 65)));
+        painter.drawText(590, 168, "P: " + one(m_loadPower) + "kW");
+    } else {
+        const int type = inverterType();
+        if (type == 3 || type == 8) {
+            // Grid and load measured by the U2 unit of the AC/DC link.
+            const float grid = analog(m_acdcData, 11, 78);
+            painter.drawText(150, 108, tr("电网:"));
+            painter.drawText(148, 128, "U: " + one(analog(m_acdcData, 0, 36)) + " /" + one(analog(m_acdcData, 0, 37))
+                    + " /" + one(analog(m_acdcData, 0, 38)));
+            painter.drawText(150, 148, "I: " + one(analog(m_acdcData, 11, 65)) + " /" + one(analog(m_acdcData, 11, 66))
+                    + " /" + one(analog(m_acdcData, 11, 67)));
+            painter.drawText(150, 168, "P: " + one(grid) + "kW");
+            painter.drawText(590, 108, tr("负载:"));
+            painter.drawText(588, 128, "U: " + one(u[0]) + " /" + one(u[1]) + " /" + one(u[2]));
+            painter.drawText(590, 148, "I: " + one(analog(m_acdcData, 11, 79)) + " /" + one(analog(m_acdcData, 11, 80))
+                    + " /" + one(analog(m_acdcData, 11, 81)));
+            painter.drawText(590, 168, "P: " + one(grid - m_acPower) + "kW");
+        }
+        // Without a transfer switch the grid and load lines stay still.
+        m_gridPower = 0;
+        m_loadPower = 0;
+        if (type != 8)
+            showSwitch(painter, 350, 80, true, allData.relay[8] != 0);
+    }
+    painter.restore();
+}
+
+void interface_Main::showpv(QPainter& painter, int x, int y)
+{
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+    if (!hasPvInput(set[22].value)) {
+        ui->image_P->hide();
+        return;
+    }
+    const float current = analog(m_acdcData, 11, 5);
+    painter.save();
+    painter.setPen(Qt::black);
+    painter.drawText(150, 275, one(analog(m_acdcData, 11, 4)) + " V /" + one(current) + " A");
+
+    const time_t now = TimeSeam::wallTime();
+    struct tm local;
+    localtime_r(&now, &local);
+    float today = 0;
+    const QString todayText = dayDischarge(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, &today) == 0
+        ? QString::number(double(today), 'f', 0)
+        : QString("---");
+    painter.drawText(150, 295, todayText + " kWh" + tr("(日累计)"));
+    painter.drawText(150, 315, QString::number(double(analog(m_acdcData, 11, 42)), 'f', 0) + " kWh" + tr("(总累计)"));
+    painter.restore();
+
+    if (current == 0) {
+        showLine(painter, 350, 250, 140, 250, 1);
+        showLine(painter, 140, 250, 140, 330, 1);
+    } else if (current > 0) {
+        showLine(painter, 136, 250, 350, 250, 21);
+        showLine(painter, 140, 246, 140, 330, 23);
+    } else {
+        showLine(painter, 136, 250, 350, 250, 23);
+        showLine(painter, 140, 246, 140, 330, 21);
+    }
+    showSwitch(painter, 180, 250, false, allData.relay[2] != 0);
+    ui->image_P->show();
 }

@@ -3,35 +3,90 @@
 
 #include <QWidget>
 
+class DeviceData;
 class ModbusAcDcData;
 class DcdcData;
 class ModbusSTSData;
 class BmsData;
 class QLabel;
+class QPainter;
 class QTimer;
 namespace modbus {
 class ModbusrtuDevice;
 }
+namespace Ui {
+class interface_Main;
+}
 
-// The one-line diagram page (tab 0). Until the diagram is drawn it shows its name; it keeps the
-// devices and repaints every 200 ms while shown.
+// The home page (tab 0): a live one-line diagram of the cabinet, from the grid connection at
+// the top down to one column per battery string. Everything but the five picture labels is
+// painted afresh at each paint, ten times a second while the page is shown.
 class interface_Main : public QWidget {
     Q_OBJECT
 public:
     explicit interface_Main(QWidget* parent = nullptr);
+    ~interface_Main() override;
 
-    void startfresh(int stop);
     void setDiviceData(modbus::ModbusrtuDevice* rtu, ModbusAcDcData* acdc, DcdcData* dcdc, ModbusSTSData* sts,
         BmsData* bms);
+    // 0 starts the repaints (the page is shown), anything else stops them.
+    void startfresh(int stop);
+
+    // A line in a module state code or one of 0..3 (0 and 3 red, 1 green, 2 grey); charging and
+    // discharging codes draw chevrons moving along the line instead.
+    void showLine(QPainter& painter, int x1, int y1, int x2, int y2, int state);
+    void showSwitch(QPainter& painter, int x, int y, bool vertical, bool closed);
+    void showAcBox(QPainter& painter, int x, int y, int healthCode);
+    void showDcBox(QPainter& painter, int x, int y, int healthCode);
+    // A string column on the AC/DC link (showac) or on the DC/DC link (showdc); branchIndex 0..7.
+    void showac(QPainter& painter, int x, int y, float voltage, float current, int branchIndex);
+    void showdc(QPainter& painter, int x, int y, float voltage, float current, int branchIndex);
+    void showg(QPainter& painter, int x, int y);
+    void showsts(QPainter& painter, int x, int y);
+    void showpv(QPainter& painter, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    // Today's PV energy; a seam so that a test need not build the AC/DC library's energy store.
+    virtual int dayDischarge(int year, int month, int day, float* out);
+
+    // The devices as DeviceData, taken when the devices are handed over (null for a device that
+    // is absent or whose library is not part of the build).
+    DeviceData* m_acdcData = nullptr;
+    DeviceData* m_dcdcData = nullptr;
+    DeviceData* m_stsData = nullptr;
+    bool m_hasData = false;
 
 private:
+    enum SwitchPicture { kSwitchNormal, kSwitchRed, kSwitchGrey };
+    enum BreakerPicture { kBreakerClosed, kBreakerOpen };
+
+    void showBox(QPainter& painter, int x, int y, int healthCode, const char* top, const char* bottom);
+    void showBranch(QPainter& painter, int x, int y, float voltage, float current, int branchIndex,
+        const unsigned char* states, bool acBox);
+    void chevrons(QPainter& painter, int x1, int y1, int x2, int y2, bool forward);
+    void showBranches(QPainter& painter, int count, int step);
+    float analog(DeviceData* device, int module, int index) const;
+    float rowValue(DeviceData* device, int module, int row) const;
+    int status(DeviceData* device, int module, int index) const;
+    int inverterType() const;
+
+    Ui::interface_Main* ui;
     QTimer* m_timer = nullptr;
     modbus::ModbusrtuDevice* m_rtu = nullptr;
     ModbusAcDcData* m_acdc = nullptr;
     DcdcData* m_dcdc = nullptr;
     ModbusSTSData* m_sts = nullptr;
     BmsData* m_bms = nullptr;
-    bool m_hasData = false;
+
+    int m_phaseA = 0;
+    int m_phaseB = 5;
+    float m_gridPower = 0;
+    float m_loadPower = 0;
+    float m_acPower = 0;
+    // Which picture each label holds, so a picture is loaded again only when the choice changes.
+    SwitchPicture m_switchPicture = kSwitchNormal;
+    BreakerPicture m_breakerPicture = kBreakerOpen;
 };
 
 #endif
