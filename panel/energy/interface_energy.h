@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class EnergyThread;
 class ModbusAcDcData;
 class DcdcData;
 class ModbusSTSData;
@@ -12,13 +13,15 @@ class ModbusrtuDevice;
 class ModbustcpDevice;
 }
 
-// The energy-management page (tab 6). Until its sub-pages and control thread exist it shows its
-// name, the sub-page chosen and the mode of the schedule editor.
+// The energy-management page (tab 6). Until its sub-pages exist it shows its name, the sub-page
+// chosen and the mode of the schedule editor; it already runs the control thread.
 class interface_Energy : public QWidget {
     Q_OBJECT
 public:
     explicit interface_Energy(QWidget* parent = nullptr);
 
+    // Hands the devices to the control thread and starts it (once). The anti-backflow setting
+    // follows the converter's.
     void setDeviceData(ModbusAcDcData* acdc, DcdcData* dcdc, ModbusSTSData* sts, modbus::ModbusrtuDevice* rtu,
         modbus::ModbustcpDevice* tcp);
     void freshme();
@@ -44,6 +47,7 @@ private:
     ModbusSTSData* m_sts = nullptr;
     modbus::ModbusrtuDevice* m_rtu = nullptr;
     modbus::ModbustcpDevice* m_tcp = nullptr;
+    EnergyThread* m_thread = nullptr;
 };
 
 #endif

@@ -1,0 +1,107 @@
+#ifndef ENERGYTHREAD_H
+#define ENERGYTHREAD_H
+
+#include <QThread>
+#include <time.h>
+
+class DeviceData;
+class ModbusAcDcData;
+class DcdcData;
+class ModbusSTSData;
+namespace modbus {
+class ModbusrtuDevice;
+class ModbustcpDevice;
+}
+
+// The energy-management controller. Each pass reads the meters, refreshes plot_data, supervises
+// the insulation monitors and runs the strategy chosen on the energy page: the half-hour
+// schedules, the anti-backflow hold, PV coordination, the generator microgrid or the PV charging
+// strategy. run() repeats onePass() for ever. The object lives in the GUI thread but owns no
+// timer or socket there: every deadline is checked by the loop, so all its work runs in the
+// control thread.
+class EnergyThread : public QThread {
+    Q_OBJECT
+public:
+    enum { METERS = 2, METER_SLOTS = 1000, MONITORS = 10, MONITOR_SLOTS = 100, BRANCHES = 8 };
+
+    explicit EnergyThread(QObject* parent = nullptr);
+    // Only a test ever destroys one: the loop is asked to stop and waited for.
+    ~EnergyThread() override;
+
+    // The five devices, before start(). A library that is not part of the build gives no view,
+    // and the steps that need it then do nothing.
+    void setDeviceData(ModbusAcDcData* acdc, DcdcData* dcdc, ModbusSTSData* sts, modbus::ModbusrtuDevice* rtu,
+        modbus::ModbustcpDevice* tcp);
+    // The same through the DeviceData views (tests, and devices made without their library).
+    void setDeviceData(DeviceData* acdc, DeviceData* dcdc, DeviceData* sts, DeviceData* rtu, DeviceData* tcp);
+
+    // What run() does once before its loop: the insulation states of the monitors to the slaves.
+    void publishInsulationEnable();
+    // One pass of the loop, its pause at the end included.
+    void onePass();
+    // Sleeps through the time seam; in the control thread it waits for a stepped clock instead of
+    // stepping it, and gives up early when the thread is asked to stop.
+    void delay_ms(unsigned int ms);
+
+    // The write idiom: 0 when the device took the value, -1 otherwise.
+    int setAc(int module, int index, float value);
+    int setDc(int module, int index, float value);
+    int setSts(int module, int index, float value);
+    // Sends the active-power set-point to the dispatch target when it differs from the present one.
+    void set_ac_power(float value, float min, float max, int wait);
+    void inGrid();
+    void offGrid();
+
+    // Half-hour schedules: 1 when a value was applied this call.
+    int dealwithPower_time();
+    int dealwithPower();
+    int dealwithDcPowerCurrent_time();
+
+    // Meters and live values.
+    void dealwithDb();
+    void dealwithPlotData();
+    // Anti-backflow and microgrid strategies.
+    void dealwith_GMG();
+    void dealwithReflux();
+    void dealwith_JMG();
+    // PV charging strategy.
+    void dealwithPvStrategy();
+    // Insulation monitoring.
+    void continuousInsulation();
+
+    // Shared with the energy page, which shows them. Written by the control thread only.
+    time_t nowSeconds;
+    struct tm nowTm;
+    float meterValues[METERS][METER_SLOTS];
+    float powerCeiling;
+    float scheduledPower;
+    // Insulation monitors: enable flags copied in by the page before start(), and the state of
+    // each as published to the slaves (0 disabled, 1 idle, 2 measuring, 3 normal, 4 alarm).
+    int insulationEnable[MONITORS];
+    int insulationState[BRANCHES];
+
+protected:
+    void run() override;
+
+private:
+    // Reads of the devices; a missing device or point reads 0.
+    float acAnalog(int module, int index) const;
+    int acStatus(int module, int index) const;
+    float acConfig(int module, int index) const;
+    // The number of battery strings, set[23] held to 0..8: it bounds every loop over them.
+    static int branchCount();
+
+    DeviceData* m_acdc;
+    DeviceData* m_dcdc;
+    DeviceData* m_sts;
+    DeviceData* m_rtu;
+    DeviceData* m_tcp;
+
+    // Half-hour period each schedule step applied last, -1 before the first.
+    int powerPeriod;
+    int dcPowerPeriod;
+    // Milliseconds slept in the current pass.
+    int64_t passSleptMs;
+};
+
+#endif
