@@ -47,6 +47,7 @@ EnergyThread::EnergyThread(QObject* parent)
 {
     memset(&nowTm, 0, sizeof nowTm);
     memset(meterValues, 0, sizeof meterValues);
+    memset(pvValues, 0, sizeof pvValues);
     memset(insulationEnable, 0, sizeof insulationEnable);
     memset(insulationState, 0, sizeof insulationState);
 }
@@ -100,6 +101,14 @@ float EnergyThread::acConfig(int module, int index) const
 {
     float v = 0.0f;
     if (m_acdc && m_acdc->getConfig(module, index, &v) != 0)
+        v = 0.0f;
+    return isfinite(v) ? v : 0.0f;
+}
+
+float EnergyThread::stsAnalog(int module, int index) const
+{
+    float v = 0.0f;
+    if (m_sts && m_sts->getAnalog(module, index, &v) != 0)
         v = 0.0f;
     return isfinite(v) ? v : 0.0f;
 }
@@ -294,14 +303,6 @@ void EnergyThread::onePass()
 }
 
 // Steps of the later parts of the controller.
-
-void EnergyThread::dealwithDb()
-{
-}
-
-void EnergyThread::dealwithPlotData()
-{
-}
 
 void EnergyThread::continuousInsulation()
 {

@@ -22,7 +22,9 @@ class ModbustcpDevice;
 class EnergyThread : public QThread {
     Q_OBJECT
 public:
-    enum { METERS = 2, METER_SLOTS = 1000, MONITORS = 10, MONITOR_SLOTS = 100, BRANCHES = 8 };
+    enum { METERS = 2, METER_SLOTS = 1000, METER_POINTS = 79, MONITORS = 10, MONITOR_SLOTS = 100, BRANCHES = 8 };
+    // The PV inverter's values: input registers 200..239, then what is derived from them.
+    enum { PV_REGISTERS = 40, PV_LIMIT = 40, PV_POWER = 41, PV_RUNNING = 42, PV_HOLD_BIT = 43, PV_VALUES = 110 };
 
     explicit EnergyThread(QObject* parent = nullptr);
     // Only a test ever destroys one: the loop is asked to stop and waited for.
@@ -60,6 +62,8 @@ public:
     // Meters and live values.
     void dealwithDb();
     void dealwithPlotData();
+    // Scales the raw values of one meter (slots 35, 36, 40..45, 49) into slots 100..106.
+    static void scaleMeter(float* values);
     // Anti-backflow and microgrid strategies.
     void dealwith_GMG();
     void dealwithReflux();
@@ -73,6 +77,11 @@ public:
     time_t nowSeconds;
     struct tm nowTm;
     float meterValues[METERS][METER_SLOTS];
+    float pvValues[PV_VALUES];
+    float pvLimit() const { return pvValues[PV_LIMIT]; }
+    float pvPower() const { return pvValues[PV_POWER]; }
+    float pvRunning() const { return pvValues[PV_RUNNING]; }
+    float pvHoldBit() const { return pvValues[PV_HOLD_BIT]; }
     float powerCeiling;
     float scheduledPower;
     // Insulation monitors: enable flags copied in by the page before start(), and the state of
@@ -88,6 +97,7 @@ private:
     float acAnalog(int module, int index) const;
     int acStatus(int module, int index) const;
     float acConfig(int module, int index) const;
+    float stsAnalog(int module, int index) const;
     // The number of battery strings, set[23] held to 0..8: it bounds every loop over them.
     static int branchCount();
 
