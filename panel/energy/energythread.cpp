@@ -34,6 +34,7 @@ int periodOf(const struct tm& t)
 EnergyThread::EnergyThread(QObject* parent)
     : QThread(parent)
     , nowSeconds(0)
+    , pvConnected(false)
     , powerCeiling(0)
     , scheduledPower(0)
     , m_acdc(nullptr)
@@ -44,6 +45,11 @@ EnergyThread::EnergyThread(QObject* parent)
     , powerPeriod(-1)
     , dcPowerPeriod(-1)
     , passSleptMs(0)
+    , pv_delay(0)
+    , pv_use_delay(0)
+    , nstat(0)
+    , pvOnAttemptMs(-1)
+    , pvOffAttemptMs(-1)
 {
     memset(&nowTm, 0, sizeof nowTm);
     memset(meterValues, 0, sizeof meterValues);
@@ -305,18 +311,6 @@ void EnergyThread::onePass()
 // Steps of the later parts of the controller.
 
 void EnergyThread::continuousInsulation()
-{
-}
-
-void EnergyThread::dealwith_GMG()
-{
-}
-
-void EnergyThread::dealwithReflux()
-{
-}
-
-void EnergyThread::dealwith_JMG()
 {
 }
 

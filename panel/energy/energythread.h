@@ -67,7 +67,13 @@ public:
     // Anti-backflow and microgrid strategies.
     void dealwith_GMG();
     void dealwithReflux();
+    void dealwithNiliu();
     void dealwith_JMG();
+    // PV inverter commands: its power limit (kW), start and stop. Nothing goes out while the
+    // link is down; start and stop are each attempted at most once per 30 s.
+    void set_pv(float value, float max);
+    void set_pv_on();
+    void set_pv_off();
     // PV charging strategy.
     void dealwithPvStrategy();
     // Insulation monitoring.
@@ -82,6 +88,7 @@ public:
     float pvPower() const { return pvValues[PV_POWER]; }
     float pvRunning() const { return pvValues[PV_RUNNING]; }
     float pvHoldBit() const { return pvValues[PV_HOLD_BIT]; }
+    bool pvConnected;
     float powerCeiling;
     float scheduledPower;
     // Insulation monitors: enable flags copied in by the page before start(), and the state of
@@ -112,6 +119,21 @@ private:
     int dcPowerPeriod;
     // Milliseconds slept in the current pass.
     int64_t passSleptMs;
+
+    // The anti-backflow regulator: passes counted in the current case, passes of the PV
+    // utilisation check, and the case (1..6).
+    int pv_delay;
+    int pv_use_delay;
+    int nstat;
+    // Regulation case n begins: its pass count restarts when the case changes.
+    void enterCase(int n);
+
+    // Monotonic time of the last PV start and stop attempt, -1 before the first: a clock set
+    // back must not hold the inverter off.
+    int64_t pvOnAttemptMs;
+    int64_t pvOffAttemptMs;
+    // Writes one holding register of the inverter and reads its answer.
+    void pvWriteRegister(int transaction, int reg, int value);
 };
 
 #endif

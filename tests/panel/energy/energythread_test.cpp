@@ -181,7 +181,6 @@ TEST(EnergyThread, NegativeScheduleIsWithheldWhileAntiBackflowIsOn)
 {
     for (int antiBackflow : { 0, 1 }) {
         Energy e({ { 42, antiBackflow } });
-        e.running(true);
         localData[20] = -30.0f;
         e.t.onePass();   // takes the time while the system is stopped
         e.running(true);
