@@ -50,10 +50,18 @@ EnergyThread::EnergyThread(QObject* parent)
     , nstat(0)
     , pvOnAttemptMs(-1)
     , pvOffAttemptMs(-1)
+    , pvSocket(-1)
+    , pvConnecting(false)
+    , pvConnectStartMs(0)
+    , pvPort(502)
+    , pvRetryDueMs(TimeSeam::monotonicMs() + 3000)
+    , pvReadDueMs(0)
+    , pvErrorLogged(false)
 {
     memset(&nowTm, 0, sizeof nowTm);
     memset(meterValues, 0, sizeof meterValues);
     memset(pvValues, 0, sizeof pvValues);
+    memset(pvBuffer, 0, sizeof pvBuffer);
     memset(insulationEnable, 0, sizeof insulationEnable);
     memset(insulationState, 0, sizeof insulationState);
 }
@@ -66,6 +74,7 @@ EnergyThread::~EnergyThread()
         if (TimeSeam::fakeClock())
             TimeSeam::advanceMs(PAUSE_SLICE_MS);
     }
+    pvClose();
 }
 
 void EnergyThread::setDeviceData(ModbusAcDcData* acdc, DcdcData* dcdc, ModbusSTSData* sts,
@@ -275,6 +284,7 @@ void EnergyThread::onePass()
     nowSeconds = TimeSeam::wallTime();
     localtime_r(&nowSeconds, &nowTm);
 
+    servicePvLink();
     dealwithDb();
     dealwithPlotData();
     continuousInsulation();

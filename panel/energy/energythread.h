@@ -1,7 +1,9 @@
 #ifndef ENERGYTHREAD_H
 #define ENERGYTHREAD_H
 
+#include <QString>
 #include <QThread>
+#include <stdint.h>
 #include <time.h>
 
 class DeviceData;
@@ -74,6 +76,21 @@ public:
     void set_pv(float value, float max);
     void set_pv_on();
     void set_pv_off();
+
+    // The PV inverter link, a Modbus TCP master. All of it runs in the control thread: the
+    // retry timer is a deadline the loop checks, the connection is made without blocking.
+    // The inverter's port (502 on the board).
+    void setPvPort(int port);
+    void openPvmbs(const QString& host);
+    // Every 3 s while the link is down: connect again to the address of set[48].
+    void timer_3s();
+    void connect_Pv_Ok();
+    void connect_pv_err();
+    // The read cycle of the inverter's measurements and state.
+    void dealwithPV();
+    // Once per pass: completes a connection under way, fires the retry timer, and runs the
+    // read cycle at most once a second while the link is up.
+    void servicePvLink();
     // PV charging strategy.
     void dealwithPvStrategy();
     // Insulation monitoring.
@@ -134,6 +151,21 @@ private:
     int64_t pvOffAttemptMs;
     // Writes one holding register of the inverter and reads its answer.
     void pvWriteRegister(int transaction, int reg, int value);
+    // Sends one 12-byte request; false (and the link down) when it cannot go out.
+    bool pvRequest(int transaction, int function, int reg, int value);
+    // Waits up to ms for one whole answer and reads it into pvBuffer; its length, 0 for none.
+    int pvAnswer(int ms);
+    void pvClose();
+
+    int pvSocket;
+    bool pvConnecting;
+    int64_t pvConnectStartMs;
+    int pvPort;
+    // Next firing of the retry timer, -1 while it is stopped.
+    int64_t pvRetryDueMs;
+    int64_t pvReadDueMs;
+    bool pvErrorLogged;
+    unsigned char pvBuffer[1000];
 };
 
 #endif
