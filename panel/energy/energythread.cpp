@@ -57,6 +57,20 @@ EnergyThread::EnergyThread(QObject* parent)
     , pvRetryDueMs(TimeSeam::monotonicMs() + 3000)
     , pvReadDueMs(0)
     , pvErrorLogged(false)
+    , state1_timer_flag(0)
+    , state2_timer_flag(0)
+    , constantChg_timer(0)
+    , floatChg_timer(0)
+    , floatCur_timer(0)
+    , timer_A(0)
+    , timer_B(0)
+    , timer_C(0)
+    , revstate2flag(0)
+    , timercloseniuliuflag(0)
+    , timer_close_niliu(0)
+    , setcuttent(1.0f)
+    , gridChargeRequested(0)
+    , antiBackflowAutoEnabled(0)
 {
     memset(&nowTm, 0, sizeof nowTm);
     memset(meterValues, 0, sizeof meterValues);
@@ -116,6 +130,27 @@ float EnergyThread::acConfig(int module, int index) const
 {
     float v = 0.0f;
     if (m_acdc && m_acdc->getConfig(module, index, &v) != 0)
+        v = 0.0f;
+    return isfinite(v) ? v : 0.0f;
+}
+
+float EnergyThread::dcAnalog(int module, int index) const
+{
+    float v = 0.0f;
+    if (m_dcdc && m_dcdc->getAnalog(module, index, &v) != 0)
+        v = 0.0f;
+    return isfinite(v) ? v : 0.0f;
+}
+
+int EnergyThread::dcStatus(int module, int index) const
+{
+    return m_dcdc ? m_dcdc->getStatus(module, index) : 0;
+}
+
+float EnergyThread::dcConfig(int module, int index) const
+{
+    float v = 0.0f;
+    if (m_dcdc && m_dcdc->getConfig(module, index, &v) != 0)
         v = 0.0f;
     return isfinite(v) ? v : 0.0f;
 }
@@ -324,6 +359,3 @@ void EnergyThread::continuousInsulation()
 {
 }
 
-void EnergyThread::dealwithPvStrategy()
-{
-}

@@ -91,8 +91,11 @@ public:
     // Once per pass: completes a connection under way, fires the retry timer, and runs the
     // read cycle at most once a second while the link is up.
     void servicePvLink();
-    // PV charging strategy.
+    // PV charging strategy: one step a second.
     void dealwithPvStrategy();
+    // State of charge (%) of a lead-acid cell at this voltage: the nearest of 101 table
+    // voltages from 2.143 V (100 %) down to 1.943 V (0 %), a tie going to the lower one.
+    static int getBattSoc(float cellVoltage);
     // Insulation monitoring.
     void continuousInsulation();
 
@@ -122,6 +125,9 @@ private:
     int acStatus(int module, int index) const;
     float acConfig(int module, int index) const;
     float stsAnalog(int module, int index) const;
+    float dcAnalog(int module, int index) const;
+    int dcStatus(int module, int index) const;
+    float dcConfig(int module, int index) const;
     // The number of battery strings, set[23] held to 0..8: it bounds every loop over them.
     static int branchCount();
 
@@ -166,6 +172,28 @@ private:
     int64_t pvReadDueMs;
     bool pvErrorLogged;
     unsigned char pvBuffer[1000];
+
+    // The PV charging strategy: pass counters of its states, charge phases and off-grid charge
+    // conditions, the anti-backflow switch-off after a grid-charging request, and the current
+    // set-point of the ramp.
+    int state1_timer_flag;
+    int state2_timer_flag;
+    int constantChg_timer;
+    int floatChg_timer;
+    int floatCur_timer;
+    int timer_A;
+    int timer_B;
+    int timer_C;
+    int revstate2flag;
+    int timercloseniuliuflag;
+    int timer_close_niliu;
+    float setcuttent;
+    int gridChargeRequested;
+    int antiBackflowAutoEnabled;
+    // The grid-charging request bit of the AC/DC control word, set or cleared and written whole.
+    void requestGridCharge(bool on);
+    // The step's last part: the set-point that holds the grid connection.
+    void pvStrategyPower();
 };
 
 #endif
