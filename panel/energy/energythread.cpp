@@ -37,6 +37,8 @@ EnergyThread::EnergyThread(QObject* parent)
     , pvConnected(false)
     , powerCeiling(0)
     , scheduledPower(0)
+    , insulationMeasuring(0)
+    , insulationCurrent(0)
     , m_acdc(nullptr)
     , m_dcdc(nullptr)
     , m_sts(nullptr)
@@ -71,6 +73,8 @@ EnergyThread::EnergyThread(QObject* parent)
     , setcuttent(1.0f)
     , gridChargeRequested(0)
     , antiBackflowAutoEnabled(0)
+    , delay_cnt(0)
+    , insulationDeadlineMs(-1)
 {
     memset(&nowTm, 0, sizeof nowTm);
     memset(meterValues, 0, sizeof meterValues);
@@ -78,6 +82,11 @@ EnergyThread::EnergyThread(QObject* parent)
     memset(pvBuffer, 0, sizeof pvBuffer);
     memset(insulationEnable, 0, sizeof insulationEnable);
     memset(insulationState, 0, sizeof insulationState);
+    memset(insulationValues, 0, sizeof insulationValues);
+    memset(insulationAlarm, 0, sizeof insulationAlarm);
+    memset(idataOld, 0, sizeof idataOld);
+    for (int m = 0; m < MONITORS; ++m)
+        insulationOnline[m] = 1;
 }
 
 EnergyThread::~EnergyThread()
@@ -351,11 +360,5 @@ void EnergyThread::onePass()
         pause = IDLE_PAUSE_MS;
     if (pause > 0)
         delay_ms(pause);
-}
-
-// Steps of the later parts of the controller.
-
-void EnergyThread::continuousInsulation()
-{
 }
 

@@ -96,8 +96,11 @@ public:
     // State of charge (%) of a lead-acid cell at this voltage: the nearest of 101 table
     // voltages from 2.143 V (100 %) down to 1.943 V (0 %), a tie going to the lower one.
     static int getBattSoc(float cellVoltage);
-    // Insulation monitoring.
+    // Insulation monitoring: every pass; one active measurement at a time, in turn over the
+    // enabled monitors.
     void continuousInsulation();
+    // The end of the measurement window, 13 s after it opened; the loop calls it.
+    void timer_6s();
 
     // Shared with the energy page, which shows them. Written by the control thread only.
     time_t nowSeconds;
@@ -115,6 +118,13 @@ public:
     // each as published to the slaves (0 disabled, 1 idle, 2 measuring, 3 normal, 4 alarm).
     int insulationEnable[MONITORS];
     int insulationState[BRANCHES];
+    // Monitor values: slots 0..30 as the monitor reports them, 48 its online status, 49 and 50
+    // the resistances to ground at the end of its last measurement.
+    float insulationValues[MONITORS][MONITOR_SLOTS];
+    int insulationOnline[MONITORS];
+    int insulationAlarm[MONITORS];
+    int insulationMeasuring;
+    int insulationCurrent;
 
 protected:
     void run() override;
@@ -190,6 +200,17 @@ private:
     float setcuttent;
     int gridChargeRequested;
     int antiBackflowAutoEnabled;
+    // Insulation monitoring: passes since start (up to 5), the fault value last written per
+    // string, and the end of the open measurement window (-1 none).
+    int delay_cnt;
+    int idataOld[BRANCHES];
+    int64_t insulationDeadlineMs;
+    // The first enabled monitor from `from` on, wrapping at the string count; `from` itself
+    // when none is.
+    int nextEnabledMonitor(int from) const;
+    void writeInsulationFault(int string, int value);
+    void publishInsulationState(int monitor, int state);
+
     // The grid-charging request bit of the AC/DC control word, set or cleared and written whole.
     void requestGridCharge(bool on);
     // The step's last part: the set-point that holds the grid connection.
