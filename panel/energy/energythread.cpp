@@ -2,6 +2,7 @@
 #include "devicedata.h"
 #include "devicedataof.h"
 #include "globalvar.h"
+#include "localdatatable.h"
 #include "monitorset.h"
 #include "timeseam.h"
 #include "writepoll.h"
@@ -26,7 +27,7 @@ enum {
 // Half-hour period 0..47 of a local time.
 int periodOf(const struct tm& t)
 {
-    return 2 * t.tm_hour + (t.tm_min >= 30 ? 1 : 0);
+    return LocalDataTable::period(t.tm_hour, t.tm_min);
 }
 
 } // namespace
