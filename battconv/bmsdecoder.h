@@ -44,6 +44,13 @@ public:
 
     // The decoders. Each returns true when the frame counted as one of a rack's.
     bool processGeneric(const CanFrame& f);
+    bool process_BmsG_2(const CanFrame& f);
+    bool process_KwBe(const CanFrame& f);
+    bool process_BmsE_CAN(const CanFrame& f);
+    bool process_BmsH(const CanFrame& f);
+    bool process_BmsD(const CanFrame& f);
+    bool process_BmsD_2(const CanFrame& f);
+    bool process_BmsF(const CanFrame& f);
 
     // The battery type and the values each type starts from.
     void init_BMS_Status(int type);
@@ -63,6 +70,17 @@ public:
 private:
     BmsDecoder(const BmsDecoder&) = delete;
     BmsDecoder& operator=(const BmsDecoder&) = delete;
+
+    // One row of the BMS-D tables: message, sub-code, where w1, w2, w3 go.
+    struct WordRow {
+        uint8_t sa;
+        uint16_t sub;
+        bool alarm;
+        uint8_t first;
+        uint8_t count;
+        bool newData;
+    };
+    bool wordRows(const CanFrame& f, int r, const WordRow* rows, int n, const char* fn);
 
     void counted(int r);
     void setAnalog(int r, int i, double v);

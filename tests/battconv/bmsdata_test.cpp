@@ -85,3 +85,34 @@ TEST(BmsData, PanelReadsTheSimulatedGenericRacks)
     EXPECT_EQ(d.getStatus(2, 199), 0);
 }
 
+TEST(BmsData, SimulatedBmsFRacksAnswerTheRequestAndWakeUp)
+{
+    RuntimeTree tree;
+    testing::internal::CaptureStdout();
+    std::unique_ptr<BmsBusSim> sim = BmsBusSim::launch(tree.root(), 7);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(sim);
+    sim->edit(1, [](BmsRackSim& r) { r.awake = false; });
+    BmsData d("can1", 500000, 2000, 1);
+    d.setting(0, 1001, 7, 0);
+    ASSERT_EQ(d.open(), 0);
+    ASSERT_TRUE(waitUntil([&] { return d.getStatus(1, 299) == 1 && d.getStatus(0, 299) == 1; }));
+    const BmsRackSim s = sim->snapshot(0);
+    float v = 0;
+    d.getAnalog(0, 3, &v);
+    EXPECT_NEAR(v, s.soc, 0.51);
+    d.getAnalog(1, 7, &v);
+    EXPECT_NEAR(v, 140.0, 1e-3);
+    d.getAnalog(1, 8, &v);
+    EXPECT_NEAR(v, 160.0, 1e-3);
+    d.getAnalog(0, 0, &v);
+    EXPECT_NEAR(v, s.rackVoltage(), 0.051);
+    EXPECT_EQ(d.getStatus(0, 5), 2);   // discharging
+    EXPECT_EQ(d.getStatus(1, 5), 0);   // asleep
+    EXPECT_GE(sim->requests(), 1);
+    d.setting(1, 1000, 1, 0);
+    ASSERT_TRUE(waitUntil([&] { return sim->wakeups() == 2; }));
+    EXPECT_TRUE(sim->snapshot(1).awake);
+    EXPECT_EQ(sim->snapshot(1).wakeups, 2);
+    ASSERT_TRUE(waitUntil([&] { return d.getStatus(1, 5) == 2; }));
+}

@@ -202,7 +202,7 @@ TEST(BmsHandler, SettingsWriteFlagsAlarmLinkAndType)
     }
 }
 
-TEST(BmsHandler, Type7AsksEveryHalfSecondAndRenewsTheOnlineFlags)
+TEST(BmsHandler, Type7AsksEveryHalfSecondAndTakesTheAnswersAsOnlineFlags)
 {
     RuntimeTree tree;
     SimCanPort peer;
@@ -213,7 +213,7 @@ TEST(BmsHandler, Type7AsksEveryHalfSecondAndRenewsTheOnlineFlags)
     ASSERT_EQ(h.open(), 0);
     SimFrame f;
     EXPECT_FALSE(peer.receive(&f, 50));
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 12; ++i) {
         SCOPED_TRACE(i);
         const int stepped = stepUntilFrame(peer, &f);
         ASSERT_GE(stepped, 490);
@@ -223,14 +223,28 @@ TEST(BmsHandler, Type7AsksEveryHalfSecondAndRenewsTheOnlineFlags)
         EXPECT_EQ(f.length, 8);
         const uint8_t expected[8] = { uint8_t(i % 2 ? 2 : 0), 0, 0, 0, 0, 0, 0, 0 };
         EXPECT_EQ(memcmp(f.data, expected, 8), 0) << f.text();
+        if (i == 1) {
+            // Rack 2 answers once.
+            ASSERT_TRUE(peer.send(SimFrame::j1939(6, 0x01, 0x42, 0x13)));
+            ASSERT_TRUE(waitUntil([&] {
+                TimeSeam::advanceMs(1);
+                return h.decoder().rack(2).requested == 1;
+            }));
+        }
         if (i < 5) {
             EXPECT_EQ(h.getStatus(0, 100), 1);
         }
+        if (i == 5) {
+            // The sixth request turns the answers into online flags.
+            ASSERT_TRUE(waitUntil([&] { return h.getStatus(0, 100) == 0; }));
+            EXPECT_EQ(h.getStatus(2, 100), 1);
+            EXPECT_EQ(h.getStatus(7, 100), 0);
+            EXPECT_EQ(h.getStatus(1, 100), 0);
+            EXPECT_EQ(h.decoder().rack(2).requested, 0);
+        }
     }
-    // Six requests without an answer: nobody is online.
-    ASSERT_TRUE(waitUntil([&] { return h.getStatus(0, 100) == 0; }));
-    for (int r = 0; r < BmsHandler::RACKS; ++r)
-        EXPECT_EQ(h.getStatus(r, 100), 0) << r;
+    // Six requests without an answer.
+    ASSERT_TRUE(waitUntil([&] { return h.getStatus(2, 100) == 0; }));
 }
 
 TEST(BmsHandler, OtherTypesSendNoRequest)
@@ -247,6 +261,51 @@ TEST(BmsHandler, OtherTypesSendNoRequest)
     SimFrame f;
     EXPECT_FALSE(peer.receive(&f, 100));
     EXPECT_EQ(h.getStatus(3, 100), 1);
+}
+
+TEST(BmsHandler, Type4RepliesToEveryFrameOfTheBattery)
+{
+    RuntimeTree tree;
+    BmsBusSim sim;
+    ASSERT_TRUE(sim.open(tree.root(), "can1", 4, 1));
+    sim.setPeriod(100000000);
+    sim.start();
+    BmsHandler h("can1", 500000, 2000, 0);
+    h.setting(0, 1001, 4, 0);
+    ASSERT_EQ(h.open(), 0);
+    sim.reportAll();
+    ASSERT_TRUE(waitUntil([&] { return sim.replies() == 5; }));
+    const BmsRackSim s = sim.snapshot(0);
+    float v = 0;
+    h.getAnalog(0, 3, &v);
+    EXPECT_NEAR(v, 691.2, 1e-3);   // charge voltage
+    h.getAnalog(0, 5, &v);
+    EXPECT_NEAR(v, 160.0, 1e-3);   // discharge limit
+    h.getAnalog(0, 6, &v);
+    EXPECT_EQ(v, float(lround(s.soc)));
+    h.getAnalog(0, 8, &v);
+    EXPECT_NEAR(v, s.rackVoltage(), 0.006);
+    h.getAnalog(0, 9, &v);
+    EXPECT_NEAR(v, -30.0, 1e-4);
+    EXPECT_EQ(h.decoder().rack(0).frames, 5u);
+    // A 29-bit frame does not pass the 11-bit link: nothing decoded, nothing answered.
+    SimCanPort peer;
+    ASSERT_TRUE(peer.open(tree.root(), "can1"));
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(peer.send(SimFrame::j1939(6, 0xF2, 0x12, 0x91)));
+    // Frames are read in order: once this one is answered, the one before was seen.
+    SimFrame soc;
+    soc.extended = false;
+    soc.id = 0x355;
+    soc.length = 4;
+    soc.data[0] = 77;
+    ASSERT_TRUE(peer.send(soc));
+    ASSERT_TRUE(waitUntil([&] { return sim.replies() == 6; }));
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("ERROR_NOTSUPPORT"), std::string::npos);
+    EXPECT_EQ(h.decoder().rack(0).frames, 6u);
+    h.getAnalog(0, 6, &v);
+    EXPECT_EQ(v, 77.0f);
+    sim.stop();
 }
 
 TEST(BmsHandler, WakeUpPairGoesToTheRackFiftyMillisecondsApart)
