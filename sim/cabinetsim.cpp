@@ -6,6 +6,7 @@
 #include "dcbussim.h"
 #include "rtuline.h"
 #include "simcontrol.h"
+#include "bmsbussim.h"
 
 #include <atomic>
 #include <chrono>
@@ -43,13 +44,16 @@ int main(int argc, char* argv[])
 {
     std::string root;
     int pace = 0;
+    int battery = -1;
     for (int i = 1; i < argc; ++i) {
         if (!strcmp(argv[i], "--root") && i + 1 < argc)
             root = argv[++i];
         else if (!strcmp(argv[i], "--pace") && i + 1 < argc)
             pace = atoi(argv[++i]);
+        else if (!strcmp(argv[i], "--battery") && i + 1 < argc)
+            battery = atoi(argv[++i]);
         else {
-            fprintf(stderr, "usage: cabinetsim --root <runtime root> [--pace <baud>]\n");
+            fprintf(stderr, "usage: cabinetsim --root <runtime root> [--pace <baud>] [--battery <type>]\n");
             return 2;
         }
     }
@@ -103,6 +107,10 @@ int main(int argc, char* argv[])
     }
     if (!isatty(0))
         std::thread([&control] { readCommands(stdin, &control); }).detach();
+
+    // Battery racks on "can1" in the protocol of the panel's battery type (setting 26).
+    std::unique_ptr<BmsBusSim> batteries =
+        BmsBusSim::launch(root, battery >= 0 ? battery : BmsBusSim::batteryTypeIn(root));
 
     auto last = std::chrono::steady_clock::now();
     while (!g_stop) {
