@@ -1,9 +1,8 @@
 #ifndef DEVICEDATAOF_H
 #define DEVICEDATAOF_H
 
-// The device classes come from libraries (ours and the maker's) that are built separately, so a
-// page only forward-declares them and keeps its pointers as the concrete types. Their operations
-// are reached through these, which give the DeviceData view of an object (null for null).
+// Pages forward-declare the device classes of the libraries and keep their pointers as the
+// concrete types; these give the DeviceData view of an object (null for null).
 class DeviceData;
 class ModbusAcDcData;
 class DcdcData;

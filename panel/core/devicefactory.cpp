@@ -1,6 +1,7 @@
 #include "devicefactory.h"
 #include "datadeal.h"
 #include "devicedata.h"
+#include "bmsdata.h"
 #include "dcdcdata.h"
 #include "modbusacdcdata.h"
 #include "modbusstsdata.h"
@@ -9,24 +10,9 @@
 #include "dataexportdevice.h"
 #include "iec104device.h"
 
-#include <stdio.h>
-
-#if __has_include("bmsdata.h")
-#include "bmsdata.h"
-#define HAVE_BMS 1
-#endif
-
 namespace {
 DeviceFactory g_plain;
 DeviceFactory* g_factory = &g_plain;
-
-template <class T>
-Made<T> notBuilt(const char* what)
-{
-    printf("DeviceFactory: %s is not part of this build; start-up goes on without it\n", what);
-    Made<T> m = { nullptr, nullptr };
-    return m;
-}
 }
 
 DeviceFactory* DeviceFactory::instance()
@@ -48,14 +34,9 @@ Made<ModbusAcDcData> DeviceFactory::newAcDc(int modules, const char* port, const
 
 Made<BmsData> DeviceFactory::newBms(const char* bus, int bitRate, int timeoutMs, int ext)
 {
-#ifdef HAVE_BMS
     BmsData* d = new BmsData(const_cast<char*>(bus), bitRate, timeoutMs, ext);
     Made<BmsData> m = { d, d };
     return m;
-#else
-    (void)bus; (void)bitRate; (void)timeoutMs; (void)ext;
-    return notBuilt<BmsData>("BmsData");
-#endif
 }
 
 Made<DcdcData> DeviceFactory::newDcdc(const char* bus, int bitRate, int tickMs, int trace)

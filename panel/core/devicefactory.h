@@ -15,7 +15,7 @@ class DataExportDevice;
 }
 
 // A device made at start-up: the object the pages are given and its DeviceData view, which is
-// what the core calls. A library not in this build gives neither.
+// what the core calls. A test may give a view without an object.
 template <class T>
 struct Made {
     T* object;
