@@ -24,6 +24,10 @@ const char* const BUILD_TIME = "20:11:28";
 const char* const MAP_PATH = "../conf-dcdc/map.pdu";
 const char* const ENERGY_PATH = "../log/DcData.log";
 const char* const FAULT_RECORD_PATH = "../log/dcdcfaultRecord.log";
+const char* const FAULT_WAVE_PATH = "../log/dcFaultData.dat";
+// Snapshot positions of the history kept before and after a fault.
+const int BEFORE_FAULT[8] = { 0, 12, 28, 44, 52, 56, 58, 59 };
+const int AFTER_FAULT[8] = { 0, 1, 3, 7, 15, 31, 47, 59 };
 const int SEND_TRIES = 10;
 
 CanFrame commandFrame(int priority, int pf, int da)
@@ -91,7 +95,7 @@ struct DcHandler::Background {
 DcHandler::DcHandler(const char* canIf, int bitrate, int periodMs, bool trace)
     : m_can(nullptr), m_bitrate(bitrate), m_period(periodMs), m_trace(trace), m_running(false), m_stop(false),
       m_upgrading(false), m_lastTimer(0), m_heartCount(0), m_connectCount(0), m_timerCount(0), m_faultFile(nullptr),
-      m_faultRecord(nullptr), m_direct(1)
+      m_faultRecord(nullptr), m_waveRing(FAULT_WAVE_PATH), m_direct(1)
 {
     memset(m_canIf, 0, sizeof m_canIf);
     if (canIf)
@@ -100,6 +104,12 @@ DcHandler::DcHandler(const char* canIf, int bitrate, int periodMs, bool trace)
     memset(m_alarm, 0, sizeof m_alarm);
     memset(m_analog, 0, sizeof m_analog);
     memset(m_raw, 0, sizeof m_raw);
+    memset(m_faultMask, 0, sizeof m_faultMask);
+    memset(m_waveRecord, 0, sizeof m_waveRecord);
+    for (int m = 0; m <= MODULES; ++m) {
+        m_faultSeen[m] = 0;
+        m_preCapture[m] = 0;
+    }
     memset(m_energy, 0, sizeof m_energy);
     memset(&m_rackRow, 0, sizeof m_rackRow);
     memset(m_systemId, 0, sizeof m_systemId);
@@ -460,9 +470,116 @@ void DcHandler::dcParamPass()
         f.second->ansywrite();
 }
 
+DcHandler::RealAnalogStruct DcHandler::snapshot(int m) const
+{
+    RealAnalogStruct s;
+    memset(&s, 0, sizeof s);
+    memcpy(s.values, m_analog[m], 32 * sizeof(float));
+    return s;
+}
+
 void DcHandler::RealFaultData()
 {
-    // The waveform capture around a module fault comes with the fault capture.
+    for (int m = 1; m <= MODULES; ++m) {
+        if (!online(m))
+            continue;
+        const RealAnalogStruct now = snapshot(m);
+        std::deque<RealAnalogStruct>& history = m_history[m];
+        FaultRealDataLog& record = m_waveRecord[m];
+        if (!m_faultSeen[m]) {
+            if (history.size() > HISTORY - 1)
+                history.pop_front();
+            history.push_back(now);
+        } else if (m_preCapture[m]) {
+            FaultWaveRing::get_time(&record.time);
+            // A history shorter than a minute leaves its slots empty rather than holding the
+            // previous fault's snapshots.
+            for (int k = 0; k < 8; ++k) {
+                if (history.size() == HISTORY)
+                    memcpy(record.slots[k], history[BEFORE_FAULT[k]].values, sizeof record.slots[0]);
+                else
+                    memset(record.slots[k], 0, sizeof record.slots[0]);
+            }
+            history.clear();
+            m_preCapture[m] = 0;
+        } else {
+            if (history.size() <= HISTORY - 1)
+                history.push_back(now);
+            if (history.size() == HISTORY) {
+                for (int k = 0; k < 8; ++k)
+                    memcpy(record.slots[9 + k], history[AFTER_FAULT[k]].values, sizeof record.slots[0]);
+                record.module = m;
+                writeFaultRealData(&record);
+                m_faultSeen[m] = 0;
+            }
+        }
+    }
+}
+
+int DcHandler::writeFaultRealData(FaultRealDataLog* record)
+{
+    return m_waveRing.writeFaultRealData(record);
+}
+
+int DcHandler::faultRequest(int module, int upload, const char* function)
+{
+    if (!isModule(module)) {
+        printf("%s(%d)-modulenum error\n", function, module);
+        return -1;
+    }
+    CanFrame f = commandFrame(2, COMMAND_PF, MODULE_BASE + module);
+    f.data[0] = 6;
+    f.data[2] = uint8_t(upload);
+    return send(&f);
+}
+
+int DcHandler::faultUpNow(int module)
+{
+    return faultRequest(module, 1, __PRETTY_FUNCTION__);
+}
+
+int DcHandler::faultUpStop(int module)
+{
+    return faultRequest(module, 0, __PRETTY_FUNCTION__);
+}
+
+void DcHandler::decodeFaultFrame(int m, int pf)
+{
+    m_faultSeen[m] = 1;
+    m_preCapture[m] = 1;
+    memset(m_waveRecord[m].slots[8], 0, sizeof m_waveRecord[m].slots[8]);
+    memcpy(m_waveRecord[m].slots[8], m_analog[m], 32 * sizeof(float));
+    if (pf - FIRST_FAULT_PF < 32)
+        m_faultMask[m] |= uint32_t(1) << (pf - FIRST_FAULT_PF);
+    if (m_faultMask[m] == FAULT_MASK_FULL) {
+        faultUpStop(m);
+        faultSave(uint8_t(m));
+        m_faultMask[m] = 0;
+    }
+}
+
+void DcHandler::faultSave(unsigned char module)
+{
+    if (!isModule(module)) {
+        printf("%s(%d)-modulenum error\n", __PRETTY_FUNCTION__, module);
+        return;
+    }
+    FaultRecord& r = *m_faultRecord;
+    memset(&r, 0, sizeof r);
+    const std::string time = localTimeText();
+    strncpy(r.time, time.c_str(), sizeof r.time - 1);
+    r.type = 2;
+    r.module = module;
+    // Column c holds frames 3c..3c+2; row 4 * (frame within its three) + word.
+    for (int k = 0; k < FAULT_FRAMES; ++k) {
+        uint8_t* raw = m_raw[module][FIRST_FAULT_PF + k];
+        for (int w = 0; w < 4; ++w) {
+            r.data[4 * (k % 3) + w][k / 3] = uint16_t(raw[2 * w] | (raw[2 * w + 1] << 8));
+            raw[2 * w] = raw[2 * w + 1] = 0;
+        }
+    }
+    m_faultFile->add(&r);
+    m_faultFile->write();
 }
 
 double DcHandler::getCurrentTimeMillis()
@@ -510,6 +627,8 @@ void DcHandler::process(const CanFrame* f)
         decodeAnalogs(m, f);
     } else if (acknowledgement) {
         decodeAcknowledgement(m, f);
+    } else if (pf >= FIRST_FAULT_PF && pf <= LAST_FAULT_PF) {
+        decodeFaultFrame(m, pf);
     }
     // A setting nobody waits for is given up after six seconds.
     if (!acknowledgement && m_pending[m] == 2 && m_settling == 0
@@ -531,7 +650,8 @@ int DcHandler::firstGroup(int m) const
 
 void DcHandler::afterStatusFrame(int m)
 {
-    // A module reporting a fault (status 19) is asked for its fault data by the fault capture.
+    if (m_status[m][19] == 1)
+        faultUpNow(m);
     const int g = firstGroup(m);
     if (m_initFlag[m][0] && m_status[m][21] == 0 && g)
         initControlCmd(m, 5, m_group5[g - FIRST_GROUP]);

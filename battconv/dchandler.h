@@ -3,6 +3,7 @@
 
 #include "canframe.h"
 #include "devicedata.h"
+#include "faultwavering.h"
 #include "paramrecord.h"
 #include "rackconfig.h"
 
@@ -50,6 +51,16 @@ public:
         COMMAND_PF = 0x60,
         ENERGY_SAVE_TICKS = 900,
         CONNECT_TICKS = 4,
+        FIRST_FAULT_PF = 48,
+        LAST_FAULT_PF = 95,
+        FAULT_FRAMES = 21,
+        FAULT_MASK_FULL = 0x1FFFFF,
+        HISTORY = 60,
+    };
+
+    // One snapshot of a module's analogs 0..31 for the fault waveform; the rest stays zero.
+    struct RealAnalogStruct {
+        float values[100];
     };
 
     // One row of the command table.
@@ -114,8 +125,16 @@ public:
     void timerEvent();
     // Every 4th call: a module that sent anything since the last such call is online.
     void checkconnect();
-    // One pass of the fault-data thread.
+    // One pass of the fault-data thread: the waveform capture around module faults.
     void RealFaultData();
+    // Asks module 1..10 for its fault data, or tells it to stop: 0, -1 bad module, else the
+    // link code.
+    int faultUpNow(int module);
+    int faultUpStop(int module);
+    // The 21 fault frames of a module as one record in the fault record file.
+    void faultSave(unsigned char module);
+    // Appends one waveform record to "../log/dcFaultData.dat".
+    int writeFaultRealData(FaultRealDataLog* record);
     // One pass of the parameter thread: every parameter file writes its changed lines.
     void dcParamPass();
     // The energy block to "../log/DcData.log": 0, or -1 when the file cannot be written.
@@ -177,6 +196,9 @@ private:
     void dealwithframe(const CanFrame* frame);
     void afterStatusFrame(int module);
     void decodeAcknowledgement(int module, const CanFrame* frame);
+    void decodeFaultFrame(int module, int pf);
+    int faultRequest(int module, int upload, const char* function);
+    RealAnalogStruct snapshot(int module) const;
 
     bool isModule(int module) const { return module >= 1 && module <= MODULES; }
     bool isGroup(int module) const { return module >= FIRST_GROUP && module <= LAST_GROUP; }
@@ -262,6 +284,15 @@ private:
 
     pcsdcdc::FaultRecordFile* m_faultFile;
     FaultRecord* m_faultRecord;
+
+    // Fault capture per module: the fault frames arrived since the last save (bit k: PF 48 + k),
+    // the fault-seen and pre-capture flags, the snapshot history and the waveform being built.
+    uint32_t m_faultMask[MODULES + 1];
+    std::atomic<int> m_faultSeen[MODULES + 1];
+    std::atomic<int> m_preCapture[MODULES + 1];
+    std::deque<RealAnalogStruct> m_history[MODULES + 1];
+    FaultRealDataLog m_waveRecord[MODULES + 1];   // slot n of the layout is slots[n - 1]
+    FaultWaveRing m_waveRing;
 
     RackConfig m_rackConfig;
     RackInfoMap m_rackMap;

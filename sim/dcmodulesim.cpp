@@ -95,6 +95,17 @@ void DcModuleSim::setAnalog(int index, int raw)
         analog_[index] = raw;
 }
 
+void DcModuleSim::raiseFault()
+{
+    setStatus(STATUS_FAULT_DATA, true);
+}
+
+int DcModuleSim::faultUploads()
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return faultUploads_;
+}
+
 int DcModuleSim::lastValue(int code, int word)
 {
     std::lock_guard<std::mutex> g(lock_);
@@ -231,6 +242,17 @@ std::vector<SimFrame> DcModuleSim::receive(const SimFrame& f)
         SimFrame ack = SimFrame::j1939(6, f.pf(), f.sa(), address());
         ack.setWord(0, f.word(0));
         out.push_back(ack);
+    }
+    // The data goes once per fault: the status bit falls as the upload starts.
+    if (mine && f.pf() == 0x60 && f.word(0) == CODE_FAULT_UPLOAD && f.data[2] == 1 && status_[STATUS_FAULT_DATA]) {
+        status_[STATUS_FAULT_DATA] = false;
+        ++faultUploads_;
+        for (int k = 0; k < 21; ++k) {
+            SimFrame d = SimFrame::j1939(3, 48 + k, 0x7F, address());
+            for (int w = 0; w < 4; ++w)
+                d.setWord(w, faultWord(k, w));
+            out.push_back(d);
+        }
     }
     return out;
 }

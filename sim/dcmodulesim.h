@@ -14,7 +14,9 @@
 // monitor address 0x7F. Commands on PDU formats 0x60..0x6F addressed to it are acknowledged
 // with their code on the same format, to the sender; so are broadcast parameter rows (0x61..0x6F),
 // not the broadcast commands of 0x60 (heartbeat, dispatch, on/off). A module that asks to be initialised (status 21) keeps
-// asking until the "initialised" command (code 7, value 1) arrives.
+// asking until the "initialised" command (code 7, value 1) arrives. A module with a fault to
+// report sets status 19 and, asked for its fault data (code 6, byte 2 = 1), uploads it in 21
+// frames on PDU formats 48..68; word w of frame k is faultWord(k, w).
 class DcModuleSim {
 public:
     enum {
@@ -27,10 +29,12 @@ public:
         STATUS_FIRST_GROUP = 8,     // 8..15: member of group 1..8
         STATUS_SYSTEM_HOST = 17,
         STATUS_GROUP_HOST = 18,
+        STATUS_FAULT_DATA = 19,
         STATUS_INIT_REQUEST = 21,
         STATUS_SAVE_REQUEST = 23,
         STATUS_PRESENT = 100,
         CODE_HEARTBEAT = 1,
+        CODE_FAULT_UPLOAD = 6,
         CODE_INITIALISED = 7,
         CODE_DISPATCH = 12,
         CODE_POWER = 13,
@@ -64,6 +68,10 @@ public:
     // Energy the next report carries as increments, on top of what running adds.
     void addEnergy(int charge, int discharge);
     void setAnalog(int index, int raw);      // a raw word reported as it stands
+    // Raises a fault whose data waits to be asked for (status 19).
+    void raiseFault();
+    static uint16_t faultWord(int frame, int word) { return uint16_t(0x1000 * (word + 1) + frame); }
+    int faultUploads();
 
     // What arrived: the last raw value of each command code addressed to it, and all of them.
     int lastValue(int code, int word = 1);
@@ -86,6 +94,7 @@ private:
     bool silent_ = false;
     bool acknowledging_ = true;
     int heartbeats_ = 0;
+    int faultUploads_ = 0;
     std::map<int, SimFrame> last_;
     std::map<int, int> counts_;
     std::vector<SimFrame> commands_;

@@ -17,6 +17,8 @@ struct DcHandlerProbe {
     static std::atomic<double>& sendTime(DcHandler& h, int m) { return h.m_sendTime[m]; }
     static std::atomic<double>& groupSendTime(DcHandler& h, int g) { return h.m_groupSendTime[g - 1001]; }
     static std::atomic<double>& systemSendTime(DcHandler& h) { return h.m_systemSendTime; }
+    static int faultSeen(DcHandler& h, int m) { return h.m_faultSeen[m]; }
+    static uint32_t faultMask(DcHandler& h, int m) { return h.m_faultMask[m]; }
 };
 
 namespace {
@@ -869,4 +871,143 @@ TEST_F(DcHandlerCommands, GroupRowFiveIsRepeatedToInitialisedModulesUntilConfirm
     const int after = sim.module(2)->commandsReceived(8);
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     EXPECT_EQ(sim.module(2)->commandsReceived(8), after);
+}
+
+// Fault data of module 5 as its 21 frames carry it: word w of frame k is 0x100 * k + w.
+TEST_F(DcHandlerDecode, TwentyFaultFramesSaveNothingTheTwentyFirstSavesOneRecord)
+{
+    for (int k = 0; k < 21; ++k) {
+        if (k == 20) {
+            EXPECT_EQ(h.getFaultRecordSize(), 0);
+        }
+        feed(words(5, 48 + k, 0x100 * k, 0x100 * k + 1, 0x100 * k + 2, 0x100 * k + 3));
+    }
+    ASSERT_EQ(h.getFaultRecordSize(), 1);
+    EXPECT_EQ(DcHandlerProbe::faultMask(h, 5), 0u);
+    FaultRecord r;
+    memset(&r, 0x55, sizeof r);
+    EXPECT_EQ(h.getFaultRecord(0, &r), 0);
+    EXPECT_EQ(r.type, 2);
+    EXPECT_EQ(r.module, 5);
+    // Column c: frames 3c..3c+2; row 4 * (frame within its three) + word.
+    const uint16_t expected[12][7] = {
+        { 0x000, 0x300, 0x600, 0x900, 0xC00, 0xF00, 0x1200 },
+        { 0x001, 0x301, 0x601, 0x901, 0xC01, 0xF01, 0x1201 },
+        { 0x002, 0x302, 0x602, 0x902, 0xC02, 0xF02, 0x1202 },
+        { 0x003, 0x303, 0x603, 0x903, 0xC03, 0xF03, 0x1203 },
+        { 0x100, 0x400, 0x700, 0xA00, 0xD00, 0x1000, 0x1300 },
+        { 0x101, 0x401, 0x701, 0xA01, 0xD01, 0x1001, 0x1301 },
+        { 0x102, 0x402, 0x702, 0xA02, 0xD02, 0x1002, 0x1302 },
+        { 0x103, 0x403, 0x703, 0xA03, 0xD03, 0x1003, 0x1303 },
+        { 0x200, 0x500, 0x800, 0xB00, 0xE00, 0x1100, 0x1400 },
+        { 0x201, 0x501, 0x801, 0xB01, 0xE01, 0x1101, 0x1401 },
+        { 0x202, 0x502, 0x802, 0xB02, 0xE02, 0x1102, 0x1402 },
+        { 0x203, 0x503, 0x803, 0xB03, 0xE03, 0x1103, 0x1403 },
+    };
+    for (int row = 0; row < FAULT_DATA_ROWS; ++row)
+        for (int c = 0; c < FAULT_DATA_COLS; ++c)
+            EXPECT_EQ(r.data[row][c], row < 12 ? expected[row][c] : 0) << row << "/" << c;
+    // The stored frames were consumed: the same frames again give the same record, a second one.
+    for (int k = 0; k < 21; ++k)
+        feed(words(5, 48 + k, 0x100 * k, 0x100 * k + 1, 0x100 * k + 2, 0x100 * k + 3));
+    ASSERT_EQ(h.getFaultRecordSize(), 2);
+}
+
+TEST_F(DcHandlerDecode, FaultFrameBeyondTheUploadStartsTheWaveformButSetsNoBit)
+{
+    feed(canFrame(6, 90, { 1 }));
+    EXPECT_EQ(DcHandlerProbe::faultMask(h, 6), 0u);
+    EXPECT_EQ(DcHandlerProbe::faultSeen(h, 6), 1);
+    EXPECT_EQ(h.getFaultRecordSize(), 0);
+}
+
+// A minute of history before the fault, a minute after it (with ten passes offline in the
+// middle, which take nothing), then the record in the ring, compared with one laid out by hand.
+TEST_F(DcHandlerDecode, WaveformAroundAFaultGoesToTheRing)
+{
+    const int m = 3;
+    auto report = [&](int v) { feed(words(m, 16, v * 10, 0, 0, 0)); };
+    report(0);
+    connect();
+    for (int v = 0; v < 65; ++v) {   // the first five leave the history again
+        report(v < 5 ? 500 + v : v - 5);
+        h.RealFaultData();
+    }
+    report(777);
+    feed(canFrame(m, 60, {}));
+    h.RealFaultData();   // stamps the record and keeps the minute before
+    for (int j = 0; j < 30; ++j) {
+        report(100 + j);
+        h.RealFaultData();
+    }
+    connect();
+    connect();   // nothing sent since the last check: offline
+    ASSERT_EQ(h.getStatus(m, 100), 0);
+    for (int j = 0; j < 10; ++j)
+        h.RealFaultData();
+    EXPECT_EQ(DcHandlerProbe::faultSeen(h, m), 1);
+    report(130);
+    connect();
+    for (int j = 30; j < 60; ++j) {
+        report(100 + j);
+        EXPECT_EQ(DcHandlerProbe::faultSeen(h, m), 1) << j;
+        h.RealFaultData();
+    }
+    EXPECT_EQ(DcHandlerProbe::faultSeen(h, m), 0);
+
+    FaultRealDataLog want;
+    memset(&want, 0, sizeof want);
+    want.module = m;
+    const int before[8] = { 0, 12, 28, 44, 52, 56, 58, 59 };
+    const int after[8] = { 0, 1, 3, 7, 15, 31, 47, 59 };
+    for (int k = 0; k < 8; ++k) {
+        want.slots[k][0] = float(before[k]);   // slots 1..8
+        want.slots[9 + k][0] = float(100 + after[k]);   // slots 10..17
+    }
+    want.slots[8][0] = 777.0f;   // slot 9
+    const std::string ring = tree.readFile("log/dcFaultData.dat");
+    ASSERT_EQ(ring.size(), 2u + 6812u);
+    EXPECT_EQ(ring.substr(0, 2), std::string("\x01\x00", 2));
+    FaultRealDataLog got;
+    memcpy(&got, ring.data() + 2, sizeof got);
+    EXPECT_GE(got.time.year, 2000);
+    want.time = got.time;
+    for (int s = 0; s < 17; ++s)
+        EXPECT_EQ(memcmp(got.slots[s], want.slots[s], sizeof want.slots[s]), 0) << "slot " << s;
+    EXPECT_EQ(got.module, m);
+}
+
+TEST(DcHandlerOnTheBus, ModuleFaultIsAskedForStoredAndStopped)
+{
+    RuntimeTree tree(true);
+    DcBusSim sim;
+    ASSERT_TRUE(sim.open(tree.root(), "can0", 2));
+    sim.setPeriod(20);
+    sim.start();
+    BusLog bus(tree.root());
+    DcHandler h("can0", 1000000, kNoTimer, false);
+    ASSERT_EQ(h.open(), 0);
+    ASSERT_TRUE(waitFor([&] { return h.getStatus(2, 100) == 1 || h.getStatus(2, 21) == 1; }));
+    sim.module(2)->raiseFault();
+    ASSERT_TRUE(waitFor([&] { return h.getFaultRecordSize() == 1; }));
+    FaultRecord r;
+    EXPECT_EQ(h.getFaultRecord(0, &r), 0);
+    EXPECT_EQ(r.module, 2);
+    EXPECT_EQ(r.type, 2);
+    EXPECT_EQ(r.data[0][0], 0x1000);
+    EXPECT_EQ(r.data[4][0], 0x1001);
+    EXPECT_EQ(r.data[11][6], 0x4014);
+    EXPECT_EQ(r.data[3][2], 0x4006);
+    EXPECT_EQ(r.time[4], '-');
+    // The request and the stop: priority 2 to the module, code 6, byte 2 one and then zero.
+    ASSERT_TRUE(waitFor([&] { return bus.commands(0x82, 6).size() >= 2; }));
+    const std::vector<SimFrame> sent = bus.commands(0x82, 6);
+    EXPECT_EQ(sent.front().priority(), 2);
+    EXPECT_EQ(std::vector<uint8_t>(sent.front().data, sent.front().data + 8),
+        std::vector<uint8_t>({ 6, 0, 1, 0, 0, 0, 0, 0 }));
+    EXPECT_EQ(std::vector<uint8_t>(sent.back().data, sent.back().data + 8),
+        std::vector<uint8_t>({ 6, 0, 0, 0, 0, 0, 0, 0 }));
+    EXPECT_EQ(sim.module(2)->faultUploads(), 1);
+    EXPECT_EQ(h.faultUpNow(11), -1);
+    sim.stop();
 }
