@@ -17,6 +17,11 @@
 // asking until the "initialised" command (code 7, value 1) arrives. A module with a fault to
 // report sets status 19 and, asked for its fault data (code 6, byte 2 = 1), uploads it in 21
 // frames on PDU formats 48..68; word w of frame k is faultWord(k, w).
+// Its boot loader takes a firmware upgrade from 0x12 on priority 1, addressed to its upgrade
+// address (its own unless set) or broadcast to 0xBF: boot request, decryption, erase, records
+// in data frames (each 16-bit word's bytes swapped; a record whose checksum fails is refused),
+// end; each answered with 0xCCCC (or 0x3333) on PF 0x81, 0x82, 0x84, 0x88, 0x89. Until a boot
+// request has come it ignores the rest.
 class DcModuleSim {
 public:
     enum {
@@ -73,6 +78,15 @@ public:
     static uint16_t faultWord(int frame, int word) { return uint16_t(0x1000 * (word + 1) + frame); }
     int faultUploads();
 
+    enum UpgradeFault { UPGRADE_FAIL = 1, UPGRADE_SILENT = 2 };
+    void setUpgradeAddress(int address);
+    // The next `times` replies on reply PF `pf` (-1: all) fail or do not come.
+    void injectUpgradeFault(int pf, int kind, int times);
+    // The records accepted since the last erase, as in the file; whether the end came after them.
+    std::vector<std::vector<uint8_t>> upgradeRecords();
+    bool upgraded();
+    int upgradeRequests(int pf);   // frames received per upgrade PF (data frames on 0x06)
+
     // What arrived: the last raw value of each command code addressed to it, and all of them.
     int lastValue(int code, int word = 1);
     int commandsReceived(int code);
@@ -81,6 +95,8 @@ public:
 
 private:
     std::vector<SimFrame> framesOfBits(int firstPf, const bool* bits, int count);
+    void upgradeFrame(const SimFrame& f, std::vector<SimFrame>& out);
+    void upgradeReply(int pf, bool ok, std::vector<SimFrame>& out);
     void applyCommand(const SimFrame& f);
 
     std::mutex lock_;
@@ -95,6 +111,12 @@ private:
     bool acknowledging_ = true;
     int heartbeats_ = 0;
     int faultUploads_ = 0;
+    int upgradeAddress_ = -1;
+    std::map<int, std::pair<int, int>> upgradeFaults_;
+    std::map<int, int> upgradeRequests_;
+    std::vector<uint8_t> record_;
+    std::vector<std::vector<uint8_t>> records_;
+    bool booted_ = false, upgraded_ = false;
     std::map<int, SimFrame> last_;
     std::map<int, int> counts_;
     std::vector<SimFrame> commands_;

@@ -621,7 +621,7 @@ TEST_F(DcHandlerCommands, OfflineBusyAndUnknownAreRefused)
     EXPECT_EQ(h->setting(2, 150, 1.0f, 0), -1);
     EXPECT_EQ(h->setting(2, -1, 1.0f, 0), -1);
     EXPECT_EQ(h->setting(11, 0, 1.0f, 0), -1);
-    EXPECT_EQ(h->setting(129, 0, 1.0f, 0), -1);
+    EXPECT_EQ(h->setting(129, 5, 1.0f, 0), -1);
     DcHandlerProbe::pending(*h, 2) = 2;
     DcHandlerProbe::sendTime(*h, 2) = DcHandler::getCurrentTimeMillis();
     EXPECT_EQ(h->setting(2, 24, 1.0f, 0), -2);
@@ -1010,4 +1010,223 @@ TEST(DcHandlerOnTheBus, ModuleFaultIsAskedForStoredAndStopped)
     EXPECT_EQ(sim.module(2)->faultUploads(), 1);
     EXPECT_EQ(h.faultUpNow(11), -1);
     sim.stop();
+}
+
+namespace {
+
+// Steps the fake clock about fifty times faster than real time, so that the upgrade's
+// ten-second waits pass quickly while the simulated modules answer in real time.
+class FastClock {
+public:
+    FastClock()
+    {
+        TimeSeam::useFakeClock(true);
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                TimeSeam::advanceMs(2);
+                std::this_thread::sleep_for(std::chrono::microseconds(40));
+            }
+        });
+    }
+    ~FastClock()
+    {
+        stop_ = true;
+        thread_.join();
+        TimeSeam::useFakeClock(false);
+    }
+
+private:
+    std::atomic<bool> stop_{ false };
+    std::thread thread_;
+};
+
+std::string dataFile(const char* name)
+{
+    FILE* f = fopen((std::string(TEST_DATA_DIR) + "/" + name).c_str(), "rb");
+    std::string out;
+    if (!f)
+        return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
+    fclose(f);
+    return out;
+}
+
+} // namespace
+
+// Firmware upgrades of simulated DC/DC modules (addresses 0x81.. = 129..).
+class DcHandlerUpgrade : public ::testing::Test {
+protected:
+    RuntimeTree tree{ true };
+    FastClock clock;
+    DcBusSim sim;
+    std::unique_ptr<BusLog> bus;
+    std::unique_ptr<DcHandler> h;
+
+    void start(int modules, const std::string& file = "DC_small.hex", const std::string& text = dataFile("dc_small.hex"))
+    {
+        ASSERT_TRUE(sim.open(tree.root(), "can0", modules));
+        sim.setPeriod(100);
+        for (int m = 1; m <= modules; ++m)
+            sim.module(m)->requestInit(false);
+        sim.start();
+        bus.reset(new BusLog(tree.root()));
+        h.reset(new DcHandler("can0", 1000000, kNoTimer, false));
+        ASSERT_EQ(h->open(), 0);
+        tree.writeFile("tmp/" + file, text);
+    }
+    // Index 0, 1 per target, 2: the worker's sequence.
+    void upgrade(const std::vector<int>& targets)
+    {
+        ASSERT_EQ(h->setting(targets.front(), 0, 1.0f, 0), 0);
+        for (int a : targets)
+            ASSERT_EQ(h->setting(a, 1, 0.0f, 0), 0);
+        ASSERT_EQ(h->setting(targets.front(), 2, 0.0f, 0), 0);
+        EXPECT_TRUE(h->upgradeRunning());
+    }
+    bool finished() { return waitFor([&] { return !h->upgradeRunning(); }, 20000); }
+};
+
+TEST_F(DcHandlerUpgrade, FileIsChosenByKindAndSeveralAreRemovedWithoutAShell)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;
+        int type;
+        int result;
+        std::string kept;
+        std::vector<std::string> left;
+    };
+    const Case cases[] = {
+        { "one of its kind", { "a_AC_1.hex", "b_dc_2.HEX" }, 1, 0, "/tmp/b_dc_2.HEX", { "a_AC_1.hex", "b_dc_2.HEX" } },
+        { "static switch", { "sts.hex", "u2.hex" }, 3, 0, "/tmp/sts.hex", { "sts.hex", "u2.hex" } },
+        { "no file", { "DC.bin", "AC.hex" }, 1, -3, "", { "DC.bin", "AC.hex" } },
+        { "unknown kind", { "DC.hex" }, 4, -3, "", { "DC.hex" } },
+        { "several removed", { "dc;touch x.hex", "DC $(reboot).hex", "ac.hex" }, 1, -3, "", { "ac.hex" } },
+    };
+    for (const Case& c : cases) {
+        RuntimeTree t(true);
+        DcHandler handler("can0", 1000000, kNoTimer, false);
+        for (const std::string& f : c.files)
+            t.writeFile("tmp/" + f, "x");
+        EXPECT_EQ(handler.setting(129, 0, float(c.type), 0), c.result) << c.name;
+        EXPECT_EQ(handler.upgradeFile(), c.kept) << c.name;
+        for (const std::string& f : c.files) {
+            const bool kept = std::find(c.left.begin(), c.left.end(), f) != c.left.end();
+            EXPECT_EQ(access(t.path("tmp/" + f).c_str(), F_OK) == 0, kept) << c.name << ": " << f;
+        }
+        EXPECT_EQ(t.commands(), "") << c.name;
+    }
+}
+
+TEST_F(DcHandlerUpgrade, TwoModulesGoThroughEveryStep)
+{
+    ASSERT_NO_FATAL_FAILURE(start(2));
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 129, 130 }));
+    ASSERT_TRUE(finished());
+    for (int a : { 129, 130 }) {
+        for (int step : { 0, 1, 2, 3, 5 })
+            EXPECT_EQ(h->getStatus(a, step), 1) << a << " step " << step;
+        EXPECT_EQ(h->getStatus(a, 7), 0) << a;
+        DcModuleSim* m = sim.module(a - 0x80);
+        EXPECT_TRUE(m->upgraded()) << a;
+        // The records as the file holds them, each checked by the module.
+        const std::vector<std::vector<uint8_t>> want = {
+            { 0x04, 0x00, 0x00, 0x00, 0x11, 0x22, 0x33, 0x44, 0x52 },
+            { 0x10, 0x00, 0x10, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C,
+                0x0D, 0x0E, 0x0F, 0x68 },
+            { 0x03, 0x00, 0x04, 0x00, 0xAA, 0xBB, 0xCC, 0xC8 },
+            { 0x00, 0x00, 0x00, 0x01, 0xFF },
+        };
+        EXPECT_EQ(m->upgradeRecords(), want) << a;
+        // Decryption, erase and end once each, broadcast.
+        EXPECT_EQ(m->upgradeRequests(0x02), 1);
+        EXPECT_EQ(m->upgradeRequests(0x03), 1);
+        EXPECT_EQ(m->upgradeRequests(0x07), 1);
+    }
+    // Four lines of 19, 43, 17 and 11 characters, each counted with its line end, per target.
+    EXPECT_EQ(h->getStatus(129, 6), 2 * 98);
+    // An address not registered answers how many are.
+    EXPECT_EQ(h->getStatus(77, 0), 2);
+    // Steps 1..3 went to the DC/DC broadcast address, the heartbeat held off meanwhile.
+    int broadcasts = 0;
+    for (const SimFrame& f : bus->from(0x12)) {
+        EXPECT_EQ(f.priority(), 1);
+        if (f.pf() == 0x02 || f.pf() == 0x03 || f.pf() == 0x07) {
+            EXPECT_EQ(f.da(), 0xBF);
+            ++broadcasts;
+        }
+    }
+    EXPECT_EQ(broadcasts, 3);
+    // The modules are told before and after (each broadcast command goes three times).
+    ASSERT_TRUE(waitFor([&] { return bus->commands(0xBF, 15).size() >= 6; }));
+    EXPECT_EQ(bus->commands(0xBF, 15).front().word(2), 1);
+    EXPECT_EQ(bus->commands(0xBF, 15).back().word(3), 1);
+}
+
+TEST_F(DcHandlerUpgrade, ColonLineGoesOutAsOneSwappedDataFrame)
+{
+    ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", ":0011AABB\n"));
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 129 }));
+    ASSERT_TRUE(finished());
+    std::vector<SimFrame> data;
+    for (const SimFrame& f : bus->from(0x12))
+        if ((f.pf() & 0x0F) == 6)
+            data.push_back(f);
+    // Refused by the module's checksum: sent, and resent three times.
+    ASSERT_EQ(data.size(), 4u);
+    for (const SimFrame& f : data) {
+        EXPECT_EQ(f.pf(), 0x06);
+        EXPECT_EQ(f.da(), 129);
+        EXPECT_EQ(std::vector<uint8_t>(f.data, f.data + 8), std::vector<uint8_t>({ 0x11, 0x00, 0xBB, 0xAA, 0, 0, 0, 0 }));
+    }
+    EXPECT_EQ(h->getStatus(129, 5), -2);
+    EXPECT_EQ(sim.module(1)->upgradeRequests(0x07), 0);
+}
+
+TEST_F(DcHandlerUpgrade, SilentTargetIsDroppedAfterResendingAndOthersGoOn)
+{
+    ASSERT_NO_FATAL_FAILURE(start(3));
+    sim.module(2)->injectUpgradeFault(0x81, DcModuleSim::UPGRADE_SILENT, -1);
+    // A failure reply is asked again.
+    sim.module(3)->injectUpgradeFault(0x84, DcModuleSim::UPGRADE_FAIL, 1);
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 129, 130, 131 }));
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(h->getStatus(130, 0), -2);
+    EXPECT_EQ(sim.module(2)->upgradeRequests(0x01), 4);
+    EXPECT_EQ(sim.module(3)->upgradeRequests(0x03), 2);
+    for (int a : { 129, 131 }) {
+        EXPECT_EQ(h->getStatus(a, 3), 1) << a;
+        EXPECT_TRUE(sim.module(a - 0x80)->upgraded()) << a;
+    }
+}
+
+TEST_F(DcHandlerUpgrade, MalformedLineStopsTheDataOfThatTarget)
+{
+    ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", ":040000001122334452\n:04000000112233G452\n:00000001FF\n"));
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 129 }));
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(h->getStatus(129, 5), -1);
+    EXPECT_EQ(sim.module(1)->upgradeRecords().size(), 1u);
+    EXPECT_EQ(sim.module(1)->upgradeRequests(0x07), 0);
+}
+
+TEST_F(DcHandlerUpgrade, DefaultAddressAnsweredByOneOrBySeveral)
+{
+    ASSERT_NO_FATAL_FAILURE(start(2));
+    sim.module(1)->setUpgradeAddress(143);
+    sim.module(2)->setUpgradeAddress(143);
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 143 }));
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(h->getStatus(143, 7), -2);
+    EXPECT_EQ(sim.module(1)->upgradeRequests(0x02), 0);
+
+    sim.module(2)->setUpgradeAddress(-1);
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 143 }));
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(h->getStatus(143, 7), 1);
+    EXPECT_EQ(h->getStatus(143, 3), 1);
+    EXPECT_TRUE(sim.module(1)->upgraded());
 }
