@@ -3,6 +3,7 @@
 
 #include "canframe.h"
 #include "devicedata.h"
+#include "faultwavering.h"
 #include "paramrecord.h"
 #include "rackconfig.h"
 
@@ -11,7 +12,9 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <pthread.h>
 #include <stdint.h>
+#include <string>
 #include <vector>
 
 class CanHandler;
@@ -27,7 +30,8 @@ class FaultRecordFile;
 //
 // Module ids: 0 the whole DC side, 1..10 the modules (bus addresses 0x81..0x8A), 1001..1008
 // the groups (battery strings; a module belongs to group g when its status g - 993 is 1),
-// 20..23 and 30 dispatch and broadcast commands.
+// 20..23 and 30 dispatch and broadcast commands; 65..79 and 128..143 the targets of a firmware
+// upgrade (79 and 143 every module of a kind at its default address).
 class DcHandler : public DeviceData {
     friend struct DcHandlerProbe;
 
@@ -50,6 +54,30 @@ public:
         COMMAND_PF = 0x60,
         ENERGY_SAVE_TICKS = 900,
         CONNECT_TICKS = 4,
+        FIRST_FAULT_PF = 48,
+        LAST_FAULT_PF = 95,
+        FAULT_FRAMES = 21,
+        FAULT_MASK_FULL = 0x1FFFFF,
+        HISTORY = 60,
+        UPGRADE_ADDRESS = 0x12,
+        UPGRADE_ROUNDS = 3,
+        STEP_POLLS = 1000,      // of 10 ms
+        LINE_POLLS = 10000,     // of 1 ms
+    };
+
+    // Results of one upgrade target: 0 waiting, 1 success, -1 failure reply (data phase: file
+    // unusable), -2 failed after resending.
+    enum UpgradeResult { R_BOOT, R_DECRYPT, R_ERASE, R_LINE, R_DATA, R_END, R_SINGLE, UPGRADE_RESULTS };
+    struct UpgradeModule {
+        int address;
+        int result[UPGRADE_RESULTS];
+    };
+    // Data bytes of the boot, decryption, erase and end commands.
+    static const uint8_t upgradeCmdFrames[4][8];
+
+    // One snapshot of a module's analogs 0..31 for the fault waveform; the rest stays zero.
+    struct RealAnalogStruct {
+        float values[100];
     };
 
     // One row of the command table.
@@ -114,8 +142,22 @@ public:
     void timerEvent();
     // Every 4th call: a module that sent anything since the last such call is online.
     void checkconnect();
-    // One pass of the fault-data thread.
+    // One pass of the fault-data thread: the waveform capture around module faults.
     void RealFaultData();
+    // Asks module 1..10 for its fault data, or tells it to stop: 0, -1 bad module, else the
+    // link code.
+    int faultUpNow(int module);
+    int faultUpStop(int module);
+    // The 21 fault frames of a module as one record in the fault record file.
+    void faultSave(unsigned char module);
+    // Appends one waveform record to "../log/dcFaultData.dat".
+    int writeFaultRealData(FaultRealDataLog* record);
+
+    // The upgrade pass over the registered targets; run by the upgrade thread.
+    void startUpgrade();
+    static void* upgradeThread(void* handler);
+    bool upgradeRunning() const { return m_upgrading; }
+    std::string upgradeFile() const;
     // One pass of the parameter thread: every parameter file writes its changed lines.
     void dcParamPass();
     // The energy block to "../log/DcData.log": 0, or -1 when the file cannot be written.
@@ -177,6 +219,28 @@ private:
     void dealwithframe(const CanFrame* frame);
     void afterStatusFrame(int module);
     void decodeAcknowledgement(int module, const CanFrame* frame);
+    void decodeFaultFrame(int module, int pf);
+    // Firmware upgrade.
+    int upgradeSetting(int address, int index, float value);
+    int upgradeStatus(int address, int index);
+    int chooseUpgradeFile(int type);
+    void decodeUpgradeReply(const CanFrame* frame);
+    UpgradeModule* upgradeEntry(int address);
+    int upgradeResult(int address, int which);
+    void setUpgradeResult(int address, int which, int value);
+    void sendUpgradeCmd(int step, int da);
+    void sendUpgradeLine(int address, const uint8_t* bytes, int n);
+    bool upgradePause(int ms);
+    bool workListEmpty();
+    void dropFromWorkList(int address);
+    void waitStep(int which);
+    void resendStep(int step, int which);
+    bool singleAnswerCheck(int address);
+    void dataPhase();
+    bool sendLineAcknowledged(int address, const uint8_t* bytes, int n);
+    void joinUpgrade();
+    int faultRequest(int module, int upload, const char* function);
+    RealAnalogStruct snapshot(int module) const;
 
     bool isModule(int module) const { return module >= 1 && module <= MODULES; }
     bool isGroup(int module) const { return module >= FIRST_GROUP && module <= LAST_GROUP; }
@@ -262,6 +326,31 @@ private:
 
     pcsdcdc::FaultRecordFile* m_faultFile;
     FaultRecord* m_faultRecord;
+
+    // Fault capture per module: the fault frames arrived since the last save (bit k: PF 48 + k),
+    // the fault-seen and pre-capture flags, the snapshot history and the waveform being built.
+    uint32_t m_faultMask[MODULES + 1];
+    std::atomic<int> m_faultSeen[MODULES + 1];
+    std::atomic<int> m_preCapture[MODULES + 1];
+    std::deque<RealAnalogStruct> m_history[MODULES + 1];
+    FaultRealDataLog m_waveRecord[MODULES + 1];   // slot n of the layout is slots[n - 1]
+    FaultWaveRing m_waveRing;
+
+    // Firmware upgrade: the file, the reply list (every registered target), the work list (the
+    // targets still being upgraded), the resend list, the reply and progress counters, the
+    // device type and the count-replies flag; the upgrade mutex guards the lists.
+    std::string m_upgradeFile;
+    std::vector<UpgradeModule> m_replyList;
+    std::vector<int> m_workList;
+    std::vector<uint8_t> m_resendList;
+    std::atomic<int> m_replyCount;
+    std::atomic<int> m_progress;
+    int m_deviceType;
+    std::atomic<bool> m_countReplies;
+    std::atomic<bool> m_upgradeAbort;
+    mutable std::mutex m_upgradeLock;
+    pthread_t m_upgradeTid;
+    bool m_upgradeJoinable;
 
     RackConfig m_rackConfig;
     RackInfoMap m_rackMap;

@@ -95,6 +95,17 @@ void DcModuleSim::setAnalog(int index, int raw)
         analog_[index] = raw;
 }
 
+void DcModuleSim::raiseFault()
+{
+    setStatus(STATUS_FAULT_DATA, true);
+}
+
+int DcModuleSim::faultUploads()
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return faultUploads_;
+}
+
 int DcModuleSim::lastValue(int code, int word)
 {
     std::lock_guard<std::mutex> g(lock_);
@@ -219,6 +230,10 @@ std::vector<SimFrame> DcModuleSim::receive(const SimFrame& f)
     std::vector<SimFrame> out;
     if (!f.extended || f.remote || f.error)
         return out;
+    if (f.priority() == 1 && f.sa() == 0x12) {
+        upgradeFrame(f, out);
+        return out;
+    }
     const bool mine = f.da() == address();
     const bool all = f.da() == 0xBF;
     if ((!mine && !all) || f.pf() < 0x60 || f.pf() > 0x6F || f.priority() == 1)
@@ -232,5 +247,115 @@ std::vector<SimFrame> DcModuleSim::receive(const SimFrame& f)
         ack.setWord(0, f.word(0));
         out.push_back(ack);
     }
+    // The data goes once per fault: the status bit falls as the upload starts.
+    if (mine && f.pf() == 0x60 && f.word(0) == CODE_FAULT_UPLOAD && f.data[2] == 1 && status_[STATUS_FAULT_DATA]) {
+        status_[STATUS_FAULT_DATA] = false;
+        ++faultUploads_;
+        for (int k = 0; k < 21; ++k) {
+            SimFrame d = SimFrame::j1939(3, 48 + k, 0x7F, address());
+            for (int w = 0; w < 4; ++w)
+                d.setWord(w, faultWord(k, w));
+            out.push_back(d);
+        }
+    }
     return out;
+}
+
+void DcModuleSim::setUpgradeAddress(int address)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    upgradeAddress_ = address;
+    booted_ = false;   // a module given a new address starts afresh
+}
+
+void DcModuleSim::injectUpgradeFault(int pf, int kind, int times)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    upgradeFaults_[pf] = { kind, times };
+}
+
+std::vector<std::vector<uint8_t>> DcModuleSim::upgradeRecords()
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return records_;
+}
+
+bool DcModuleSim::upgraded()
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return upgraded_;
+}
+
+int DcModuleSim::upgradeRequests(int pf)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = upgradeRequests_.find(pf);
+    return it == upgradeRequests_.end() ? 0 : it->second;
+}
+
+void DcModuleSim::upgradeReply(int pf, bool ok, std::vector<SimFrame>& out)
+{
+    auto fault = upgradeFaults_.find(pf);
+    if (fault != upgradeFaults_.end() && fault->second.second != 0) {
+        if (fault->second.second > 0)
+            --fault->second.second;
+        if (fault->second.first == UPGRADE_SILENT)
+            return;
+        ok = false;
+    }
+    const int address = upgradeAddress_ >= 0 ? upgradeAddress_ : 0x80 + number_;
+    SimFrame r = SimFrame::j1939(1, pf, 0x12, address);
+    r.setWord(0, ok ? 0xCCCC : 0x3333);
+    out.push_back(r);
+}
+
+void DcModuleSim::upgradeFrame(const SimFrame& f, std::vector<SimFrame>& out)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    const int address = upgradeAddress_ >= 0 ? upgradeAddress_ : 0x80 + number_;
+    if (silent_ || (f.da() != address && f.da() != 0xBF))
+        return;
+    const int pf = f.pf();
+    ++upgradeRequests_[(pf & 0x0F) == 6 ? 6 : pf];
+    auto is = [&](uint8_t a, uint8_t b) { return f.data[0] == a && f.data[1] == b; };
+    // Outside its boot loader a module ignores everything but the boot request.
+    if (pf != 0x01 && !booted_)
+        return;
+    if (pf == 0x01 && is(1, 2)) {
+        booted_ = true;
+        upgraded_ = false;
+        upgradeReply(0x81, true, out);
+    } else if (pf == 0x02 && is(0x22, 0x22)) {
+        upgradeReply(0x82, true, out);
+    } else if (pf == 0x03 && is(0x33, 0x33)) {
+        records_.clear();
+        upgradeReply(0x84, true, out);
+    } else if (pf == 0x07 && is(0x66, 0x66)) {
+        upgraded_ = !records_.empty();
+        upgradeReply(0x89, upgraded_, out);
+    } else if ((pf & 0x0F) == 6) {
+        const size_t k = size_t(pf >> 4);
+        if (k == 0)
+            record_.clear();
+        if (record_.size() != 8 * k)
+            return;   // a frame missed: wait for the line again
+        record_.insert(record_.end(), f.data, f.data + 8);
+        // Bytes travel word-swapped: the count is the second byte of the first frame.
+        const size_t total = size_t(record_[1]) + 5;
+        if (record_.size() < total)
+            return;
+        std::vector<uint8_t> bytes(record_.size());
+        for (size_t i = 0; i + 1 < record_.size(); i += 2) {
+            bytes[i] = record_[i + 1];
+            bytes[i + 1] = record_[i];
+        }
+        bytes.resize(total);
+        unsigned sum = 0;
+        for (uint8_t b : bytes)
+            sum += b;
+        const bool ok = (sum & 0xFF) == 0;
+        if (ok)
+            records_.push_back(bytes);
+        upgradeReply(0x88, ok, out);
+    }
 }

@@ -14,7 +14,14 @@
 // monitor address 0x7F. Commands on PDU formats 0x60..0x6F addressed to it are acknowledged
 // with their code on the same format, to the sender; so are broadcast parameter rows (0x61..0x6F),
 // not the broadcast commands of 0x60 (heartbeat, dispatch, on/off). A module that asks to be initialised (status 21) keeps
-// asking until the "initialised" command (code 7, value 1) arrives.
+// asking until the "initialised" command (code 7, value 1) arrives. A module with a fault to
+// report sets status 19 and, asked for its fault data (code 6, byte 2 = 1), uploads it in 21
+// frames on PDU formats 48..68; word w of frame k is faultWord(k, w).
+// Its boot loader takes a firmware upgrade from 0x12 on priority 1, addressed to its upgrade
+// address (its own unless set) or broadcast to 0xBF: boot request, decryption, erase, records
+// in data frames (each 16-bit word's bytes swapped; a record whose checksum fails is refused),
+// end; each answered with 0xCCCC (or 0x3333) on PF 0x81, 0x82, 0x84, 0x88, 0x89. Until a boot
+// request has come it ignores the rest.
 class DcModuleSim {
 public:
     enum {
@@ -27,10 +34,12 @@ public:
         STATUS_FIRST_GROUP = 8,     // 8..15: member of group 1..8
         STATUS_SYSTEM_HOST = 17,
         STATUS_GROUP_HOST = 18,
+        STATUS_FAULT_DATA = 19,
         STATUS_INIT_REQUEST = 21,
         STATUS_SAVE_REQUEST = 23,
         STATUS_PRESENT = 100,
         CODE_HEARTBEAT = 1,
+        CODE_FAULT_UPLOAD = 6,
         CODE_INITIALISED = 7,
         CODE_DISPATCH = 12,
         CODE_POWER = 13,
@@ -64,6 +73,19 @@ public:
     // Energy the next report carries as increments, on top of what running adds.
     void addEnergy(int charge, int discharge);
     void setAnalog(int index, int raw);      // a raw word reported as it stands
+    // Raises a fault whose data waits to be asked for (status 19).
+    void raiseFault();
+    static uint16_t faultWord(int frame, int word) { return uint16_t(0x1000 * (word + 1) + frame); }
+    int faultUploads();
+
+    enum UpgradeFault { UPGRADE_FAIL = 1, UPGRADE_SILENT = 2 };
+    void setUpgradeAddress(int address);
+    // The next `times` replies on reply PF `pf` (-1: all) fail or do not come.
+    void injectUpgradeFault(int pf, int kind, int times);
+    // The records accepted since the last erase, as in the file; whether the end came after them.
+    std::vector<std::vector<uint8_t>> upgradeRecords();
+    bool upgraded();
+    int upgradeRequests(int pf);   // frames received per upgrade PF (data frames on 0x06)
 
     // What arrived: the last raw value of each command code addressed to it, and all of them.
     int lastValue(int code, int word = 1);
@@ -73,6 +95,8 @@ public:
 
 private:
     std::vector<SimFrame> framesOfBits(int firstPf, const bool* bits, int count);
+    void upgradeFrame(const SimFrame& f, std::vector<SimFrame>& out);
+    void upgradeReply(int pf, bool ok, std::vector<SimFrame>& out);
     void applyCommand(const SimFrame& f);
 
     std::mutex lock_;
@@ -86,6 +110,13 @@ private:
     bool silent_ = false;
     bool acknowledging_ = true;
     int heartbeats_ = 0;
+    int faultUploads_ = 0;
+    int upgradeAddress_ = -1;
+    std::map<int, std::pair<int, int>> upgradeFaults_;
+    std::map<int, int> upgradeRequests_;
+    std::vector<uint8_t> record_;
+    std::vector<std::vector<uint8_t>> records_;
+    bool booted_ = false, upgraded_ = false;
     std::map<int, SimFrame> last_;
     std::map<int, int> counts_;
     std::vector<SimFrame> commands_;

@@ -95,6 +95,16 @@ public:
                 out.push_back(f);
         return out;
     }
+    // Everything a source sent, in order.
+    std::vector<SimFrame> from(int sa)
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        std::vector<SimFrame> out;
+        for (const SimFrame& f : frames_)
+            if (f.sa() == sa)
+                out.push_back(f);
+        return out;
+    }
     void clear()
     {
         std::lock_guard<std::mutex> g(lock_);

@@ -17,6 +17,8 @@ struct DcHandlerProbe {
     static std::atomic<double>& sendTime(DcHandler& h, int m) { return h.m_sendTime[m]; }
     static std::atomic<double>& groupSendTime(DcHandler& h, int g) { return h.m_groupSendTime[g - 1001]; }
     static std::atomic<double>& systemSendTime(DcHandler& h) { return h.m_systemSendTime; }
+    static int faultSeen(DcHandler& h, int m) { return h.m_faultSeen[m]; }
+    static uint32_t faultMask(DcHandler& h, int m) { return h.m_faultMask[m]; }
 };
 
 namespace {
@@ -619,7 +621,7 @@ TEST_F(DcHandlerCommands, OfflineBusyAndUnknownAreRefused)
     EXPECT_EQ(h->setting(2, 150, 1.0f, 0), -1);
     EXPECT_EQ(h->setting(2, -1, 1.0f, 0), -1);
     EXPECT_EQ(h->setting(11, 0, 1.0f, 0), -1);
-    EXPECT_EQ(h->setting(129, 0, 1.0f, 0), -1);
+    EXPECT_EQ(h->setting(129, 5, 1.0f, 0), -1);
     DcHandlerProbe::pending(*h, 2) = 2;
     DcHandlerProbe::sendTime(*h, 2) = DcHandler::getCurrentTimeMillis();
     EXPECT_EQ(h->setting(2, 24, 1.0f, 0), -2);
@@ -869,4 +871,362 @@ TEST_F(DcHandlerCommands, GroupRowFiveIsRepeatedToInitialisedModulesUntilConfirm
     const int after = sim.module(2)->commandsReceived(8);
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     EXPECT_EQ(sim.module(2)->commandsReceived(8), after);
+}
+
+// Fault data of module 5 as its 21 frames carry it: word w of frame k is 0x100 * k + w.
+TEST_F(DcHandlerDecode, TwentyFaultFramesSaveNothingTheTwentyFirstSavesOneRecord)
+{
+    for (int k = 0; k < 21; ++k) {
+        if (k == 20) {
+            EXPECT_EQ(h.getFaultRecordSize(), 0);
+        }
+        feed(words(5, 48 + k, 0x100 * k, 0x100 * k + 1, 0x100 * k + 2, 0x100 * k + 3));
+    }
+    ASSERT_EQ(h.getFaultRecordSize(), 1);
+    EXPECT_EQ(DcHandlerProbe::faultMask(h, 5), 0u);
+    FaultRecord r;
+    memset(&r, 0x55, sizeof r);
+    EXPECT_EQ(h.getFaultRecord(0, &r), 0);
+    EXPECT_EQ(r.type, 2);
+    EXPECT_EQ(r.module, 5);
+    // Column c: frames 3c..3c+2; row 4 * (frame within its three) + word.
+    const uint16_t expected[12][7] = {
+        { 0x000, 0x300, 0x600, 0x900, 0xC00, 0xF00, 0x1200 },
+        { 0x001, 0x301, 0x601, 0x901, 0xC01, 0xF01, 0x1201 },
+        { 0x002, 0x302, 0x602, 0x902, 0xC02, 0xF02, 0x1202 },
+        { 0x003, 0x303, 0x603, 0x903, 0xC03, 0xF03, 0x1203 },
+        { 0x100, 0x400, 0x700, 0xA00, 0xD00, 0x1000, 0x1300 },
+        { 0x101, 0x401, 0x701, 0xA01, 0xD01, 0x1001, 0x1301 },
+        { 0x102, 0x402, 0x702, 0xA02, 0xD02, 0x1002, 0x1302 },
+        { 0x103, 0x403, 0x703, 0xA03, 0xD03, 0x1003, 0x1303 },
+        { 0x200, 0x500, 0x800, 0xB00, 0xE00, 0x1100, 0x1400 },
+        { 0x201, 0x501, 0x801, 0xB01, 0xE01, 0x1101, 0x1401 },
+        { 0x202, 0x502, 0x802, 0xB02, 0xE02, 0x1102, 0x1402 },
+        { 0x203, 0x503, 0x803, 0xB03, 0xE03, 0x1103, 0x1403 },
+    };
+    for (int row = 0; row < FAULT_DATA_ROWS; ++row)
+        for (int c = 0; c < FAULT_DATA_COLS; ++c)
+            EXPECT_EQ(r.data[row][c], row < 12 ? expected[row][c] : 0) << row << "/" << c;
+    // The stored frames were consumed: the same frames again give the same record, a second one.
+    for (int k = 0; k < 21; ++k)
+        feed(words(5, 48 + k, 0x100 * k, 0x100 * k + 1, 0x100 * k + 2, 0x100 * k + 3));
+    ASSERT_EQ(h.getFaultRecordSize(), 2);
+}
+
+TEST_F(DcHandlerDecode, FaultFrameBeyondTheUploadStartsTheWaveformButSetsNoBit)
+{
+    feed(canFrame(6, 90, { 1 }));
+    EXPECT_EQ(DcHandlerProbe::faultMask(h, 6), 0u);
+    EXPECT_EQ(DcHandlerProbe::faultSeen(h, 6), 1);
+    EXPECT_EQ(h.getFaultRecordSize(), 0);
+}
+
+// A minute of history before the fault, a minute after it (with ten passes offline in the
+// middle, which take nothing), then the record in the ring, compared with one laid out by hand.
+TEST_F(DcHandlerDecode, WaveformAroundAFaultGoesToTheRing)
+{
+    const int m = 3;
+    auto report = [&](int v) { feed(words(m, 16, v * 10, 0, 0, 0)); };
+    report(0);
+    connect();
+    for (int v = 0; v < 65; ++v) {   // the first five leave the history again
+        report(v < 5 ? 500 + v : v - 5);
+        h.RealFaultData();
+    }
+    report(777);
+    feed(canFrame(m, 60, {}));
+    h.RealFaultData();   // stamps the record and keeps the minute before
+    for (int j = 0; j < 30; ++j) {
+        report(100 + j);
+        h.RealFaultData();
+    }
+    connect();
+    connect();   // nothing sent since the last check: offline
+    ASSERT_EQ(h.getStatus(m, 100), 0);
+    for (int j = 0; j < 10; ++j)
+        h.RealFaultData();
+    EXPECT_EQ(DcHandlerProbe::faultSeen(h, m), 1);
+    report(130);
+    connect();
+    for (int j = 30; j < 60; ++j) {
+        report(100 + j);
+        EXPECT_EQ(DcHandlerProbe::faultSeen(h, m), 1) << j;
+        h.RealFaultData();
+    }
+    EXPECT_EQ(DcHandlerProbe::faultSeen(h, m), 0);
+
+    FaultRealDataLog want;
+    memset(&want, 0, sizeof want);
+    want.module = m;
+    const int before[8] = { 0, 12, 28, 44, 52, 56, 58, 59 };
+    const int after[8] = { 0, 1, 3, 7, 15, 31, 47, 59 };
+    for (int k = 0; k < 8; ++k) {
+        want.slots[k][0] = float(before[k]);   // slots 1..8
+        want.slots[9 + k][0] = float(100 + after[k]);   // slots 10..17
+    }
+    want.slots[8][0] = 777.0f;   // slot 9
+    const std::string ring = tree.readFile("log/dcFaultData.dat");
+    ASSERT_EQ(ring.size(), 2u + 6812u);
+    EXPECT_EQ(ring.substr(0, 2), std::string("\x01\x00", 2));
+    FaultRealDataLog got;
+    memcpy(&got, ring.data() + 2, sizeof got);
+    EXPECT_GE(got.time.year, 2000);
+    want.time = got.time;
+    for (int s = 0; s < 17; ++s)
+        EXPECT_EQ(memcmp(got.slots[s], want.slots[s], sizeof want.slots[s]), 0) << "slot " << s;
+    EXPECT_EQ(got.module, m);
+}
+
+TEST(DcHandlerOnTheBus, ModuleFaultIsAskedForStoredAndStopped)
+{
+    RuntimeTree tree(true);
+    DcBusSim sim;
+    ASSERT_TRUE(sim.open(tree.root(), "can0", 2));
+    sim.setPeriod(20);
+    sim.start();
+    BusLog bus(tree.root());
+    DcHandler h("can0", 1000000, kNoTimer, false);
+    ASSERT_EQ(h.open(), 0);
+    ASSERT_TRUE(waitFor([&] { return h.getStatus(2, 100) == 1 || h.getStatus(2, 21) == 1; }));
+    sim.module(2)->raiseFault();
+    ASSERT_TRUE(waitFor([&] { return h.getFaultRecordSize() == 1; }));
+    FaultRecord r;
+    EXPECT_EQ(h.getFaultRecord(0, &r), 0);
+    EXPECT_EQ(r.module, 2);
+    EXPECT_EQ(r.type, 2);
+    EXPECT_EQ(r.data[0][0], 0x1000);
+    EXPECT_EQ(r.data[4][0], 0x1001);
+    EXPECT_EQ(r.data[11][6], 0x4014);
+    EXPECT_EQ(r.data[3][2], 0x4006);
+    EXPECT_EQ(r.time[4], '-');
+    // The request and the stop: priority 2 to the module, code 6, byte 2 one and then zero.
+    ASSERT_TRUE(waitFor([&] { return bus.commands(0x82, 6).size() >= 2; }));
+    const std::vector<SimFrame> sent = bus.commands(0x82, 6);
+    EXPECT_EQ(sent.front().priority(), 2);
+    EXPECT_EQ(std::vector<uint8_t>(sent.front().data, sent.front().data + 8),
+        std::vector<uint8_t>({ 6, 0, 1, 0, 0, 0, 0, 0 }));
+    EXPECT_EQ(std::vector<uint8_t>(sent.back().data, sent.back().data + 8),
+        std::vector<uint8_t>({ 6, 0, 0, 0, 0, 0, 0, 0 }));
+    EXPECT_EQ(sim.module(2)->faultUploads(), 1);
+    EXPECT_EQ(h.faultUpNow(11), -1);
+    sim.stop();
+}
+
+namespace {
+
+// Steps the fake clock about fifty times faster than real time, so that the upgrade's
+// ten-second waits pass quickly while the simulated modules answer in real time.
+class FastClock {
+public:
+    FastClock()
+    {
+        TimeSeam::useFakeClock(true);
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                TimeSeam::advanceMs(2);
+                std::this_thread::sleep_for(std::chrono::microseconds(40));
+            }
+        });
+    }
+    ~FastClock()
+    {
+        stop_ = true;
+        thread_.join();
+        TimeSeam::useFakeClock(false);
+    }
+
+private:
+    std::atomic<bool> stop_{ false };
+    std::thread thread_;
+};
+
+std::string dataFile(const char* name)
+{
+    FILE* f = fopen((std::string(TEST_DATA_DIR) + "/" + name).c_str(), "rb");
+    std::string out;
+    if (!f)
+        return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
+    fclose(f);
+    return out;
+}
+
+} // namespace
+
+// Firmware upgrades of simulated DC/DC modules (addresses 0x81.. = 129..).
+class DcHandlerUpgrade : public ::testing::Test {
+protected:
+    RuntimeTree tree{ true };
+    FastClock clock;
+    DcBusSim sim;
+    std::unique_ptr<BusLog> bus;
+    std::unique_ptr<DcHandler> h;
+
+    void start(int modules, const std::string& file = "DC_small.hex", const std::string& text = dataFile("dc_small.hex"))
+    {
+        ASSERT_TRUE(sim.open(tree.root(), "can0", modules));
+        sim.setPeriod(100);
+        for (int m = 1; m <= modules; ++m)
+            sim.module(m)->requestInit(false);
+        sim.start();
+        bus.reset(new BusLog(tree.root()));
+        h.reset(new DcHandler("can0", 1000000, kNoTimer, false));
+        ASSERT_EQ(h->open(), 0);
+        tree.writeFile("tmp/" + file, text);
+    }
+    // Index 0, 1 per target, 2: the worker's sequence.
+    void upgrade(const std::vector<int>& targets)
+    {
+        ASSERT_EQ(h->setting(targets.front(), 0, 1.0f, 0), 0);
+        for (int a : targets)
+            ASSERT_EQ(h->setting(a, 1, 0.0f, 0), 0);
+        ASSERT_EQ(h->setting(targets.front(), 2, 0.0f, 0), 0);
+        EXPECT_TRUE(h->upgradeRunning());
+    }
+    bool finished() { return waitFor([&] { return !h->upgradeRunning(); }, 20000); }
+};
+
+TEST_F(DcHandlerUpgrade, FileIsChosenByKindAndSeveralAreRemovedWithoutAShell)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;
+        int type;
+        int result;
+        std::string kept;
+        std::vector<std::string> left;
+    };
+    const Case cases[] = {
+        { "one of its kind", { "a_AC_1.hex", "b_dc_2.HEX" }, 1, 0, "/tmp/b_dc_2.HEX", { "a_AC_1.hex", "b_dc_2.HEX" } },
+        { "static switch", { "sts.hex", "u2.hex" }, 3, 0, "/tmp/sts.hex", { "sts.hex", "u2.hex" } },
+        { "no file", { "DC.bin", "AC.hex" }, 1, -3, "", { "DC.bin", "AC.hex" } },
+        { "unknown kind", { "DC.hex" }, 4, -3, "", { "DC.hex" } },
+        { "several removed", { "dc;touch x.hex", "DC $(reboot).hex", "ac.hex" }, 1, -3, "", { "ac.hex" } },
+    };
+    for (const Case& c : cases) {
+        RuntimeTree t(true);
+        DcHandler handler("can0", 1000000, kNoTimer, false);
+        for (const std::string& f : c.files)
+            t.writeFile("tmp/" + f, "x");
+        EXPECT_EQ(handler.setting(129, 0, float(c.type), 0), c.result) << c.name;
+        EXPECT_EQ(handler.upgradeFile(), c.kept) << c.name;
+        for (const std::string& f : c.files) {
+            const bool kept = std::find(c.left.begin(), c.left.end(), f) != c.left.end();
+            EXPECT_EQ(access(t.path("tmp/" + f).c_str(), F_OK) == 0, kept) << c.name << ": " << f;
+        }
+        EXPECT_EQ(t.commands(), "") << c.name;
+    }
+}
+
+TEST_F(DcHandlerUpgrade, TwoModulesGoThroughEveryStep)
+{
+    ASSERT_NO_FATAL_FAILURE(start(2));
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 129, 130 }));
+    ASSERT_TRUE(finished());
+    for (int a : { 129, 130 }) {
+        for (int step : { 0, 1, 2, 3, 5 })
+            EXPECT_EQ(h->getStatus(a, step), 1) << a << " step " << step;
+        EXPECT_EQ(h->getStatus(a, 7), 0) << a;
+        DcModuleSim* m = sim.module(a - 0x80);
+        EXPECT_TRUE(m->upgraded()) << a;
+        // The records as the file holds them, each checked by the module.
+        const std::vector<std::vector<uint8_t>> want = {
+            { 0x04, 0x00, 0x00, 0x00, 0x11, 0x22, 0x33, 0x44, 0x52 },
+            { 0x10, 0x00, 0x10, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C,
+                0x0D, 0x0E, 0x0F, 0x68 },
+            { 0x03, 0x00, 0x04, 0x00, 0xAA, 0xBB, 0xCC, 0xC8 },
+            { 0x00, 0x00, 0x00, 0x01, 0xFF },
+        };
+        EXPECT_EQ(m->upgradeRecords(), want) << a;
+        // Decryption, erase and end once each, broadcast.
+        EXPECT_EQ(m->upgradeRequests(0x02), 1);
+        EXPECT_EQ(m->upgradeRequests(0x03), 1);
+        EXPECT_EQ(m->upgradeRequests(0x07), 1);
+    }
+    // Four lines of 19, 43, 17 and 11 characters, each counted with its line end, per target.
+    EXPECT_EQ(h->getStatus(129, 6), 2 * 98);
+    // An address not registered answers how many are.
+    EXPECT_EQ(h->getStatus(77, 0), 2);
+    // Steps 1..3 went to the DC/DC broadcast address, the heartbeat held off meanwhile.
+    int broadcasts = 0;
+    for (const SimFrame& f : bus->from(0x12)) {
+        EXPECT_EQ(f.priority(), 1);
+        if (f.pf() == 0x02 || f.pf() == 0x03 || f.pf() == 0x07) {
+            EXPECT_EQ(f.da(), 0xBF);
+            ++broadcasts;
+        }
+    }
+    EXPECT_EQ(broadcasts, 3);
+    // The modules are told before and after (each broadcast command goes three times).
+    ASSERT_TRUE(waitFor([&] { return bus->commands(0xBF, 15).size() >= 6; }));
+    EXPECT_EQ(bus->commands(0xBF, 15).front().word(2), 1);
+    EXPECT_EQ(bus->commands(0xBF, 15).back().word(3), 1);
+}
+
+TEST_F(DcHandlerUpgrade, ColonLineGoesOutAsOneSwappedDataFrame)
+{
+    ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", ":0011AABB\n"));
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 129 }));
+    ASSERT_TRUE(finished());
+    std::vector<SimFrame> data;
+    for (const SimFrame& f : bus->from(0x12))
+        if ((f.pf() & 0x0F) == 6)
+            data.push_back(f);
+    // Refused by the module's checksum: sent, and resent three times.
+    ASSERT_EQ(data.size(), 4u);
+    for (const SimFrame& f : data) {
+        EXPECT_EQ(f.pf(), 0x06);
+        EXPECT_EQ(f.da(), 129);
+        EXPECT_EQ(std::vector<uint8_t>(f.data, f.data + 8), std::vector<uint8_t>({ 0x11, 0x00, 0xBB, 0xAA, 0, 0, 0, 0 }));
+    }
+    EXPECT_EQ(h->getStatus(129, 5), -2);
+    EXPECT_EQ(sim.module(1)->upgradeRequests(0x07), 0);
+}
+
+TEST_F(DcHandlerUpgrade, SilentTargetIsDroppedAfterResendingAndOthersGoOn)
+{
+    ASSERT_NO_FATAL_FAILURE(start(3));
+    sim.module(2)->injectUpgradeFault(0x81, DcModuleSim::UPGRADE_SILENT, -1);
+    // A failure reply is asked again.
+    sim.module(3)->injectUpgradeFault(0x84, DcModuleSim::UPGRADE_FAIL, 1);
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 129, 130, 131 }));
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(h->getStatus(130, 0), -2);
+    EXPECT_EQ(sim.module(2)->upgradeRequests(0x01), 4);
+    EXPECT_EQ(sim.module(3)->upgradeRequests(0x03), 2);
+    for (int a : { 129, 131 }) {
+        EXPECT_EQ(h->getStatus(a, 3), 1) << a;
+        EXPECT_TRUE(sim.module(a - 0x80)->upgraded()) << a;
+    }
+}
+
+TEST_F(DcHandlerUpgrade, MalformedLineStopsTheDataOfThatTarget)
+{
+    ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", ":040000001122334452\n:04000000112233G452\n:00000001FF\n"));
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 129 }));
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(h->getStatus(129, 5), -1);
+    EXPECT_EQ(sim.module(1)->upgradeRecords().size(), 1u);
+    EXPECT_EQ(sim.module(1)->upgradeRequests(0x07), 0);
+}
+
+TEST_F(DcHandlerUpgrade, DefaultAddressAnsweredByOneOrBySeveral)
+{
+    ASSERT_NO_FATAL_FAILURE(start(2));
+    sim.module(1)->setUpgradeAddress(143);
+    sim.module(2)->setUpgradeAddress(143);
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 143 }));
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(h->getStatus(143, 7), -2);
+    EXPECT_EQ(sim.module(1)->upgradeRequests(0x02), 0);
+
+    sim.module(2)->setUpgradeAddress(-1);
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 143 }));
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(h->getStatus(143, 7), 1);
+    EXPECT_EQ(h->getStatus(143, 3), 1);
+    EXPECT_TRUE(sim.module(1)->upgraded());
 }

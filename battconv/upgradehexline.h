@@ -1,0 +1,23 @@
+#ifndef UPGRADEHEXLINE_H
+#define UPGRADEHEXLINE_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+// One record of a firmware file as the modules' boot loaders take it: the hexadecimal digits
+// after the colon turned into bytes, the two bytes of every 16-bit word swapped. The record
+// travels whole (byte count, address, type, data, checksum); the boot loader checks it.
+class UpgradeHexLine {
+public:
+    enum {
+        MAX_BYTES = 100,    // what one line may carry
+        FRAME_BYTES = 104,  // 13 data frames of 8
+    };
+
+    // The digits (without the colon and the line end) into out, zero beyond the record: the
+    // number of bytes, or -1 for an empty record, an odd number of digits, a character that is
+    // not a hexadecimal digit, or more than MAX_BYTES bytes.
+    static int convert(const char* digits, size_t len, uint8_t (&out)[FRAME_BYTES]);
+};
+
+#endif
