@@ -46,14 +46,7 @@ void INTERFACE4_2::setConfigName(char (*acdc)[48], char (*dcdc)[48], char (*sts)
 
 void INTERFACE4_2::freshme()
 {
-    int kept = 0;
-    const int n = m_file ? m_file->size() : 0;
-    for (int i = n - 1; i >= 0 && kept < BUFFER_SIZE; --i) {
-        OperateRecord r;
-        if (m_file->get(i, &r) && listed(r.modules))
-            m_records[kept++] = r;
-    }
-    memset(m_records.get() + kept, 0, sizeof(OperateRecord) * (BUFFER_SIZE - kept));
+    loadNewestFirst(m_file, m_records.get(), BUFFER_SIZE, listed);
     freshlabel();
 }
 

@@ -46,14 +46,7 @@ void Interface4_5::setStatusName(char (*acdc)[32], char (*dcdc)[32], char (*sts)
 
 void Interface4_5::freshme()
 {
-    int kept = 0;
-    const int n = m_file ? m_file->size() : 0;
-    for (int i = n - 1; i >= 0 && kept < BUFFER_SIZE; --i) {
-        OperateRecord r;
-        if (m_file->get(i, &r) && listed(r.modules))
-            m_records[kept++] = r;
-    }
-    memset(m_records.get() + kept, 0, sizeof(OperateRecord) * (BUFFER_SIZE - kept));
+    loadNewestFirst(m_file, m_records.get(), BUFFER_SIZE, listed);
     freshlabel();
 }
 

@@ -1,4 +1,5 @@
 #include "recordlistpage.h"
+#include "operaterecordfile.h"
 
 #include "keypad.h"
 
@@ -192,4 +193,17 @@ void RecordListPage::SetBtnImage(QPushButton* button, const QString& file)
     QPalette palette = button->palette();
     palette.setBrush(QPalette::Button, QBrush(QPixmap(file)));
     button->setPalette(palette);
+}
+
+void RecordListPage::loadNewestFirst(norvale::OperateRecordFile* file, OperateRecord* buffer, int size,
+    bool (*listed)(int code))
+{
+    int kept = 0;
+    const int n = file ? file->size() : 0;
+    for (int i = n - 1; i >= 0 && kept < size; --i) {
+        OperateRecord r;
+        if (file->get(i, &r) && listed(r.modules))
+            buffer[kept++] = r;
+    }
+    memset(buffer + kept, 0, sizeof(OperateRecord) * size_t(size - kept));
 }

@@ -15,6 +15,11 @@ class QPushButton;
 // paging row with its page-number entry, and the page number (1..500, 13 rows each, which covers
 // the 6500 entries of a page's buffer). A page fills its buffer newest first and says what the
 // cells of one buffer entry read.
+struct OperateRecord;
+namespace norvale {
+class OperateRecordFile;
+}
+
 class RecordListPage : public QWidget {
     Q_OBJECT
 public:
@@ -60,6 +65,10 @@ protected:
     }
     // A fixed 32-character time text of a record.
     static QString timeText(const char* text);
+    // Fills buffer with the records of file whose code passes listed, newest first, and zeroes
+    // the rest of it.
+    static void loadNewestFirst(norvale::OperateRecordFile* file, OperateRecord* buffer, int size,
+        bool (*listed)(int code));
 
     int m_page = 1;
     int m_entryState = -1;
