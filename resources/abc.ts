@@ -1146,6 +1146,290 @@
     </message>
 </context>
 <context>
+    <name>interface_Energy</name>
+    <message>
+        <source>并网运行管理</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>削峰填谷</source>
+        <translation>Peak shifting</translation>
+    </message>
+    <message>
+        <source>光储一体自动控制</source>
+        <translation>PV auto strategy</translation>
+    </message>
+    <message>
+        <source>直流48段自动控制</source>
+        <translation>DC 48-segment control</translation>
+    </message>
+    <message>
+        <source>控制策略启动</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>选择&quot;本地自动&quot;模式，则启动控制策略
+选择&quot;本地手动&quot;模式，则停止控制策略</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> 离网运行管理 </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>离网时，PCS提供稳定可靠的三相交流电压</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>光储微网自动策略</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>电网型微电网</source>
+        <translation>Grid-Tied Self-Supply Microgrid</translation>
+    </message>
+    <message>
+        <source>油机型微电网</source>
+        <translation>Off-grid Microgrid w/ Diesel Generator</translation>
+    </message>
+    <message>
+        <source>定时充放</source>
+        <translation>Timing</translation>
+    </message>
+    <message>
+        <source>防逆流功能：</source>
+        <translation>Non-export：</translation>
+    </message>
+    <message>
+        <source>启用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>电网供电功率下限：</source>
+        <translation>Minimum import power from grid:</translation>
+    </message>
+    <message>
+        <source> 0kW~50kW,默认0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>误差设置：</source>
+        <translation>Hysteresis Range</translation>
+    </message>
+    <message>
+        <source> 0kW~10kW,默认0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>电池放电截止容量：</source>
+        <translation>End-of-discharge capacity: </translation>
+    </message>
+    <message>
+        <source>40%~99%,默认80%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>当前状态</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>电网最大充电功率：</source>
+        <translation>Grid maximum charging power</translation>
+    </message>
+    <message>
+        <source>kW,0~额定功率</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>电池充电截止容量：</source>
+        <translation>End-of-charge capacity:</translation>
+    </message>
+    <message>
+        <source>40%~100%,默认80%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>电网电表</source>
+        <translation>Utility Meter</translation>
+    </message>
+    <message>
+        <source>负载电表</source>
+        <translation>Load Meter</translation>
+    </message>
+    <message>
+        <source>绝缘检测仪</source>
+        <translation>Insulation</translation>
+    </message>
+    <message>
+        <source>编号</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>选件使能</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不使能</source>
+        <translation type="unfinished">Disabled</translation>
+    </message>
+    <message>
+        <source>使能</source>
+        <translation type="unfinished">Enabled</translation>
+    </message>
+    <message>
+        <source>modbus ID:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>注:设置选件使能,modbus ID和波特率需重启生效！</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>模式设置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>一级报警</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>二级报警</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>一级恢复</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>二级恢复</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>测量周期</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最大测量值</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>并网下，如果电池容量低于放电终止容量，则电池持续充电直到充满，电网维持PV+电池+负载，且防逆流功能可选配</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>把1天分为48个时间段，配置直流充放电设置，PCS会自动按照时间段的设置运行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>把1天分为48个时间段，配置交流有功功率，PCS会自动按照时间段的设置运行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0%~80%,默认80%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AB交流线电压(V)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BC交流线电压(V)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CA交流线电压(V)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A相交流电流(A)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>B相交流电流(A)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>C相交流电流(A)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>P(kW)</source>
+        <translation type="unfinished">P(KW)</translation>
+    </message>
+    <message>
+        <source>正母线状态</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>负母线状态</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>负对地电阻(kΩ)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>二级报警电阻阀值(kΩ)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>二级报警恢复电阻值(kΩ)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正对地电阻测量值(kΩ)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>检测状态</source>
+        <translation>Check state</translation>
+    </message>
+    <message>
+        <source>正对地电阻(kΩ)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正向平衡电阻(kΩ)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>一级报警电阻阀值(kΩ)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>一级报警恢复电阻值(kΩ)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最大测量电阻值(kΩ)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>负对地电阻测量值(kΩ)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>通讯状态</source>
+        <translation>Communication status</translation>
+    </message>
+</context>
+<context>
     <name>interface_Main</name>
     <message>
         <source>离网</source>
