@@ -62,6 +62,37 @@
     </message>
 </context>
 <context>
+    <name>EnergySchedule</name>
+    <message>
+        <source>时间段</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>功率(kW)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>支路</source>
+        <translation type="unfinished">Branch</translation>
+    </message>
+    <message>
+        <source>重启生效！</source>
+        <translation>Reboot to take effect</translation>
+    </message>
+    <message>
+        <source>直流功率(kW)/电流(A)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>价格(元)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Form</name>
     <message>
         <source>Form</source>

@@ -2,6 +2,7 @@
 #include "combobox.h"
 #include "devicedata.h"
 #include "devicedataof.h"
+#include "energyschedule.h"
 #include "energythread.h"
 #include "globalvar.h"
 #include "keypad.h"
@@ -114,8 +115,13 @@ void interface_Energy::setupUi()
     tabWidget->setObjectName("tabWidget");
     layout->addWidget(tabWidget);
     for (int i = 0; i < 7; ++i) {
-        tab[i] = new QWidget;
-        tab[i]->setObjectName(QString("tab_%1").arg(i));
+        if (i == 2)
+            tab[i] = schedule = new EnergySchedule;
+        else
+        {
+            tab[i] = new QWidget;
+            tab[i]->setObjectName(QString("tab_%1").arg(i));
+        }
         tabWidget->addTab(tab[i], QString::number(i));
     }
 
@@ -355,6 +361,7 @@ void interface_Energy::setDeviceData(ModbusAcDcData* acdc, DcdcData* dcdc, Modbu
     if (m_started)
         return;
     m_started = true;
+    schedule->setDeviceData(acdc);
     m_thread->setDeviceData(acdc, dcdc, sts, rtu, tcp);
 
     // Only a value the converter gave replaces the setting; a failed read keeps it.
@@ -384,7 +391,7 @@ void interface_Energy::change_sub_interface(int n)
 {
     m_subPage = n;
     if (n >= 2 && n <= 4) {
-        m_scheduleMode = n;
+        schedule->setMode(n);
         tabWidget->setCurrentIndex(2);
         return;
     }
@@ -394,7 +401,12 @@ void interface_Energy::change_sub_interface(int n)
 
 void interface_Energy::setShowMode()
 {
-    m_scheduleMode = 2;
+    schedule->setMode(2);
+}
+
+int interface_Energy::scheduleMode() const
+{
+    return schedule->getMode();
 }
 
 void interface_Energy::freshme()

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <stdint.h>
 
+class EnergySchedule;
 class EnergyThread;
 class ModbusAcDcData;
 class DcdcData;
@@ -46,7 +47,7 @@ public:
     int shownSubPage() const { return m_subPage; }
     int currentTab() const;
     // 2 half-hour schedule, 3 price table A, 4 price table B.
-    int scheduleMode() const { return m_scheduleMode; }
+    int scheduleMode() const;
     const int32_t* optionRecord() const { return m_optionRecord; }
     // Writes the option record over the file's first 840 bytes.
     void writeData();
@@ -146,7 +147,7 @@ private:
     QLabel* label_6 = nullptr;
 
     int m_subPage = 0;
-    int m_scheduleMode = 2;
+    EnergySchedule* schedule = nullptr;
     ModbusAcDcData* m_acdc = nullptr;
     DcdcData* m_dcdc = nullptr;
     ModbusSTSData* m_sts = nullptr;
