@@ -62,6 +62,85 @@
     </message>
 </context>
 <context>
+    <name>EnergyGraph</name>
+    <message>
+        <source>——PCS功率(kW)</source>
+        <translation>——PCS P(kW)</translation>
+    </message>
+    <message>
+        <source>——电网功率(kW)</source>
+        <translation>——PV P(kW)</translation>
+    </message>
+    <message>
+        <source>——负载功率(kW)</source>
+        <translation>——load P(kW)</translation>
+    </message>
+    <message>
+        <source>——SOC(%)</source>
+        <translation>——SOC(%)</translation>
+    </message>
+    <message>
+        <source>按年显示</source>
+        <translation>Year</translation>
+    </message>
+    <message>
+        <source>按月显示</source>
+        <translation>Month</translation>
+    </message>
+    <message>
+        <source>按日显示</source>
+        <translation>Day</translation>
+    </message>
+    <message>
+        <source>1月</source>
+        <translation>January</translation>
+    </message>
+    <message>
+        <source>2月</source>
+        <translation>February</translation>
+    </message>
+    <message>
+        <source>3月</source>
+        <translation>March</translation>
+    </message>
+    <message>
+        <source>4月</source>
+        <translation>April</translation>
+    </message>
+    <message>
+        <source>5月</source>
+        <translation>May</translation>
+    </message>
+    <message>
+        <source>6月</source>
+        <translation>June</translation>
+    </message>
+    <message>
+        <source>7月</source>
+        <translation>July</translation>
+    </message>
+    <message>
+        <source>8月</source>
+        <translation>August</translation>
+    </message>
+    <message>
+        <source>9月</source>
+        <translation>September</translation>
+    </message>
+    <message>
+        <source>10月</source>
+        <translation>October</translation>
+    </message>
+    <message>
+        <source>11月</source>
+        <translation>November</translation>
+    </message>
+    <message>
+        <source>12月</source>
+        <translation>December</translation>
+    </message>
+</context>
+<context>
     <name>EnergySchedule</name>
     <message>
         <source>时间段</source>

@@ -2,6 +2,7 @@
 #include "combobox.h"
 #include "devicedata.h"
 #include "devicedataof.h"
+#include "energygraph.h"
 #include "energyschedule.h"
 #include "energythread.h"
 #include "globalvar.h"
@@ -117,6 +118,8 @@ void interface_Energy::setupUi()
     for (int i = 0; i < 7; ++i) {
         if (i == 2)
             tab[i] = schedule = new EnergySchedule;
+        else if (i == 6)
+            tab[i] = graph = new EnergyGraph;
         else
         {
             tab[i] = new QWidget;
@@ -424,10 +427,13 @@ void interface_Energy::freshme()
     }
     if (shown == 5)
         tab[5]->update();
+    if (shown == 6)
+        graph->freshme();
 }
 
 void interface_Energy::freshPlot()
 {
+    graph->freshData();
 }
 
 // --- writes ---

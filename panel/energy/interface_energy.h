@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <stdint.h>
 
+class EnergyGraph;
 class EnergySchedule;
 class EnergyThread;
 class ModbusAcDcData;
@@ -148,6 +149,7 @@ private:
 
     int m_subPage = 0;
     EnergySchedule* schedule = nullptr;
+    EnergyGraph* graph = nullptr;
     ModbusAcDcData* m_acdc = nullptr;
     DcdcData* m_dcdc = nullptr;
     ModbusSTSData* m_sts = nullptr;
