@@ -116,12 +116,11 @@ void interface_Energy::setupUi()
     tabWidget->setObjectName("tabWidget");
     layout->addWidget(tabWidget);
     for (int i = 0; i < 7; ++i) {
-        if (i == 2)
+        if (i == 2) {
             tab[i] = schedule = new EnergySchedule;
-        else if (i == 6)
+        } else if (i == 6) {
             tab[i] = graph = new EnergyGraph;
-        else
-        {
+        } else {
             tab[i] = new QWidget;
             tab[i]->setObjectName(QString("tab_%1").arg(i));
         }
