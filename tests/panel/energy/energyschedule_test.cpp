@@ -126,9 +126,10 @@ TEST_P(ScheduleEntry, StoresTheClampedValueAndSavesTheTable)
     EXPECT_NEAR(localData[c.word], c.stored, 1e-5);
     EXPECT_EQ(fileFloat(tree, c.word), localData[c.word]);
     EXPECT_EQ(tree.readFile("log/localdata.dat").size(), 4096u);
-    for (int w = 0; w < LocalDataTable::WORDS; ++w)
+    for (int w = 0; w < LocalDataTable::WORDS; ++w) {
         if (w != c.word)
             ASSERT_EQ(localData[w], 0.0f) << w;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ScheduleEntry, ::testing::ValuesIn(kScheduleCases),
