@@ -1179,6 +1179,74 @@
         <source>该设置需机架下电重启生效,请将机架下电!</source>
         <translation>To save the settings, please reboot the PCS!</translation>
     </message>
+    <message>
+        <source>设置成功</source>
+        <translation>succeed!</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>系统时间设置:yyyy-MM-dd-hh-mm-ss</source>
+        <translation>Realtime clock:yyyy-MM-dd-hh-mm-ss</translation>
+    </message>
+    <message>
+        <source>非法输入</source>
+        <translation>Illegal input!</translation>
+    </message>
+    <message>
+        <source>设置本地IP：</source>
+        <translation>IP:</translation>
+    </message>
+    <message>
+        <source>设置网关：</source>
+        <translation>Gateway:</translation>
+    </message>
+    <message>
+        <source>设置子网掩码：</source>
+        <translation>Mask:</translation>
+    </message>
+    <message>
+        <source>设置modebus设备地址(1~247)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>该设置需要机架下电生效，是否确认?</source>
+        <translation>Reboot the PCS to take effect, confirm?</translation>
+    </message>
+    <message>
+        <source> 1 ~ 120 (min)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> 0 ~ 600 (s),0代表不使能</source>
+        <translation> 0 ~ 600 (s),0 means Disable</translation>
+    </message>
+    <message>
+        <source>设置记录间隔(15~60)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>104设备地址(1~65535)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请输入SN序列号:</source>
+        <translation>Please enter SN:</translation>
+    </message>
+    <message>
+        <source>请再次输入序列号:</source>
+        <translation>Please enter SN again:</translation>
+    </message>
+    <message>
+        <source>两次输入不一致</source>
+        <translation>Inconsistent input twice</translation>
+    </message>
+    <message>
+        <source>序列号长度不对</source>
+        <translation>SN length error</translation>
+    </message>
 </context>
 <context>
     <name>UpgradeThread</name>

@@ -7,10 +7,15 @@
 #include "keypad.h"
 #include "monitorset.h"
 #include "racktable.h"
+#include "keydialog.h"
+#include "shellrunner.h"
 #include "syspath.h"
+#include "timeseam.h"
 #include "writepoll.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QTabBar>
 #include <QTextStream>
@@ -204,6 +209,10 @@ void Tab_set::mpaintEvent()
         // Unapplied machine-type choices stay on screen.
     } else if (firstIndex >= 0 && firstIndex <= 8) {
         machTypeDirty = 0;
+        if (firstIndex == 2)
+            fresh_sysset(subIndex);
+        else if (firstIndex == 3)
+            fresh_pcsset(subIndex);
     }
     idleFlag = 100;
 }

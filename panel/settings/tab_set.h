@@ -5,6 +5,8 @@
 #include <QTabWidget>
 
 class DeviceData;
+class QComboBox;
+class QLineEdit;
 class ModbusAcDcData;
 class DcdcData;
 class ModbusSTSData;
@@ -56,6 +58,14 @@ public:
     int reboot();
     void closeSomething();
 
+    // Refreshers of the system-parameter and monitor-setting sub-pages.
+    void fresh_sysset(int page);
+    void fresh_pcsset(int page);
+    // One network address: kind 4 IP, 5 gateway, 6 mask. Invalid text gives the kind's default.
+    void ipformat(int kind, QString text);
+    // Sets the clock from "yyyy-MM-dd-hh-mm-ss".
+    void settime(QString& text);
+
     int firstIndex = 0;
     int subIndex = 1;
     int devicesSet = 0;
@@ -77,6 +87,32 @@ public:
 signals:
     void sendcommond(int code);
 
+private slots:
+    void on_comboBox_11_activated(int row);
+    void on_comboBox_4_activated(int row);
+    void on_comboBox_31_activated(int row);
+    void on_comboBox_53_activated(int row);
+    void on_lineEdit_12_selectionChanged();
+    void on_lineEdit_13_selectionChanged();
+    void on_lineEdit_14_selectionChanged();
+    void on_lineEdit_19_selectionChanged();
+    void on_lineEdit_selectionChanged();
+    void on_lineEdit_4_selectionChanged();
+    void on_lineEdit_5_selectionChanged();
+    void on_lineEdit_6_selectionChanged();
+    void on_lineEdit_7_selectionChanged();
+    void on_comboBox_30_activated(int row);
+    void on_comboBox_47_activated(int row);
+    void on_comboBox_32_activated(int row);
+    void on_comboBox_49_activated(int row);
+    void on_lineEdit_2_selectionChanged();
+    void on_lineEdit_11_selectionChanged();
+    void on_lineEdit_172_selectionChanged();
+    void on_lineEdit_8_selectionChanged();
+    void on_lineEdit_9_selectionChanged();
+    void on_lineEdit_10_selectionChanged();
+    void on_lineEdit_192_selectionChanged();
+
 private:
     // The keypad of an entry slot: true with the typed value when accepted and within [lo, hi].
     bool askInt(const QString& hint, int lo, int hi, int* out);
@@ -86,6 +122,12 @@ private:
     void computeDcParam();
     void loadPageFiles();
     float acConfig(int index) const;
+    void energyCorrection(QLineEdit* edit, int slot, float* correction, int index);
+    void upwardTimeout(QLineEdit* edit, int slot, int reg);
+    void addressEntry(int kind, const QString& hint);
+    void upwardWrite(int reg, float v);
+    bool needsPowerCycle();
+    void tipSucceeded();
 
     Ui::tab_set* ui = nullptr;
     modbus::ModbusrtuDevice* rtuDev = nullptr;
