@@ -1247,6 +1247,14 @@
         <source>序列号长度不对</source>
         <translation>SN length error</translation>
     </message>
+    <message>
+        <source>配置中..</source>
+        <translation>Applying settings...</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
 </context>
 <context>
     <name>UpgradeThread</name>

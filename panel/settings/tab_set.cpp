@@ -258,7 +258,7 @@ void Tab_set::dcBranchWrite(DeviceData* device, int module, int index, float v, 
     if (set[7].value == 0) {
         module = 0;
         printf("%s\n", allLine);
-    } else if (module < 1001 || module > 1008) {
+    } else if (module != 0 && (module < 1001 || module > 1008)) {
         printf("dcBranchWrite branch %d out of range\n", module);
         return;
     }

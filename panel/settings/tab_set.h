@@ -65,6 +65,8 @@ public:
     void ipformat(int kind, QString text);
     // Sets the clock from "yyyy-MM-dd-hh-mm-ss".
     void settime(QString& text);
+    // Default charging parameters of a lead-acid DC branch from its capacity and cell count.
+    void setParmToDefault(int branch);
 
     int firstIndex = 0;
     int subIndex = 1;
@@ -112,6 +114,7 @@ private slots:
     void on_lineEdit_9_selectionChanged();
     void on_lineEdit_10_selectionChanged();
     void on_lineEdit_192_selectionChanged();
+    void on_pushButton_clicked();
 
 private:
     // The keypad of an entry slot: true with the typed value when accepted and within [lo, hi].
@@ -128,6 +131,7 @@ private:
     void upwardWrite(int reg, float v);
     bool needsPowerCycle();
     void tipSucceeded();
+    void writeDcInType(int branch, int type, bool leadAcidDefaults);
 
     Ui::tab_set* ui = nullptr;
     modbus::ModbusrtuDevice* rtuDev = nullptr;

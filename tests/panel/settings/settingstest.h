@@ -5,6 +5,7 @@
 #include "keypad.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -58,6 +59,24 @@ public:
 
 private:
     QTimer timer_;
+};
+
+// Answers the next message box with the given button and keeps its text.
+struct BoxAnswer {
+    QString text;
+    QTimer timer;
+    explicit BoxAnswer(QMessageBox::StandardButton answer)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this, answer]() {
+            QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            timer.stop();
+            text = box->text();
+            box->button(answer)->click();
+        });
+        timer.start(5);
+    }
 };
 
 #endif

@@ -213,24 +213,6 @@ TEST(Tab_set_sysset, ClockTextIsCheckedBeforeTheShellSeesIt)
     }
 }
 
-// Answers the next message box with the given button and keeps its text.
-struct BoxAnswer {
-    QString text;
-    QTimer timer;
-    explicit BoxAnswer(QMessageBox::StandardButton answer)
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this, answer]() {
-            QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            timer.stop();
-            text = box->text();
-            box->button(answer)->click();
-        });
-        timer.start(5);
-    }
-};
-
 TEST(Tab_set_sysset, BmsProtocolNeedsConfirmation)
 {
     Page p;
