@@ -252,6 +252,11 @@ void Tab_set::ipformat(int kind, QString text)
         return;
     }
     if (!text.isEmpty() && quad.match(text).hasMatch()) {
+        // Leading zeros are decimal here, but the network tools would read them as octal.
+        QStringList parts = text.split('.');
+        for (QString& part : parts)
+            part = QString::number(part.toInt());
+        text = parts.join('.');
         tipSucceeded();
     } else {
         setTipsNow(tr("非法输入"), 5);

@@ -143,13 +143,13 @@ struct IpCase {
     const char* text;
     const char* shown;
     const char* tip;
-    bool applied;   // the network tools refuse leading zeros (octal)
+    bool applied;
 };
 
 TEST(Tab_set_sysset, AddressesAreCheckedAndAppliedAtOnce)
 {
     const IpCase cases[] = {
-        { "leading zeros", 4, "192.168.001.010", "192.168.001.010", "设置成功", false },
+        { "leading zeros", 4, "192.168.001.010", "192.168.1.10", "设置成功", true },
         { "over 255", 4, "256.1.1.1", "192.168.1.10", "非法输入", true },
         { "three parts", 5, "1.2.3", "192.168.1.1", "非法输入", true },
         { "empty", 6, "", "255.255.255.0", "非法输入", true },
