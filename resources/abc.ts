@@ -1170,6 +1170,93 @@
     </message>
 </context>
 <context>
+    <name>Tab_set</name>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>该设置需机架下电重启生效,请将机架下电!</source>
+        <translation>To save the settings, please reboot the PCS!</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>succeed!</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>系统时间设置:yyyy-MM-dd-hh-mm-ss</source>
+        <translation>Realtime clock:yyyy-MM-dd-hh-mm-ss</translation>
+    </message>
+    <message>
+        <source>非法输入</source>
+        <translation>Illegal input!</translation>
+    </message>
+    <message>
+        <source>设置本地IP：</source>
+        <translation>IP:</translation>
+    </message>
+    <message>
+        <source>设置网关：</source>
+        <translation>Gateway:</translation>
+    </message>
+    <message>
+        <source>设置子网掩码：</source>
+        <translation>Mask:</translation>
+    </message>
+    <message>
+        <source>设置modebus设备地址(1~247)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>该设置需要机架下电生效，是否确认?</source>
+        <translation>Reboot the PCS to take effect, confirm?</translation>
+    </message>
+    <message>
+        <source> 1 ~ 120 (min)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> 0 ~ 600 (s),0代表不使能</source>
+        <translation> 0 ~ 600 (s),0 means Disable</translation>
+    </message>
+    <message>
+        <source>设置记录间隔(15~60)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>104设备地址(1~65535)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请输入SN序列号:</source>
+        <translation>Please enter SN:</translation>
+    </message>
+    <message>
+        <source>请再次输入序列号:</source>
+        <translation>Please enter SN again:</translation>
+    </message>
+    <message>
+        <source>两次输入不一致</source>
+        <translation>Inconsistent input twice</translation>
+    </message>
+    <message>
+        <source>序列号长度不对</source>
+        <translation>SN length error</translation>
+    </message>
+    <message>
+        <source>配置中..</source>
+        <translation>Applying settings...</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+</context>
+<context>
     <name>UpgradeThread</name>
     <message>
         <source>软件升级已就绪，Boot启动</source>
@@ -2066,6 +2153,1069 @@ Welcome to control panel</translation>
     <message>
         <source>STS升级失败,不能下电,请联系厂家技术支持</source>
         <translation>STS upgrade failed. Now you can&apos;t reboot the PCS. Please contact the manufacturer for technical support.</translation>
+    </message>
+</context>
+<context>
+    <name>tab_set</name>
+    <message>
+        <source>TabWidget</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>页</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>调度参数(机架）</source>
+        <translation>Dispatching parameters (cabinet)</translation>
+    </message>
+    <message>
+        <source>能量调度模式</source>
+        <translation>Energy dispatching mode</translation>
+    </message>
+    <message>
+        <source>交流调度</source>
+        <translation>AC dispatching</translation>
+    </message>
+    <message>
+        <source>直流调度</source>
+        <translation>DC dispatching</translation>
+    </message>
+    <message>
+        <source>支路调度(有功)</source>
+        <translation>String dispatching</translation>
+    </message>
+    <message>
+        <source>有功控制模式</source>
+        <translation>Active power control mode</translation>
+    </message>
+    <message>
+        <source>设定有功模式</source>
+        <translation>Fixed Power</translation>
+    </message>
+    <message>
+        <source>Volt-Watt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Freq-Watt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>V-W&amp;F-W</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无功功率控制模式(无功优先)</source>
+        <translation>Reactive power control mode(reactive priority)</translation>
+    </message>
+    <message>
+        <source>不启用</source>
+        <translation>Disabled</translation>
+    </message>
+    <message>
+        <source>恒功率因数控制</source>
+        <translation>Fixed PF</translation>
+    </message>
+    <message>
+        <source>恒无功功率控制</source>
+        <translation>Fixed Power</translation>
+    </message>
+    <message>
+        <source>电压调节无功</source>
+        <translation>Volt-VAr</translation>
+    </message>
+    <message>
+        <source>功率因数曲线控制</source>
+        <translation>PF Curve</translation>
+    </message>
+    <message>
+        <source>有功功率设置</source>
+        <translation>Active power setpoint</translation>
+    </message>
+    <message>
+        <source>kW</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无功功率设置</source>
+        <translation>Reactive power setpoint</translation>
+    </message>
+    <message>
+        <source>kVAr</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>功率因数设置</source>
+        <translation>PF setpoint</translation>
+    </message>
+    <message>
+        <source>调度参数(支路）</source>
+        <translation>Dispatching parameters (string)</translation>
+    </message>
+    <message>
+        <source>支路</source>
+        <translation>String</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>7</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>10</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>支路有功设置</source>
+        <translation>DC string active power setpoint</translation>
+    </message>
+    <message>
+        <source>直流控制模式</source>
+        <translation>DC control mode</translation>
+    </message>
+    <message>
+        <source>恒流</source>
+        <translation>Const Current</translation>
+    </message>
+    <message>
+        <source>恒功率</source>
+        <translation>Const Power</translation>
+    </message>
+    <message>
+        <source>直流电流设置</source>
+        <translation>DC current setpoint</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>直流功率设置</source>
+        <translation>DC power setpoint</translation>
+    </message>
+    <message>
+        <source>预充电时间</source>
+        <translation>Precharge time</translation>
+    </message>
+    <message>
+        <source>min</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>机型设置：</source>
+        <translation>Cabinet type</translation>
+    </message>
+    <message>
+        <source>HUX1-50K</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-100K</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-150K</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-250K</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUJ2-50K</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUJ2-100K</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX2-100K-2-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-50K-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-100K-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-150K-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX2-50K-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX2-100K-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX2-250K-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX2-50K-3-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-500K-H-TL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-500K-4-H-TL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-500K-8-H-TL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-50K-NA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-100K-NA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-150K-NA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUJ2-50K-NA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUJ2-100K-NA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-250K-NA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-150K-3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-500K-TL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-250K-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-250k-4-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-500K-2-H-TL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-630K-H-TL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-400K-8-TL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUJ2-30K</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX2-250K-4-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-250K-2-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX1-自老化</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HUX2-自老化</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>认证标准：</source>
+        <translation>Certification</translation>
+    </message>
+    <message>
+        <source>国内版</source>
+        <translation>CHN</translation>
+    </message>
+    <message>
+        <source>北美版</source>
+        <translation>USA</translation>
+    </message>
+    <message>
+        <source>澳洲版</source>
+        <translation>Australia</translation>
+    </message>
+    <message>
+        <source>英国版</source>
+        <translation>UK</translation>
+    </message>
+    <message>
+        <source>直流接入类型：</source>
+        <translation>Str.1 type:</translation>
+    </message>
+    <message>
+        <source>锂电池</source>
+        <translation>Lithium batt</translation>
+    </message>
+    <message>
+        <source>光伏</source>
+        <translation>PV</translation>
+    </message>
+    <message>
+        <source>超级电容</source>
+        <translation>Super Cap.</translation>
+    </message>
+    <message>
+        <source>直流源</source>
+        <translation>DC Source</translation>
+    </message>
+    <message>
+        <source>铅酸电池</source>
+        <translation>Lead-acid batt</translation>
+    </message>
+    <message>
+        <source>预留</source>
+        <translation>Reserved</translation>
+    </message>
+    <message>
+        <source>直流2接入类型：</source>
+        <translation>Str.2 type:</translation>
+    </message>
+    <message>
+        <source>直流3接入类型：</source>
+        <translation>Str.3 type:</translation>
+    </message>
+    <message>
+        <source>直流4接入类型：</source>
+        <translation>Str.4 type:</translation>
+    </message>
+    <message>
+        <source>直流5接入类型：</source>
+        <translation>Str.5 type:</translation>
+    </message>
+    <message>
+        <source>直流6接入类型：</source>
+        <translation>Str.6 type:</translation>
+    </message>
+    <message>
+        <source>直流7接入类型：</source>
+        <translation>Str.7 type:</translation>
+    </message>
+    <message>
+        <source>直流8接入类型：</source>
+        <translation>Str.8 type:</translation>
+    </message>
+    <message>
+        <source>逆变器类型：</source>
+        <translation>Inverter type:</translation>
+    </message>
+    <message>
+        <source>双模</source>
+        <translation>Dual</translation>
+    </message>
+    <message>
+        <source>预留1</source>
+        <translation>Reserved 1</translation>
+    </message>
+    <message>
+        <source>预留2</source>
+        <translation>Reserve 2</translation>
+    </message>
+    <message>
+        <source>微网1</source>
+        <translation>Micro.1</translation>
+    </message>
+    <message>
+        <source>STS切换</source>
+        <translation>STS switch</translation>
+    </message>
+    <message>
+        <source>切换柜</source>
+        <translation>Cabinet switch</translation>
+    </message>
+    <message>
+        <source>IO切换</source>
+        <translation>IO switch</translation>
+    </message>
+    <message>
+        <source>高压切换</source>
+        <translation>kV switch</translation>
+    </message>
+    <message>
+        <source>接触器切换</source>
+        <translation>Relay switch</translation>
+    </message>
+    <message>
+        <source>预留9</source>
+        <translation>Reserved 9</translation>
+    </message>
+    <message>
+        <source>额定频率等级：</source>
+        <translation>Rated frequency:</translation>
+    </message>
+    <message>
+        <source>50Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>额定电压等级：</source>
+        <translation>Rated voltage:</translation>
+    </message>
+    <message>
+        <source>380V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>400V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>机架ID：</source>
+        <translation>Rack ID:</translation>
+    </message>
+    <message>
+        <source>工作模式：</source>
+        <translation>Working mode：</translation>
+    </message>
+    <message>
+        <source>正常工作</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>自老化</source>
+        <translation>Ageing</translation>
+    </message>
+    <message>
+        <source>测试</source>
+        <translation>Debug</translation>
+    </message>
+    <message>
+        <source>直流母线</source>
+        <translation>Dcbus</translation>
+    </message>
+    <message>
+        <source>直流母线-Ensync </source>
+        <translation>Dcbus-Ensync</translation>
+    </message>
+    <message>
+        <source>软启动方式：</source>
+        <translation>Soft start:</translation>
+    </message>
+    <message>
+        <source>DC软启动</source>
+        <translation>From DC</translation>
+    </message>
+    <message>
+        <source>AC软启动</source>
+        <translation>From AC</translation>
+    </message>
+    <message>
+        <source>控制参数字3：</source>
+        <translation>Control parameter 3:</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>注:
+1.需点击应用按钮然后机架下电才生效设置!
+2.点击应用后，交流参数中关于认证的参数会恢复成默认值</source>
+        <translation>Note:
+1.Click the apply button and Reboot the PCS to take effect
+2.After clicking apply, the parameters related to certificationin the AC parameters will be restored to the default values.</translation>
+    </message>
+    <message>
+        <source>Tab 2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>启动方式</source>
+        <translation>Start up mode</translation>
+    </message>
+    <message>
+        <source>自动开机</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>手动开机</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>直流参数设置方式</source>
+        <translation>DC string setting pattern</translation>
+    </message>
+    <message>
+        <source>统一设置</source>
+        <translation>Concurrently</translation>
+    </message>
+    <message>
+        <source>单独设置</source>
+        <translation>One by One</translation>
+    </message>
+    <message>
+        <source>离网中性点接地继电器</source>
+        <translation>Off-grid neutral grounding relay</translation>
+    </message>
+    <message>
+        <source>断开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>闭合</source>
+        <translation>Closed</translation>
+    </message>
+    <message>
+        <source>控制参数1</source>
+        <translation>Control parameter 1</translation>
+    </message>
+    <message>
+        <source>控制参数2</source>
+        <translation>Control parameter 2</translation>
+    </message>
+    <message>
+        <source>控制参数4</source>
+        <translation>Control parameter 4</translation>
+    </message>
+    <message>
+        <source>控制参数5</source>
+        <translation>Control parameter 5</translation>
+    </message>
+    <message>
+        <source>Tab 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>系统时间设置</source>
+        <translation>Realtime clock</translation>
+    </message>
+    <message>
+        <source>IP设置</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>modbus设备地址</source>
+        <translation>Modbus address</translation>
+    </message>
+    <message>
+        <source>通讯波特率</source>
+        <translation>RTU baud rate</translation>
+    </message>
+    <message>
+        <source>19200</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>9600</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS协议类型</source>
+        <translation>Integrated BMS protocol</translation>
+    </message>
+    <message>
+        <source>BMS-A-1.2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS-A-1.4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS-B</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS-C</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS-D</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS-E-485</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS-F</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS-G-pre</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS-G</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS-E-CAN</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS-H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>简体中文</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMS限值生效</source>
+        <translation>BMS thresholds effective</translation>
+    </message>
+    <message>
+        <source>不使能</source>
+        <translation>Disabled</translation>
+    </message>
+    <message>
+        <source>使能</source>
+        <translation>Enabled</translation>
+    </message>
+    <message>
+        <source>清空数据</source>
+        <translation>Clear Logs</translation>
+    </message>
+    <message>
+        <source>保存出厂设置</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Reset Settings</translation>
+    </message>
+    <message>
+        <source>更换LOGO</source>
+        <translation>Change Logo</translation>
+    </message>
+    <message>
+        <source>屏幕校准</source>
+        <translation>Calibrate</translation>
+    </message>
+    <message>
+        <source>修改MAC</source>
+        <translation>Modify MAC</translation>
+    </message>
+    <message>
+        <source>截屏</source>
+        <translation>Print Screen</translation>
+    </message>
+    <message>
+        <source>阶跃</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>斜率</source>
+        <translation>Ramp rate</translation>
+    </message>
+    <message>
+        <source>启用</source>
+        <translation>Enabled</translation>
+    </message>
+    <message>
+        <source>电池</source>
+        <translation>Battery</translation>
+    </message>
+    <message>
+        <source>备用类型1</source>
+        <translation>Reserved1</translation>
+    </message>
+    <message>
+        <source>备用类型2</source>
+        <translation>Reserved2</translation>
+    </message>
+    <message>
+        <source>并网优先离网可设</source>
+        <translation>Allowed to set Off-grid</translation>
+    </message>
+    <message>
+        <source>并网优先离网不可设</source>
+        <translation>Not allowed to set Off-grid</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>类型选择</source>
+        <translation>Module Type</translation>
+    </message>
+    <message>
+        <source>DCAC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DCDC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>U2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>STS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>模块选择</source>
+        <translation>Select Modue Number</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>模块</source>
+        <translation>Module</translation>
+    </message>
+    <message>
+        <source>#1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#7</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#10</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#11</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#12</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#13</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#14</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>#15</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>U盘导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>开始升级</source>
+        <translation>Upgrade</translation>
+    </message>
+    <message>
+        <source>升级过程</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>升级完成</source>
+        <translation>update completed</translation>
+    </message>
+    <message>
+        <source>软启动</source>
+        <translation>Soft start</translation>
+    </message>
+    <message>
+        <source>控制参数6</source>
+        <translation>Control parameter 6 </translation>
+    </message>
+    <message>
+        <source>控制参数7</source>
+        <translation>Control parameter 7</translation>
+    </message>
+    <message>
+        <source>充电电量误差</source>
+        <translation>Charged energy calibration</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>放电电量误差</source>
+        <translation>Discharged energy calibration</translation>
+    </message>
+    <message>
+        <source>电网接入初始模式</source>
+        <translation>Grid access initial mode</translation>
+    </message>
+    <message>
+        <source>并网初始</source>
+        <translation>Grid-tied initial</translation>
+    </message>
+    <message>
+        <source>离网初始</source>
+        <translation>Off-gird initial</translation>
+    </message>
+    <message>
+        <source>输出干接点5配置</source>
+        <translation>Output dry contact 5 function</translation>
+    </message>
+    <message>
+        <source>无效</source>
+        <translation>Invalid</translation>
+    </message>
+    <message>
+        <source>启动油机</source>
+        <translation>Starting oil machine</translation>
+    </message>
+    <message>
+        <source>启/停状态</source>
+        <translation>ON/OFF status</translation>
+    </message>
+    <message>
+        <source>离/并网状态</source>
+        <translation>Off-grid/Gird-tied</translation>
+    </message>
+    <message>
+        <source>输入干接点5配置</source>
+        <translation>Input dry contact 5 function</translation>
+    </message>
+    <message>
+        <source>江苏电网负荷精切</source>
+        <translation>JS load cut</translation>
+    </message>
+    <message>
+        <source>河南电网负荷精切</source>
+        <translation>HN load cut</translation>
+    </message>
+    <message>
+        <source>BMS常开干接点</source>
+        <translation>BMS NO Dry contact</translation>
+    </message>
+    <message>
+        <source>输入干接点4配置</source>
+        <translation>Input dry contact 4 function</translation>
+    </message>
+    <message>
+        <source>EPO</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>产品类型</source>
+        <translation>Product type</translation>
+    </message>
+    <message>
+        <source>标准机型</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>降额机型</source>
+        <translation>Derating</translation>
+    </message>
+    <message>
+        <source>背光延时设置</source>
+        <translation>Backlight timeout</translation>
+    </message>
+    <message>
+        <source>BMS超时时间</source>
+        <translation>BMS timeout</translation>
+    </message>
+    <message>
+        <source>s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>485远程超时时间</source>
+        <translation>485 remote timeout</translation>
+    </message>
+    <message>
+        <source>TCP远程超时时间</source>
+        <translation>TCP remote timeout</translation>
+    </message>
+    <message>
+        <source>记录间隔</source>
+        <translation>Log interval</translation>
+    </message>
+    <message>
+        <source>104设备地址</source>
+        <translation>104 protocol address</translation>
+    </message>
+    <message>
+        <source>机柜序列号</source>
+        <translation>Cabinet SN</translation>
+    </message>
+    <message>
+        <source>直流配置</source>
+        <translation>DC Configuration </translation>
+    </message>
+    <message>
+        <source>直流下限电压</source>
+        <translation>DC low voltage threshold</translation>
+    </message>
+    <message>
+        <source>V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>放电终止电压</source>
+        <translation>End-of-discharge voltage</translation>
+    </message>
+    <message>
+        <source>均充电压</source>
+        <translation>Topping charge voltage</translation>
+    </message>
+    <message>
+        <source>充电截止电流</source>
+        <translation>End-of-charge current</translation>
+    </message>
+    <message>
+        <source>最大充电电流</source>
+        <translation>Maximum charge current</translation>
+    </message>
+    <message>
+        <source>最大放电电流</source>
+        <translation>Maximum discharge current</translation>
+    </message>
+    <message>
+        <source>浮充电压</source>
+        <translation>Float charge voltage</translation>
+    </message>
+    <message>
+        <source>光伏唤醒电压</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>电池总容量</source>
+        <translation>Total battery capacity</translation>
+    </message>
+    <message>
+        <source>AH</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串联电池单体数</source>
+        <translation>Number of batteries in series</translation>
+    </message>
+    <message>
+        <source>cell</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>虚拟同步机时间常数H</source>
+        <translation>VSG time constantħ</translation>
+    </message>
+    <message>
+        <source>虚拟同步机阻尼系数kD</source>
+        <translation>VSG kD </translation>
+    </message>
+    <message>
+        <source>虚拟同步机一次调频系数kAFR</source>
+        <translation>VSG kAFR </translation>
+    </message>
+    <message>
+        <source>虚拟同步机一次调压系数kAVR</source>
+        <translation>VSG kAVR</translation>
+    </message>
+    <message>
+        <source>微网下垂使能</source>
+        <translation>Micro-grid control commands</translation>
     </message>
 </context>
 </TS>

@@ -1,28 +1,56 @@
 #include "tab_set.h"
+#include "ui_tab_set.h"
 
+#include "devicedata.h"
+#include "devicedataof.h"
+#include "globalvar.h"
 #include "keypad.h"
+#include "monitorset.h"
+#include "racktable.h"
+#include "keydialog.h"
+#include "shellrunner.h"
+#include "syspath.h"
+#include "timeseam.h"
+#include "writepoll.h"
 
-#include <QLabel>
+#include <QDateTime>
+#include <QFile>
+#include <QRegularExpression>
+#include <QMessageBox>
 #include <QTabBar>
-#include <QVBoxLayout>
+#include <QTextStream>
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
 
 int Tab_set::Upgrading = 0;
 
 namespace {
-const int kPages = 28;
+const int kShowDataBytes = 240;
+const int kSerialBytes = 128;
+
+void fillDcParam(int a, int b, int c, int d, int e, int f, int g, int h, int i)
+{
+    const int v[9] = { a, b, c, d, e, f, g, h, i };
+    for (int k = 0; k < 9; ++k)
+        dcParam[k] = v[k];
+}
 }
 
 Tab_set::Tab_set(QWidget* parent)
     : QTabWidget(parent)
+    , ui(new Ui::tab_set)
 {
-    for (int i = 0; i < kPages; ++i) {
-        QWidget* page = new QWidget;
-        page->setObjectName(QString("tab_set_page_%1").arg(i));
-        QVBoxLayout* layout = new QVBoxLayout(page);
-        layout->addWidget(new QLabel(QString("Tab_set %1").arg(i), page), 0, Qt::AlignCenter);
-        addTab(page, QString::number(i));
-    }
+    ui->setupUi(this);
     tabBar()->hide();
+    chargeCorrection = float(set[51].value);
+    dischargeCorrection = float(set[52].value);
+}
+
+Tab_set::~Tab_set()
+{
+    delete ui;
 }
 
 void Tab_set::setDeviceData(modbus::ModbusrtuDevice* rtu, modbus::ModbustcpDevice* tcp, ModbusAcDcData* acdc,
@@ -33,8 +61,131 @@ void Tab_set::setDeviceData(modbus::ModbusrtuDevice* rtu, modbus::ModbustcpDevic
     acDev = acdc;
     dcDev = dcdc;
     stsDev = sts;
-    devicesSet = 1;
+    setDeviceViews(deviceDataOf(rtu), deviceDataOf(tcp), deviceDataOf(acdc), deviceDataOf(dcdc), deviceDataOf(sts));
 }
+
+void Tab_set::setDeviceViews(DeviceData* rtu, DeviceData* tcp, DeviceData* acdc, DeviceData* dcdc, DeviceData* sts)
+{
+    rtuView = rtu;
+    tcpView = tcp;
+    acView = acdc;
+    dcView = dcdc;
+    stsView = sts;
+    devicesSet = 1;
+    if (acView) {
+        acView->setting(0, 10048, chargeCorrection, 0);
+        acView->setting(0, 10098, dischargeCorrection, 0);
+    }
+    computeDcParam();
+    if (set[54].value < 0 || set[54].value > 2)
+        set[54].value = int(acConfig(108));
+    loadPageFiles();
+    if (tcpView)
+        tcpView->setting(0, 600, 1.0f, 0);
+}
+
+float Tab_set::acConfig(int index) const
+{
+    float v = 0;
+    if (acView)
+        acView->getConfig(0, index, &v);
+    return v;
+}
+
+void Tab_set::computeDcParam()
+{
+    const int selector = currentRackInfo.dcParamSet;
+    const int model = set[25].value;
+    if (set[24].value == 1) {
+        if (selector == 1) {
+            fillDcParam(500, 850, 630, 500, 850, 750, 500, 850, 750);
+            return;
+        }
+        const bool lowFirst = model == 1091;
+        const bool wideFirst = acConfig(79) != 0 ? model == 3091 : (model == 3091 || model == 4091);
+        if (lowFirst)
+            fillDcParam(562, 900, 630, 600, 900, 750, 600, 900, 750);
+        else if (wideFirst)
+            fillDcParam(500, 900, 630, 600, 900, 750, 600, 900, 750);
+        else
+            fillDcParam(600, 900, 630, 600, 900, 750, 600, 900, 750);
+        return;
+    }
+    if (model == 5091 || selector == 0)
+        fillDcParam(30, 800, 300, 30, 800, 500, 30, 800, 500);
+    else if (selector == 3)
+        fillDcParam(30, 520, 300, 30, 520, 500, 30, 520, 500);
+}
+
+void Tab_set::loadPageFiles()
+{
+    // Both files sit in the working directory; a failed open reads as a short file.
+    memset(showData, 0, sizeof showData);
+    int fd = ::open("setting.dat", O_RDWR | O_CREAT | O_DSYNC, 0644);
+    ssize_t got = fd >= 0 ? ::pread(fd, showData, kShowDataBytes, 0) : -1;
+    if (got < kShowDataBytes) {
+        memset(showData, 0, sizeof showData);
+        showData[0] = acConfig(163);
+        showData[1] = acConfig(165);
+        showData[2] = acConfig(100);
+        if (fd >= 0 && ::pwrite(fd, showData, kShowDataBytes, 0) != kShowDataBytes)
+            printf("loadPageFiles setting.dat not rewritten\n");
+    }
+    if (fd >= 0)
+        ::close(fd);
+
+    memset(serialNum, 0, sizeof serialNum);
+    fd = ::open("SerialNum.dat", O_RDWR | O_CREAT | O_DSYNC, 0644);
+    got = fd >= 0 ? ::read(fd, serialNum, kSerialBytes) : -1;
+    if (got < kSerialBytes) {
+        memset(serialNum, 0, sizeof serialNum);
+        // Appended where the read stopped: a new file becomes 128 zero bytes.
+        if (fd >= 0 && ::write(fd, serialNum, kSerialBytes) != kSerialBytes)
+            printf("loadPageFiles SerialNum.dat not rewritten\n");
+    }
+    // The buffer is shown as text: keep it terminated whatever the file held.
+    serialNum[kSerialBytes - 1] = '\0';
+    if (fd >= 0)
+        ::close(fd);
+}
+
+void Tab_set::saveshowData()
+{
+    int fd = ::open("setting.dat", O_RDWR | O_DSYNC);
+    if (fd < 0) {
+        printf("saveshowData cannot open setting.dat\n");
+        return;
+    }
+    if (::pwrite(fd, showData, kShowDataBytes, 0) != kShowDataBytes)
+        printf("saveshowData short write\n");
+    ::close(fd);
+}
+
+void Tab_set::read_netdata()
+{
+    QFile file(QString::fromStdString(SysPath::resolve("/etc/eth0-setting")));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    for (int line = 0; line < 3 && !file.atEnd(); ++line) {
+        const QString text = QString::fromLatin1(file.readLine());
+        if (line == 0)
+            netIp = text.mid(3);
+        else if (line == 1)
+            netMask = text.mid(5);
+        else
+            netGateway = text.mid(8);
+    }
+}
+
+int Tab_set::reboot()
+{
+    QMessageBox box(QMessageBox::Warning, tr("警告"), tr("该设置需机架下电重启生效,请将机架下电!"), QMessageBox::Ok, this);
+    const bool ok = box.exec() == QMessageBox::Ok;
+    printf(ok ? "..........yes\n" : "..........no\n");
+    return ok ? 1 : 0;
+}
+
+void Tab_set::closeSomething() {}
 
 void Tab_set::setfirstindex(int i)
 {
@@ -52,8 +203,112 @@ void Tab_set::mpaintEvent()
     if (devicesSet == 0 || idleFlag != 100 || KeyPad::edit == 1)
         return;
     idleFlag = 0;
-    // A sub-page's refresher may disable its page again; none is drawn yet.
     if (QWidget* page = currentWidget())
         page->setEnabled(true);
+    if (firstIndex == 1) {
+        // Unapplied machine-type choices stay on screen.
+    } else if (firstIndex >= 0 && firstIndex <= 8) {
+        machTypeDirty = 0;
+        if (firstIndex == 2)
+            fresh_sysset(subIndex);
+        else if (firstIndex == 3)
+            fresh_pcsset(subIndex);
+    }
     idleFlag = 100;
+}
+
+// The device library ends a pending write itself; writeAndPoll still gives up after 20 s so a
+// library that never answers cannot hang the screen (and starve the watchdog).
+void Tab_set::writeReported(DeviceData* device, int module, int index, float v, bool reportFailure)
+{
+    if (writeAndPoll(device, module, index, v) == 0)
+        emit sendcommond(3);
+    else if (reportFailure)
+        emit sendcommond(4);
+}
+
+void Tab_set::setAc(int index, float v)
+{
+    if (idleFlag != 100)
+        return;
+    writeReported(acView, 0, index, v, true);
+}
+
+void Tab_set::setDc(int index, float v)
+{
+    if (idleFlag != 100)
+        return;
+    writeReported(dcView, 0, index, v, set[24].value == 0);
+}
+
+void Tab_set::setSts(int index, float v)
+{
+    if (idleFlag != 100)
+        return;
+    _setSts(0, index, v);
+}
+
+void Tab_set::_setSts(int module, int index, float v)
+{
+    writeReported(stsView, module, index, v, set[21].value == 0);
+}
+
+void Tab_set::dcBranchWrite(DeviceData* device, int module, int index, float v, const char* allLine)
+{
+    if (set[7].value == 0) {
+        module = 0;
+        printf("%s\n", allLine);
+    } else if (module != 0 && (module < 1001 || module > 1008)) {
+        printf("dcBranchWrite branch %d out of range\n", module);
+        return;
+    }
+    writeReported(device, module, index, v, true);
+}
+
+void Tab_set::basic_setDc_byAc(int index, float v)
+{
+    dcBranchWrite(acView, basicDcModule, index, v, "set All");
+}
+
+void Tab_set::basic_setDc_byDc(int index, float v)
+{
+    dcBranchWrite(dcView, basicDcModule, index, v, "set  All");
+}
+
+void Tab_set::setDc_byAc(int index, float v)
+{
+    dcBranchWrite(acView, dcModule, index, v, "set All");
+}
+
+void Tab_set::setDc_byDc(int index, float v)
+{
+    dcBranchWrite(dcView, dcModule, index, v, "set  All");
+}
+
+bool Tab_set::askInt(const QString& hint, int lo, int hi, int* out)
+{
+    KeyPad pad(this);
+    if (!hint.isEmpty())
+        pad.setInfo(hint);
+    if (pad.exec() != 1)
+        return false;
+    const int v = pad.value2int();
+    if (v < lo || v > hi)
+        return false;
+    *out = v;
+    return true;
+}
+
+bool Tab_set::askFloat(const QString& hint, float lo, float hi, float* out)
+{
+    KeyPad pad(this);
+    if (!hint.isEmpty())
+        pad.setInfo(hint);
+    if (pad.exec() != 1)
+        return false;
+    const float v = pad.value2float();
+    if (v > hi + 1e-5f || v < lo - 1e-5f)
+        return false;
+    *out = v;
+    return true;
 }

@@ -1,8 +1,12 @@
 #ifndef TAB_SET_H
 #define TAB_SET_H
 
+#include <QString>
 #include <QTabWidget>
 
+class DeviceData;
+class QComboBox;
+class QLineEdit;
 class ModbusAcDcData;
 class DcdcData;
 class ModbusSTSData;
@@ -10,44 +14,136 @@ namespace modbus {
 class ModbusrtuDevice;
 class ModbustcpDevice;
 }
+namespace Ui {
+class tab_set;
+}
 
-// The settings page inside the settings container: 28 pages behind a hidden tab bar, chosen by
-// the container. Until its sub-pages are drawn each page shows its number; the refresh keeps the
-// frame of the real one (idle guard, keypad guard, the page shown enabled) without refreshers.
-// Upgrading is the process-wide mark of a running firmware upgrade.
+// The settings page inside the settings container: the 28 pages of the settings form behind a
+// hidden tab bar. The container picks the page and calls mpaintEvent; the page refreshes the
+// sub-page shown and writes what the user enters to the devices, reporting through sendcommond
+// (3 confirmed, 4 failed). Upgrading is the process-wide mark of a running firmware upgrade.
 class Tab_set : public QTabWidget {
     Q_OBJECT
 public:
     explicit Tab_set(QWidget* parent = nullptr);
+    ~Tab_set() override;
 
     // 1 while a module firmware upgrade runs, else 0.
     static int Upgrading;
 
     void setDeviceData(modbus::ModbusrtuDevice* rtu, modbus::ModbustcpDevice* tcp, ModbusAcDcData* acdc,
         DcdcData* dcdc, ModbusSTSData* sts);
+    // The same through the devices' common interface; tests hand in fakes here.
+    void setDeviceViews(DeviceData* rtu, DeviceData* tcp, DeviceData* acdc, DeviceData* dcdc, DeviceData* sts);
     // The sub-page shown (0..8) from its first page, and the page within it.
     void setfirstindex(int i);
     void setsubindex(int i);
     // The refresh of the page shown; once a second from the container.
     void mpaintEvent();
 
+    // Writes to module 0 of a device; the tip code reports the result.
+    void setAc(int index, float v);
+    void setDc(int index, float v);
+    void setSts(int index, float v);
+    void _setSts(int module, int index, float v);
+    // One DC-branch parameter: the branch picked (one-by-one entry) or all branches.
+    void basic_setDc_byAc(int index, float v);
+    void basic_setDc_byDc(int index, float v);
+    void setDc_byAc(int index, float v);
+    void setDc_byDc(int index, float v);
+
+    void saveshowData();
+    void read_netdata();
+    // The power-cycle notice; 1 when acknowledged with OK.
+    int reboot();
+    void closeSomething();
+
+    // Refreshers of the system-parameter and monitor-setting sub-pages.
+    void fresh_sysset(int page);
+    void fresh_pcsset(int page);
+    // One network address: kind 4 IP, 5 gateway, 6 mask. Invalid text gives the kind's default.
+    void ipformat(int kind, QString text);
+    // Sets the clock from "yyyy-MM-dd-hh-mm-ss".
+    void settime(QString& text);
+    // Default charging parameters of a lead-acid DC branch from its capacity and cell count.
+    void setParmToDefault(int branch);
+
     int firstIndex = 0;
     int subIndex = 1;
     int devicesSet = 0;
     int idleFlag = 100;
+    int machTypeDirty = 0;
     int dcModule = 1001;     // DC branch of the DC sub-page, 1001..1008
     int acDebugModule = 1;   // AC/DC module of the AC debug sub-page
     int dcDebugModule = 1;   // DC/DC module of the DC debug sub-page
+    int basicDcModule = 1001;
+    int dcTypeModule = 1001;
+    float chargeCorrection = 0;
+    float dischargeCorrection = 0;
+    QString netIp;
+    QString netMask;
+    QString netGateway;
+    float showData[60] = {};
+    char serialNum[128] = {};
 
 signals:
     void sendcommond(int code);
 
+private slots:
+    void on_comboBox_11_activated(int row);
+    void on_comboBox_4_activated(int row);
+    void on_comboBox_31_activated(int row);
+    void on_comboBox_53_activated(int row);
+    void on_lineEdit_12_selectionChanged();
+    void on_lineEdit_13_selectionChanged();
+    void on_lineEdit_14_selectionChanged();
+    void on_lineEdit_19_selectionChanged();
+    void on_lineEdit_selectionChanged();
+    void on_lineEdit_4_selectionChanged();
+    void on_lineEdit_5_selectionChanged();
+    void on_lineEdit_6_selectionChanged();
+    void on_lineEdit_7_selectionChanged();
+    void on_comboBox_30_activated(int row);
+    void on_comboBox_47_activated(int row);
+    void on_comboBox_32_activated(int row);
+    void on_comboBox_49_activated(int row);
+    void on_lineEdit_2_selectionChanged();
+    void on_lineEdit_11_selectionChanged();
+    void on_lineEdit_172_selectionChanged();
+    void on_lineEdit_8_selectionChanged();
+    void on_lineEdit_9_selectionChanged();
+    void on_lineEdit_10_selectionChanged();
+    void on_lineEdit_192_selectionChanged();
+    void on_pushButton_clicked();
+
 private:
+    // The keypad of an entry slot: true with the typed value when accepted and within [lo, hi].
+    bool askInt(const QString& hint, int lo, int hi, int* out);
+    bool askFloat(const QString& hint, float lo, float hi, float* out);
+    void writeReported(DeviceData* device, int module, int index, float v, bool reportFailure);
+    void dcBranchWrite(DeviceData* device, int module, int index, float v, const char* allLine);
+    void computeDcParam();
+    void loadPageFiles();
+    float acConfig(int index) const;
+    void energyCorrection(QLineEdit* edit, int slot, float* correction, int index);
+    void upwardTimeout(QLineEdit* edit, int slot, int reg);
+    void addressEntry(int kind, const QString& hint);
+    void upwardWrite(int reg, float v);
+    bool needsPowerCycle();
+    void tipSucceeded();
+    void writeDcInType(int branch, int type, bool leadAcidDefaults);
+
+    Ui::tab_set* ui = nullptr;
     modbus::ModbusrtuDevice* rtuDev = nullptr;
     modbus::ModbustcpDevice* tcpDev = nullptr;
     ModbusAcDcData* acDev = nullptr;
     DcdcData* dcDev = nullptr;
     ModbusSTSData* stsDev = nullptr;
+    DeviceData* rtuView = nullptr;
+    DeviceData* tcpView = nullptr;
+    DeviceData* acView = nullptr;
+    DeviceData* dcView = nullptr;
+    DeviceData* stsView = nullptr;
 };
 
 #endif

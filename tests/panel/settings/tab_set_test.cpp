@@ -1,0 +1,376 @@
+#include "tab_set.h"
+
+#include "combobox.h"
+#include "globalvar.h"
+#include "machtypecombo.h"
+#include "monitorset.h"
+#include "racktable.h"
+#include "runtimetree.h"
+#include "settingstest.h"
+#include "widgettest.h"
+
+#include <gtest/gtest.h>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTabBar>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Page {
+    RuntimeTree tree;
+    FakeDevice rtu, tcp, sts;
+    PendingDevice ac, dc;
+    Tab_set tab;
+    std::vector<int> tips;
+
+    Page()
+    {
+        set[7].value = 1;
+        set[21].value = 0;
+        set[24].value = 0;
+        set[54].value = 0;
+        QObject::connect(&tab, &Tab_set::sendcommond, [this](int c) { tips.push_back(c); });
+    }
+    void attach() { tab.setDeviceViews(&rtu, &tcp, &ac, &dc, &sts); }
+};
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(Tab_set, FormHas28HiddenPagesAndEveryComboStartsAtItsFirstEntry)
+{
+    Page p;
+    EXPECT_EQ(p.tab.count(), 28);
+    EXPECT_FALSE(p.tab.tabBar()->isVisibleTo(&p.tab));
+    EXPECT_EQ(p.tab.currentIndex(), 24);
+    const char* order[] = { "tab_23", "tab_17", "tab0", "tab", "tab_2", "tab_3", "tab_4", "tab_5", "tab_6",
+        "tab_20", "tab_7", "tab_9", "tab_10", "tab_8", "tab_18", "tab_19", "tab_21", "tab_22", "tab_11", "tab_12",
+        "tab_13", "tab_14", "tab_15", "tab_16", "tab_24", "tab_25", "tab_26", "tab_27" };
+    for (int i = 0; i < 28; ++i)
+        EXPECT_EQ(p.tab.widget(i)->objectName(), order[i]) << i;
+
+    const QList<QComboBox*> combos = p.tab.findChildren<QComboBox*>();
+    EXPECT_EQ(combos.size(), 53);
+    for (QComboBox* c : combos) {
+        EXPECT_EQ(c->currentIndex(), 0) << c->objectName().toStdString();
+        EXPECT_NE(qobject_cast<ComboBox*>(c), nullptr) << c->objectName().toStdString();
+    }
+    for (QLineEdit* e : p.tab.findChildren<QLineEdit*>())
+        EXPECT_EQ(e->focusPolicy(), e->objectName() == "LineFileEdit" ? Qt::StrongFocus : Qt::NoFocus)
+            << e->objectName().toStdString();
+}
+
+struct ComboCase {
+    const char* name;
+    int count;
+    const char* first;
+    const char* last;
+};
+
+TEST(Tab_set, ComboListsInTheirOrder)
+{
+    Page p;
+    const ComboCase cases[] = {
+        { "comboBox_10", 3, "交流调度", "支路调度(有功)" },
+        { "comboBox_2", 10, "1", "10" },
+        { "comboBox_34", 6, "锂电池", "预留" },
+        { "comboBox_35", 10, "双模", "预留9" },
+        { "comboBox_38", 6, "正常工作", "预留" },
+        { "comboBox_47", 12, "不启用", "BMS-H" },
+        { "comboBox_48", 2, "启用", "不启用" },
+        { "comboBox_9", 1, "EPO", "EPO" },
+        { "comboBox_Type", 4, "DCAC", "STS" },
+    };
+    for (const ComboCase& c : cases) {
+        QComboBox* box = p.tab.findChild<QComboBox*>(c.name);
+        ASSERT_NE(box, nullptr) << c.name;
+        EXPECT_EQ(box->count(), c.count) << c.name;
+        EXPECT_EQ(box->itemText(0), QString::fromUtf8(c.first)) << c.name;
+        EXPECT_EQ(box->itemText(box->count() - 1), QString::fromUtf8(c.last)) << c.name;
+    }
+    MachTypeCombo* mach = p.tab.findChild<MachTypeCombo*>("comboBox_33");
+    ASSERT_NE(mach, nullptr);
+    EXPECT_EQ(mach->count(), 35);
+    EXPECT_EQ(mach->itemText(26), "HUX1-250k-4-H");
+    EXPECT_EQ(mach->itemText(34), QString::fromUtf8("HUX2-自老化"));
+}
+
+TEST(Tab_set, EmptyCaptionsAndStartingTexts)
+{
+    Page p;
+    for (const char* g : { "groupBox", "groupBox_2", "groupBox_3" })
+        EXPECT_TRUE(p.tab.findChild<QGroupBox*>(g)->title().isEmpty()) << g;
+    EXPECT_TRUE(p.tab.findChild<QLabel*>("label_24")->text().isEmpty());
+    EXPECT_TRUE(p.tab.findChild<QLabel*>("label_25")->text().isEmpty());
+    EXPECT_EQ(p.tab.findChild<QLineEdit*>("lineEdit_14")->text(), "0");
+    EXPECT_EQ(p.tab.findChild<QLineEdit*>("lineEdit_19")->text(), "0");
+    EXPECT_EQ(p.tab.findChild<QLabel*>("label_425")->text(), QString::fromUtf8("预充电时间"));
+}
+
+TEST(Tab_set, PagesAsPictures)
+{
+    Page p;
+    p.tab.resize(677, 639);
+    p.tab.show();
+    for (int i : { 0, 1, 2, 3, 9, 24, 25, 26, 27 }) {
+        p.tab.setCurrentIndex(i);
+        EXPECT_FALSE(saveArtifact(&p.tab, QString("tab_set_page_%1.png").arg(i)).isEmpty());
+    }
+}
+
+TEST(Tab_set, RefreshWaitsForTheDevicesAndTheKeypad)
+{
+    Page p;
+    p.tab.setCurrentIndex(2);
+    p.tab.currentWidget()->setEnabled(false);
+    p.tab.mpaintEvent();
+    EXPECT_FALSE(p.tab.currentWidget()->isEnabled());
+    p.attach();
+    {
+        KeyPad pad;
+        p.tab.mpaintEvent();
+        EXPECT_FALSE(p.tab.currentWidget()->isEnabled());
+    }
+    p.tab.mpaintEvent();
+    EXPECT_TRUE(p.tab.currentWidget()->isEnabled());
+    EXPECT_EQ(p.tab.idleFlag, 100);
+}
+
+TEST(Tab_set, MachineTypeChoicesSurviveItsOwnRefreshOnly)
+{
+    Page p;
+    p.attach();
+    p.tab.setfirstindex(1);
+    p.tab.machTypeDirty = 1;
+    p.tab.mpaintEvent();
+    EXPECT_EQ(p.tab.machTypeDirty, 1);
+    p.tab.setfirstindex(2);
+    EXPECT_EQ(p.tab.subIndex, 1);
+    p.tab.mpaintEvent();
+    EXPECT_EQ(p.tab.machTypeDirty, 0);
+}
+
+struct WriteCase {
+    const char* name;
+    int device;        // 0 ac, 1 dc, 2 sts
+    int set21, set24;
+    int finalResult;
+    std::vector<int> tips;
+};
+
+TEST(Tab_set, WritesReportTheirResult)
+{
+    const WriteCase cases[] = {
+        { "ac ok", 0, 0, 0, 0, { 3 } },
+        { "ac failed", 0, 0, 1, 1, { 4 } },
+        { "dc failed, dc own link", 1, 0, 0, 1, { 4 } },
+        { "dc failed, dc through ac/dc", 1, 0, 1, 1, {} },
+        { "dc ok through ac/dc", 1, 0, 1, 0, { 3 } },
+        { "switch failed, switch present", 2, 0, 0, 1, { 4 } },
+        { "switch failed, no switch", 2, 1, 0, 1, {} },
+    };
+    for (const WriteCase& c : cases) {
+        Page p;
+        p.attach();
+        set[21].value = c.set21;
+        set[24].value = c.set24;
+        p.ac.finalResult = p.dc.finalResult = p.sts.finalResult = c.finalResult;
+        p.ac.pendingPolls = 3;
+        if (c.device == 0)
+            p.tab.setAc(61, 2.5f);
+        else if (c.device == 1)
+            p.tab.setDc(61, 2.5f);
+        else
+            p.tab.setSts(61, 2.5f);
+        FakeDevice* dev = c.device == 0 ? static_cast<FakeDevice*>(&p.ac)
+                                        : c.device == 1 ? static_cast<FakeDevice*>(&p.dc) : &p.sts;
+        EXPECT_TRUE(dev->wrote(0, 61, 2.5f)) << c.name;
+        EXPECT_EQ(p.tips, c.tips) << c.name;
+    }
+}
+
+TEST(Tab_set, RefusedSettingIsAFailureAndBusyPageDropsTheWrite)
+{
+    Page p;
+    p.attach();
+    p.ac.settingResult = -1;
+    p.tab.setAc(5, 1);
+    EXPECT_EQ(p.tips, std::vector<int>{ 4 });
+    p.tips.clear();
+    p.tab.idleFlag = 0;
+    p.ac.writes.clear();
+    p.tab.setAc(5, 1);
+    p.tab.setDc(5, 1);
+    p.tab.setSts(5, 1);
+    EXPECT_TRUE(p.ac.writes.empty());
+    EXPECT_TRUE(p.dc.writes.empty());
+    EXPECT_TRUE(p.sts.writes.empty());
+    EXPECT_TRUE(p.tips.empty());
+    // The switch's other modules are written without the idle check.
+    p.tab._setSts(3, 7, 1);
+    EXPECT_TRUE(p.sts.wrote(3, 7, 1));
+}
+
+TEST(Tab_set, DcBranchWritesGoToThePickedBranchOrToAll)
+{
+    Page p;
+    p.attach();
+    p.tab.dcModule = 1003;
+    p.tab.basicDcModule = 1005;
+    p.ac.writes.clear();
+    set[7].value = 1;
+    p.tab.setDc_byAc(30, 600);
+    p.tab.basic_setDc_byDc(30, 600);
+    EXPECT_TRUE(p.ac.wrote(1003, 30, 600));
+    EXPECT_TRUE(p.dc.wrote(1005, 30, 600));
+    EXPECT_EQ(p.ac.polled.back(), 1003);
+    set[7].value = 0;
+    p.tab.basic_setDc_byAc(31, 1);
+    p.tab.setDc_byDc(31, 1);
+    EXPECT_TRUE(p.ac.wrote(0, 31, 1));
+    EXPECT_TRUE(p.dc.wrote(0, 31, 1));
+    EXPECT_EQ(p.dc.polled.back(), 0);
+    // Reported whatever set[24] says.
+    set[24].value = 1;
+    p.tips.clear();
+    p.dc.finalResult = 1;
+    p.tab.setDc_byDc(31, 1);
+    EXPECT_EQ(p.tips, std::vector<int>{ 4 });
+    // A branch number out of 1001..1008 is not sent.
+    set[7].value = 1;
+    p.tab.dcModule = 1009;
+    p.ac.writes.clear();
+    p.tab.setDc_byAc(30, 1);
+    EXPECT_TRUE(p.ac.writes.empty());
+}
+
+TEST(Tab_set, AttachingWritesCorrectionsAndTheTcpMarkAndReplacesAnUnknownDispatchMode)
+{
+    Page p;
+    set[51].value = 12;
+    set[52].value = -7;
+    set[54].value = 9;
+    Tab_set tab;
+    p.ac.config[{ 0, 108 }] = 2;
+    tab.setDeviceViews(&p.rtu, &p.tcp, &p.ac, &p.dc, &p.sts);
+    EXPECT_TRUE(p.ac.wrote(0, 10048, 12));
+    EXPECT_TRUE(p.ac.wrote(0, 10098, -7));
+    EXPECT_TRUE(p.tcp.wrote(0, 600, 1.0f));
+    EXPECT_EQ(set[54].value, 2);
+    EXPECT_EQ(tab.devicesSet, 1);
+    set[51].value = set[52].value = 0;
+}
+
+struct DcParamCase {
+    const char* name;
+    int set24, model, selector;
+    float config79;
+    int expect[9];
+};
+
+TEST(Tab_set, DcVoltageLimitsFollowTheCabinet)
+{
+    const DcParamCase cases[] = {
+        { "via ac/dc, selector 1", 1, 1091, 1, 0, { 500, 850, 630, 500, 850, 750, 500, 850, 750 } },
+        { "via ac/dc, 79 set, 1091", 1, 1091, 2, 1, { 562, 900, 630, 600, 900, 750, 600, 900, 750 } },
+        { "via ac/dc, 79 set, 3091", 1, 3091, 2, 1, { 500, 900, 630, 600, 900, 750, 600, 900, 750 } },
+        { "via ac/dc, 79 set, 4091", 1, 4091, 2, 1, { 600, 900, 630, 600, 900, 750, 600, 900, 750 } },
+        { "via ac/dc, 79 clear, 4091", 1, 4091, 2, 0, { 500, 900, 630, 600, 900, 750, 600, 900, 750 } },
+        { "via ac/dc, 79 clear, other", 1, 2091, 2, 0, { 600, 900, 630, 600, 900, 750, 600, 900, 750 } },
+        { "own link, 5091", 0, 5091, 3, 0, { 30, 800, 300, 30, 800, 500, 30, 800, 500 } },
+        { "own link, selector 0", 0, 1091, 0, 0, { 30, 800, 300, 30, 800, 500, 30, 800, 500 } },
+        { "own link, selector 3", 0, 1091, 3, 0, { 30, 520, 300, 30, 520, 500, 30, 520, 500 } },
+        { "own link, selector 2", 0, 1091, 2, 0, { 7, 7, 7, 7, 7, 7, 7, 7, 7 } },
+    };
+    for (const DcParamCase& c : cases) {
+        Page p;
+        for (int& v : dcParam)
+            v = 7;
+        set[24].value = c.set24;
+        set[25].value = c.model;
+        currentRackInfo.dcParamSet = c.selector;
+        p.ac.config[{ 0, 79 }] = c.config79;
+        p.attach();
+        for (int i = 0; i < 9; ++i)
+            EXPECT_EQ(dcParam[i], c.expect[i]) << c.name << " " << i;
+    }
+    currentRackInfo.dcParamSet = 0;
+    set[24].value = 0;
+}
+
+TEST(Tab_set, ShortSettingFileIsRebuiltFromTheConverter)
+{
+    Page p;
+    p.tree.writeFile("bin/setting.dat", std::string(239, '\x11'));
+    p.ac.config[{ 0, 163 }] = 0.5f;
+    p.ac.config[{ 0, 165 }] = 0.25f;
+    p.ac.config[{ 0, 100 }] = 0.02f;
+    p.attach();
+    // Golden bytes: little-endian float32 0.5, 0.25, 0.02, then 57 zeros.
+    std::string golden("\x00\x00\x00\x3f\x00\x00\x80\x3e\x0a\xd7\xa3\x3c", 12);
+    golden += std::string(228, '\0');
+    EXPECT_EQ(fileBytes(p.tree.path("bin/setting.dat")), golden);
+    EXPECT_FLOAT_EQ(p.tab.showData[2], 0.02f);
+
+    p.tab.showData[0] = 1.0f;
+    p.tab.saveshowData();
+    EXPECT_EQ(fileBytes(p.tree.path("bin/setting.dat")).substr(0, 4), std::string("\x00\x00\x80\x3f", 4));
+}
+
+TEST(Tab_set, WholeSettingFileAndSerialAreKept)
+{
+    Page p;
+    std::string setting(240, '\0');
+    setting.replace(0, 4, std::string("\x00\x00\x20\x41", 4));  // 10.0
+    p.tree.writeFile("bin/setting.dat", setting);
+    std::string serial = "ABCDEFGHIJKLMNOPQRSTUV";
+    serial += std::string(128 - serial.size(), '\0');
+    p.tree.writeFile("bin/SerialNum.dat", serial);
+    p.attach();
+    EXPECT_FLOAT_EQ(p.tab.showData[0], 10.0f);
+    EXPECT_STREQ(p.tab.serialNum, "ABCDEFGHIJKLMNOPQRSTUV");
+    EXPECT_EQ(fileBytes(p.tree.path("bin/SerialNum.dat")), serial);
+}
+
+TEST(Tab_set, MissingSerialFileBecomes128ZeroBytes)
+{
+    Page p;
+    p.attach();
+    EXPECT_EQ(fileBytes(p.tree.path("bin/SerialNum.dat")), std::string(128, '\0'));
+    EXPECT_EQ(fileBytes(p.tree.path("bin/setting.dat")).size(), 240u);
+}
+
+TEST(Tab_set, NetworkTextsFromTheSettingFile)
+{
+    Page p;
+    p.tree.writeFile("etc/eth0-setting", "IP=10.0.0.5\nMask=255.255.0.0\nGateway=10.0.0.1\nMAC=x\n");
+    p.tab.read_netdata();
+    EXPECT_EQ(p.tab.netIp.trimmed(), "10.0.0.5");
+    EXPECT_EQ(p.tab.netMask.trimmed(), "255.255.0.0");
+    EXPECT_EQ(p.tab.netGateway.trimmed(), "10.0.0.1");
+}
+
+TEST(Tab_set, RebootNoticeNeedsOk)
+{
+    Page p;
+    QString text;
+    QTimer::singleShot(20, [&text]() {
+        QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(p.tab.reboot(), 1);
+    EXPECT_EQ(text, QString::fromUtf8("该设置需机架下电重启生效,请将机架下电!"));
+}
+
+} // namespace
