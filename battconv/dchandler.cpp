@@ -443,7 +443,7 @@ void DcHandler::checkconnect()
     m_status[0][ONLINE] = any;
 }
 
-void* DcHandler::RealFaultDataThread(void* arg)
+void* DcHandler::everySecond(void* arg, void (DcHandler::*pass)())
 {
     auto* held = static_cast<std::shared_ptr<Background>*>(arg);
     std::shared_ptr<Background> state = *held;
@@ -453,28 +453,21 @@ void* DcHandler::RealFaultDataThread(void* arg)
             std::lock_guard<std::mutex> g(state->lock);
             if (state->stop)
                 break;
-            state->handler->RealFaultData();
+            (state->handler->*pass)();
         }
         TimeSeam::waitMs(1000);
     }
     return nullptr;
 }
 
+void* DcHandler::RealFaultDataThread(void* arg)
+{
+    return everySecond(arg, &DcHandler::RealFaultData);
+}
+
 void* DcHandler::dcParamHandler_thread(void* arg)
 {
-    auto* held = static_cast<std::shared_ptr<Background>*>(arg);
-    std::shared_ptr<Background> state = *held;
-    delete held;
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> g(state->lock);
-            if (state->stop)
-                break;
-            state->handler->dcParamPass();
-        }
-        TimeSeam::waitMs(1000);
-    }
-    return nullptr;
+    return everySecond(arg, &DcHandler::dcParamPass);
 }
 
 void DcHandler::dcParamPass()

@@ -169,6 +169,8 @@ public:
     static void* sampleThread(void* handler);
     static void* RealFaultDataThread(void* state);
     static void* dcParamHandler_thread(void* state);
+    // The body of both: one pass a second until the handler asks the thread to stop.
+    static void* everySecond(void* state, void (DcHandler::*pass)());
 
     // For the owner and tests.
     bool receiving() const { return m_running; }
