@@ -535,7 +535,8 @@ void AcHandler::average_process_fun(int index)
     sys->values[index] = n ? Saturate::toInt32(s / float(n)) : 0;
 }
 
-void AcHandler::max_process_fun(int index)
+// The largest (or smallest) fixed-point value of the counted modules; 0 when none counts.
+void AcHandler::extreme_process_fun(int index, bool largest)
 {
     DeviceStruct* sys = device(0);
     if (!sys || index < 0 || index >= TABLE_SIZE)
@@ -546,29 +547,21 @@ void AcHandler::max_process_fun(int index)
         if (getModuleStatus(j) != 0)
             continue;
         int r = raw(j, index);
-        if (!any || r > v)
+        if (!any || (largest ? r > v : r < v))
             v = r;
         any = true;
     }
     sys->values[index] = v;
 }
 
+void AcHandler::max_process_fun(int index)
+{
+    extreme_process_fun(index, true);
+}
+
 void AcHandler::min_process_fun(int index)
 {
-    DeviceStruct* sys = device(0);
-    if (!sys || index < 0 || index >= TABLE_SIZE)
-        return;
-    bool any = false;
-    int v = 0;
-    for (int j = 1; j <= m_moduleCount; ++j) {
-        if (getModuleStatus(j) != 0)
-            continue;
-        int r = raw(j, index);
-        if (!any || r < v)
-            v = r;
-        any = true;
-    }
-    sys->values[index] = v;
+    extreme_process_fun(index, false);
 }
 
 void AcHandler::host_process_fun(int index)
@@ -723,7 +716,8 @@ float AcHandler::average_process_fun(int branch, int index)
     return n ? sum / float(n) : 0.0f;
 }
 
-float AcHandler::max_process_fun(int branch, int index)
+// The first member's value, replaced by a strictly larger (smaller) one; 0.0 when none.
+float AcHandler::extreme_process_fun(int branch, int index, bool largest)
 {
     if (branch < 1 || branch > BRANCHES)
         return 0.0f;
@@ -731,7 +725,7 @@ float AcHandler::max_process_fun(int branch, int index)
     float v = 0.0f, x;
     for (int j = 1; j <= m_moduleCount; ++j) {
         if (takesPart(j, branch, index, &x)) {
-            if (!any || x > v)
+            if (!any || (largest ? x > v : x < v))
                 v = x;
             any = true;
         }
@@ -739,20 +733,14 @@ float AcHandler::max_process_fun(int branch, int index)
     return v;
 }
 
+float AcHandler::max_process_fun(int branch, int index)
+{
+    return extreme_process_fun(branch, index, true);
+}
+
 float AcHandler::min_process_fun(int branch, int index)
 {
-    if (branch < 1 || branch > BRANCHES)
-        return 0.0f;
-    bool any = false;
-    float v = 0.0f, x;
-    for (int j = 1; j <= m_moduleCount; ++j) {
-        if (takesPart(j, branch, index, &x)) {
-            if (!any || x < v)
-                v = x;
-            any = true;
-        }
-    }
-    return v;
+    return extreme_process_fun(branch, index, false);
 }
 
 float AcHandler::host_process_fun(int branch, int index)

@@ -106,6 +106,7 @@ public:
     float max_process_fun(int branch, int index);
     float min_process_fun(int branch, int index);
     float host_process_fun(int branch, int index);
+    float extreme_process_fun(int branch, int index, bool largest);
     // System rules: write system value index from the modules' fixed-point values.
     void or_process_fun(int index);
     void and_process_fun(int index);
@@ -114,6 +115,7 @@ public:
     void max_process_fun(int index);
     void min_process_fun(int index);
     void host_process_fun(int index);
+    void extreme_process_fun(int index, bool largest);
     void u2_or_add_process_fun(int index);
     void u2_or_host_fun(int index);
     void u2_or_calc_fuc(int index);

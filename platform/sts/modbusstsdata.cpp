@@ -1,4 +1,5 @@
 #include "modbusstsdata.h"
+#include "paramline.h"
 #include "timeseam.h"
 
 #include <math.h>
@@ -14,24 +15,13 @@ const int kModuleNumbers[] = { 0, 1, 10, 11, 20, 21, 22, 23, 24, 25, 26, 27 };
 const size_t kMaxPending = 256;
 const size_t kMaxRecords = 64;
 const size_t kMaxFaults = 256;
-const int kLineBytes = 16;
-// A parameter line holds the thousandfold in ten characters, sign included.
-const double kLineMin = -999999999.0;
-const double kLineMax = 9999999999.0;
 const char kFaultFile[] = "../log/stsfaultRecord.log";
 
-bool lineFits(float value)
+// A value whose parameter line would not be exactly 16 bytes is refused.
+bool lineFits(int index, float value)
 {
-    const double p = double(value * 1000.0f);
-    return isfinite(p) && p >= kLineMin && p <= kLineMax;
-}
-
-// One parameter line, "%04d/%010.0f" and a line feed; false when it would not be 16 bytes.
-bool formatLine(char (&line)[64], int index, float value)
-{
-    const float p = value * 1000.0f;
-    const int n = snprintf(line, sizeof line, "%04d/%010.0f\n", index, double(p));
-    return n == kLineBytes;
+    char line[ParamLine::SIZE + 1];
+    return ParamLine::format(index, value, line) == 1;
 }
 
 void timeText(char (&out)[32])
@@ -301,7 +291,7 @@ int ModbusSTSData::setting(int module, int index, float value, int broadcastFlag
     Module* m = find(module);
     if (!m)
         return -2;
-    if (!open_ || index < 0 || index >= POINTS || !lineFits(value)) {
+    if (!open_ || index < 0 || index >= POINTS || !lineFits(index, value)) {
         printf("ModbusSTSData::setting refused module=%d index=%d value=%f open=%d\n", module, index,
             double(value), int(open_));
         return -1;
@@ -447,22 +437,12 @@ void ModbusSTSData::loadParams(int id)
     if (FILE* f = fopen(path.c_str(), "rb")) {
         char line[256];
         while (fgets(line, sizeof line, f) && strchr(line, '\n')) {
-            char* slash = strchr(line, '/');
-            if (!slash)
+            int index = 0;
+            float value = 0.0f;
+            if (!ParamLine::parse(line, &index, &value))
                 break;
-            char* end = nullptr;
-            const long index = strtol(line, &end, 10);
-            if (end == line)
-                break;
-            long long n = strtoll(slash + 1, &end, 10);
-            if (end == slash + 1)
-                break;
-            if (n > 2147483647LL)
-                n = 2147483647LL;
-            if (n < -2147483647LL - 1)
-                n = -2147483647LL - 1;
             if (index >= 0 && index < POINTS) {
-                m.config[size_t(index)] = float(int32_t(n)) / 1000.0f;
+                m.config[size_t(index)] = value;
                 have[size_t(index)] = true;
             }
         }
@@ -476,19 +456,15 @@ void ModbusSTSData::loadParams(int id)
         return;
     }
     for (int i = 0; i < POINTS; ++i) {
-        char line[64];
-        if (have[size_t(i)] || !formatLine(line, i, m.config[size_t(i)]))
-            continue;
-        if (fseek(f, long(i) * kLineBytes, SEEK_SET) == 0)
-            fwrite(line, 1, kLineBytes, f);
+        if (!have[size_t(i)])
+            ParamLine::writeAt(f, i, m.config[size_t(i)]);
     }
     fclose(f);
 }
 
 void ModbusSTSData::writeParamLine(int id, int index, float value)
 {
-    char line[64];
-    if (!formatLine(line, index, value))
+    if (!lineFits(index, value))
         return;
     const std::string path = paramPath(id);
     FILE* f = fopen(path.c_str(), "r+b");
@@ -497,7 +473,7 @@ void ModbusSTSData::writeParamLine(int id, int index, float value)
         loadParams(id);
         return;
     }
-    if (fseek(f, long(index) * kLineBytes, SEEK_SET) != 0 || fwrite(line, 1, kLineBytes, f) != size_t(kLineBytes))
+    if (ParamLine::writeAt(f, index, value) != 1)
         printf("ModbusSTSData::setting cannot write %s\n", path.c_str());
     fclose(f);
 }
