@@ -302,6 +302,10 @@ int Serial::recv(char* buf, int len)
     if (w < 0)
         return -1;
 
+    // The whole reply is bounded too: a full buffer at the line's rate, with slack, after the
+    // first byte, so that a line that chatters without end cannot hold the polling thread.
+    const int baud = m_baudrate > 0 ? m_baudrate : 1200;
+    const int64_t deadline = TimeSeam::monotonicMs() + 100 + (int64_t)len * 10 * 1000 / baud;
     int got = 0;
     int credits = 3;
     while (got < len) {
@@ -310,10 +314,19 @@ int Serial::recv(char* buf, int len)
             got += (int)n;
             if (got >= len)
                 break;
-        } else if (n < 0) {
-            if (--credits <= 0)
-                break;
+        } else if (n == 0) {
+            // End of file on a tty: the far end hung up. The port must be closed and opened
+            // again; reading on would only see the same end of file at once.
+            printf("Serial::recv %s: line hung up\n", m_device);
+            return -1;
+        } else if (errno != EINTR && errno != EAGAIN) {
+            printf("Serial::recv %s: %s\n", m_device, strerror(errno));
+            return -1;
+        } else if (--credits <= 0) {
+            break;
         }
+        if (TimeSeam::monotonicMs() >= deadline)
+            break;
         // A reply ends at the first 20 ms gap.
         if (waitReadable(20) != 1)
             break;

@@ -82,6 +82,10 @@ RtuLine::Faults RtuLine::faults(int node)
 bool RtuLine::readFrame(std::vector<uint8_t>* frame, int timeoutMs)
 {
     frame->clear();
+    if (master_ < 0) {
+        usleep(useconds_t(timeoutMs) * 1000);
+        return false;
+    }
     if (!waitReadable(master_, timeoutMs))
         return false;
     uint8_t buf[512];
@@ -140,6 +144,10 @@ bool RtuLine::serveOne(int timeoutMs)
             slave = it->second;
         f = faults_[node];
     }
+    if (f.hangUp) {
+        hangUp();
+        return true;
+    }
     if (!slave || f.silent || node == 0)
         return true;
     std::vector<uint8_t> request(frame.begin() + 1, frame.end() - 2);
@@ -153,6 +161,17 @@ bool RtuLine::serveOne(int timeoutMs)
         body = { uint8_t(request[0] | 0x80), uint8_t(r) };
     reply(node, body, f);
     return true;
+}
+
+void RtuLine::hangUp()
+{
+    if (!link_.empty())
+        unlink(link_.c_str());
+    if (master_ >= 0)
+        ::close(master_);
+    if (slave_ >= 0)
+        ::close(slave_);
+    master_ = slave_ = -1;
 }
 
 void RtuLine::start()

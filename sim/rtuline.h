@@ -28,6 +28,7 @@ public:
         bool badCrc = false;
         int exception = 0;    // exception code sent instead of the reply
         int delayMs = 0;      // extra delay before the reply
+        bool hangUp = false;  // a request closes the line instead, as a cable pulled mid-poll
     };
     void setFaults(int node, const Faults& f);
     Faults faults(int node);
@@ -38,6 +39,8 @@ public:
     void stop();
     // One request served, for tests that drive the line themselves: false on timeout.
     bool serveOne(int timeoutMs);
+    // Closes both ends of the pty and removes the panel's path: the line is gone until open().
+    void hangUp();
 
     long requests() const { return requests_; }
 

@@ -6,6 +6,8 @@
 #include "runtimetree.h"
 #include "timeseam.h"
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string.h>
@@ -14,6 +16,7 @@
 #include <math.h>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Reaches the state that the polling cycle keeps, so that the rules can be tried on chosen values.
@@ -919,4 +922,53 @@ TEST_F(AcHandlerPassTest, LostModulesAreProbedInTurnAndRejoinAtTheEnd)
     float v = 0.0f;
     EXPECT_EQ(h->getdata(1, 177, &v), 0);
     EXPECT_EQ(v, 0.0f);   // phase sums of a module at rest: no division by zero
+}
+
+namespace {
+// Runs one polling pass in a thread of its own; false when it has not returned within ms (the
+// thread is then left behind: the test has failed and its process ends with it).
+bool passReturnsWithin(AcHandler* h, int ms)
+{
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::thread([h, done] {
+        h->process();
+        *done = true;
+    }).detach();
+    for (int waited = 0; waited < ms && !*done; waited += 10)
+        usleep(10000);
+    return *done;
+}
+}
+
+TEST_F(AcHandlerPassTest, ALineThatHangsUpMidPollIsReopenedAndTheModulesComeBack)
+{
+    TimeSeam::useFakeClock(true);
+    h->process();
+    ASSERT_EQ(polled(), (std::vector<int>{ 1, 2, 3, 11 }));
+
+    // The far end goes away while module 2 is being polled: the pass must still end.
+    RtuLine::Faults f;
+    f.hangUp = true;
+    line.setFaults(2, f);
+    ASSERT_TRUE(passReturnsWithin(h.get(), 20000)) << "the polling pass never returned";
+    // While the line is away every module goes offline once its loss time has run.
+    for (int pass = 0; pass < 3 && !polled().empty(); ++pass) {
+        TimeSeam::advanceMs(6000);
+        ASSERT_TRUE(passReturnsWithin(h.get(), 20000));
+    }
+    EXPECT_TRUE(polled().empty());
+    EXPECT_EQ(lost().size(), 4u);
+
+    // The line comes back at the same path: the link opens it again and every module rejoins.
+    line.stop();
+    line.setFaults(2, RtuLine::Faults());
+    ASSERT_TRUE(line.open(tree.path("dev/ttySAC1")));
+    line.start();
+    for (int pass = 0; pass < 8 && !lost().empty(); ++pass)
+        ASSERT_TRUE(passReturnsWithin(h.get(), 20000));
+    std::vector<int> back = polled();
+    std::sort(back.begin(), back.end());
+    EXPECT_EQ(back, (std::vector<int>{ 1, 2, 3, 11 }));
+    EXPECT_TRUE(lost().empty());
+    TimeSeam::useFakeClock(false);
 }

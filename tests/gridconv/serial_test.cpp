@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <linux/serial.h>
+#include <memory>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
@@ -241,4 +242,25 @@ TEST(Serial, CloseDropsUnreadInput)
     ASSERT_EQ(s.open(), 1);
     char buf[16];
     EXPECT_EQ(s.recv(buf, sizeof buf), 0);
+}
+
+TEST(Serial, AHangUpIsAFailedReceiveAndTheLineReopens)
+{
+    RuntimeTree tree;
+    std::unique_ptr<PtyPair> pty(new PtyPair(tree));
+    Serial s("/dev/ttySAC1", "19200,n,8,1", 300, 10);
+    ASSERT_EQ(s.open(), 1);
+    // The far end goes: the tty reads end of file from now on, readable at every wait.
+    ::close(pty->master);
+    pty->master = -1;
+    char buf[256];
+    EXPECT_EQ(s.recv(buf, sizeof buf), -1);
+    s.close();
+    pty.reset();
+    EXPECT_EQ(s.open(), 0) << "the line is gone";
+
+    pty.reset(new PtyPair(tree));
+    ASSERT_EQ(s.open(), 1);
+    pty->write({ 1, 2, 3 });
+    EXPECT_EQ(s.recv(buf, sizeof buf), 3);
 }
