@@ -31,6 +31,8 @@ AcModuleSim::AcModuleSim(int node)
     setBits(103, 1, 1, node == 1 ? 1 : 0);  // module 1 is the system host
     if (node <= 10)
         setBranch((node - 1) % 2 + 1, true);
+    for (int relay = 0; relay < 3; ++relay)
+        setDiscrete(relay, true);           // string breakers closed
     setDiscrete(4, true);                   // AC contactor closed
     setDiscrete(5, true);                   // DC contactor closed
     publish();
@@ -168,20 +170,31 @@ void AcModuleSim::publish()
     const int32_t p10 = int32_t(std::lround(p * 10));
     set(7, uint16_t(uint32_t(p10) >> 16));
     set(8, uint16_t(uint32_t(p10) & 0xFFFF));
-    set(9, s16(p * 0.05 * 10));
-    set(10, u16(std::fabs(p) * 1.001 * 10));
-    set(11, s16(running ? 990 : 0));
+    // A little reactive power beside the active power; every total and phase value follows
+    // from the same two figures, so that the panel's sums and ratios can be checked.
+    const double q = p * 0.05;
+    const double s = std::sqrt(p * p + q * q);
+    const double pf = s > 0 ? p / s : 0.0;
+    set(9, s16(q * 10));
+    set(10, u16(s * 10));
+    set(11, s16(pf * 1000));
+    const double idc = running ? p * 1000.0 / udc : 0.0;
     set(12, u16(udc * 10));
-    set(13, s16(running ? p * 1000.0 / udc * 10 : 0));
-    set(14, s16(p * 1.02 * 10));
+    set(13, s16(idc * 10));
+    set(14, s16(udc * idc / 1000.0 * 10));
     set(15, u16(igbtRaw_));
     set(16, u16(ambientRaw_));
     set(17, 0);
     set(18, 0);   // leakage current: 0.0 as a float
-    for (int ph = 0; ph < 3; ++ph)
+    for (int ph = 0; ph < 3; ++ph) {
         set(19 + ph, u16((u / 1.732 + 0.2 * ph) * 10));
-    for (int k = 0; k < 8; ++k)
-        set(22 + k, s16(p / 3.0 * 10));
+        set(22 + ph, s16(p / 3.0 * 10));
+        set(25 + ph, s16(q / 3.0 * 10));
+        set(28 + ph, u16(s / 3.0 * 10));
+        set(40 + ph, s16(pf * 1000));
+    }
+    const uint16_t flow = running && p < 0 ? 1u << 2 : running && p > 0 ? 1u << 3 : 0u;
+    set(100, uint16_t((holding(100, true) & ~(3u << 2)) | flow));
     set(31, u16(std::floor(pendingChargeWh_)));
     set(32, u16(std::floor(pendingDischargeWh_)));
     set(33, u16(std::floor(pendingPvWh_)));
@@ -238,6 +251,9 @@ void AcModuleSim::written(int function, int address, const std::vector<uint16_t>
         RegisterSlave::setHoldingUnlocked(102, 0);
         if ((holding(100, true) & 3) == Faulted)
             state(Stopped);
+    } else if (address == MODE_COMMAND) {
+        uint16_t v = holding(100, true);
+        RegisterSlave::setHoldingUnlocked(100, uint16_t(w ? v | (1u << 4) : v & ~(1u << 4)));
     } else if (address == POWER_SETTING) {
         powerKw_ = int16_t(w) / 10.0;
         powerSet_ = true;

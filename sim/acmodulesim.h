@@ -4,7 +4,8 @@
 #include "registerslave.h"
 
 // One AC/DC converter module (or the U2 unit, node 11) as our sample acconfig.pdu polls it:
-// measurements in holding registers 0..39, states and requests in 100..103, DC paths in input
+// measurements in holding registers 0..42, states and requests in 100..103 (register 100: run
+// state in bits 0-1, charging bit 2, discharging bit 3, off-grid bit 4), DC paths in input
 // registers 200.. and 210.., relays in discrete inputs 0..7; commands at 0x1000..0x1002,
 // settings at 0x1100.., the two initial-settings blocks at 0x1200 and 0x1300, fault and
 // operation records readable at 0x2000 and 0x2080 (126 registers each).

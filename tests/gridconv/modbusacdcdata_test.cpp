@@ -195,8 +195,8 @@ TEST_F(AcDcLink, ValuesReachTheGettersAndCombine)
     EXPECT_NEAR(analog(0, 7), 20.0f, 0.05f);      // the system sums its modules
     EXPECT_NEAR(analog(1001, 7), 30.0f, 0.05f);   // each branch its members
     EXPECT_NEAR(analog(1002, 7), -10.0f, 0.05f);
-    EXPECT_NEAR(analog(0, 0), (analog(1, 0) + analog(2, 0)) / 2, 0.05f);   // average line voltage
-    EXPECT_NEAR(analog(1, 0), 400.0f, 3.0f);
+    EXPECT_NEAR(analog(0, 13), (analog(1, 13) + analog(2, 13)) / 2, 0.05f);   // average line voltage
+    EXPECT_NEAR(analog(1, 13), 400.0f, 3.0f);
     const float igbt = analog(1, 14);
     EXPECT_GE(igbt, 40.0f);                        // degrees from the raw sensor reading
     EXPECT_LE(igbt, 120.0f);

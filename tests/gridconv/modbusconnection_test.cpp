@@ -46,12 +46,12 @@ TEST(ModbusConnectionLoad, SampleTablesUseEverySectionAndLoad)
     EXPECT_EQ(c.getState(), 1);
     EXPECT_EQ(c.getBlockCount(), 6);
     EXPECT_EQ(c.getCrcOrder(), 1);
-    EXPECT_EQ(c.dataSignals().size(), 69u + 2 + 2 + 8 + 3 + 1);
+    EXPECT_EQ(c.dataSignals().size(), 83u + 2 + 2 + 5 + 3 + 1);
     // Copies from the templates of each mode.
     EXPECT_EQ(data(c, 7).dataIndex, 205);
     EXPECT_EQ(data(c, 7).offset, 13);
-    EXPECT_EQ(data(c, 44).dataIndex, 144);
-    EXPECT_EQ(data(c, 44).offset, 63);
+    EXPECT_EQ(data(c, 41).dataIndex, 141);
+    EXPECT_EQ(data(c, 41).offset, 57);
     EXPECT_EQ(data(c, 75).block, 5);
     EXPECT_EQ(data(c, 75).dataIndex, 35);
     EXPECT_EQ(data(c, 75).bit, 2);
@@ -74,7 +74,7 @@ TEST(ModbusConnectionLoad, SampleTablesUseEverySectionAndLoad)
     EXPECT_EQ(c.getEventLevel(99), -1);
     std::map<int, float> values;
     c.getData(values);
-    for (int idx : { 0, 4, 9, 16, 122, 136, 144, 186, 286, 290 })
+    for (int idx : { 0, 4, 9, 16, 122, 136, 141, 144, 174, 186, 286, 290 })
         EXPECT_EQ(values.count(idx), 1u) << idx;
 
     EXPECT_EQ(c.open(), 0) << "loads once";
