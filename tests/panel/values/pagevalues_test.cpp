@@ -1,0 +1,295 @@
+// What the operator reads on the information pages and the diagram, against what the simulated
+// cabinet set: the whole panel (window, devices, data thread) runs on the simulated modules,
+// racks and buses in this process, and each page is painted onto a recorder. A row of a table
+// names a page, a place on it, and the simulator's quantity; the shown text must be that
+// quantity within the page's display precision.
+#include "acmodulesim.h"
+#include "bmsbussim.h"
+#include "dcbussim.h"
+#include "form.h"
+#include "globalvar.h"
+#include "idturn.h"
+#include "interface_main.h"
+#include "interface_sysinf.h"
+#include "monitorset.h"
+#include "mymainwindow.h"
+#include "pageturnadv.h"
+#include "paintrecorder.h"
+#include "rtuline.h"
+#include "runtimetree.h"
+
+#include <QApplication>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const double kPowerKw = 36.0;   // every AC/DC module discharges at this power
+
+bool waitFor(const std::function<bool()>& done, int ms = 30000)
+{
+    for (int waited = 0; waited < ms; waited += 20) {
+        QCoreApplication::processEvents();
+        if (done())
+            return true;
+        usleep(20000);
+    }
+    return done();
+}
+
+// One shown value: where the page draws it, the quantity, and its decimals.
+struct Field {
+    const char* name;
+    int x, y;
+    std::function<double()> quantity;
+    int decimals;
+};
+
+class PageValues : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (bms)
+            bms->stop();
+        dcBus.stop();
+        line.stop();
+    }
+
+    void start(int batteryType)
+    {
+        ASSERT_TRUE(line.open(tree.path("dev/ttySAC1")));
+        for (int node = 1; node <= 11; ++node) {
+            ac[node].reset(new AcModuleSim(node));
+            ac[node]->setPower(kPowerKw);
+            ac[node]->tick(0);
+            line.attach(node, ac[node].get());
+        }
+        line.start();
+        ASSERT_TRUE(dcBus.open(tree.root(), "can0", 10));
+        dcBus.start();
+        bms.reset(new BmsBusSim);
+        ASSERT_TRUE(bms->open(tree.root(), "can1", batteryType, 2));
+        bms->start();
+
+        readmonitorset();
+        set[26].value = batteryType;
+        BmsType = batteryType;
+        window = new MyMainWindow;
+        info = window->form()->findChild<interface_SysInf*>();
+        diagram = window->form()->findChild<interface_Main*>();
+        ASSERT_TRUE(info && diagram);
+        // The data thread has judged the branch, and the link has read the modules.
+        ASSERT_TRUE(waitFor([] { return dcacstate[20] == 23 && dcacstate[1] == 23 && allData.relay[0] == 1; }))
+            << "branch state " << int(dcacstate[20]) << ", module state " << int(dcacstate[1]);
+    }
+
+    // A holding register of AC/DC module `node`, scaled.
+    double reg(int node, int address, double scale, bool isSigned = true)
+    {
+        const uint16_t w = ac[node]->holding(address);
+        return (isSigned ? double(int16_t(w)) : double(w)) / scale;
+    }
+
+    const PaintRecorder& paint(QWidget* page)
+    {
+        rec.record(page);
+        return rec;
+    }
+
+    void showSub(int sub, int pageNumber = 1)
+    {
+        info->change_sub_interface(sub);
+        info->findChild<PageTurnAdv*>()->setCurrentPage(pageNumber);
+    }
+
+    void expectFields(QWidget* page, const char* title, const std::vector<Field>& fields)
+    {
+        const PaintRecorder& r = paint(page);
+        for (const Field& f : fields) {
+            const QString shown = r.textAt(f.x, f.y);
+            bool ok = false;
+            const double value = shown.toDouble(&ok);
+            const double want = f.quantity();
+            EXPECT_TRUE(ok) << title << ": " << f.name << " shows \"" << shown.toStdString() << "\"";
+            EXPECT_NEAR(value, want, std::pow(10.0, -f.decimals) + 1e-9)
+                << title << ": " << f.name << " shows " << shown.toStdString();
+        }
+    }
+
+    void expectText(const QString& title, int x, int y, const QString& want)
+    {
+        EXPECT_EQ(rec.textAt(x, y), want) << title.toStdString() << " at " << x << "," << y;
+    }
+
+    RuntimeTree tree{ true };
+    RtuLine line;
+    std::map<int, std::unique_ptr<AcModuleSim>> ac;
+    DcBusSim dcBus;
+    std::unique_ptr<BmsBusSim> bms;
+    MyMainWindow* window = nullptr;
+    interface_SysInf* info = nullptr;
+    interface_Main* diagram = nullptr;
+    PaintRecorder rec{ 796, 480 };
+};
+
+TEST_F(PageValues, DcInfoShowsTheBranchOfTheAcDcModules)
+{
+    start(0);
+    showSub(0);
+    // One branch of the sample rack: its single column stands at x 365.
+    expectFields(info, "DC info",
+        {
+            { "DC voltage", 365, 80, [&] { return reg(1, 12, 10, false); }, 1 },
+            { "DC current", 365, 120, [&] { return reg(1, 13, 10); }, 1 },
+            { "DC power", 365, 160, [&] { return reg(1, 14, 10); }, 1 },
+        });
+    EXPECT_NEAR(rec.textAt(365, 160).toDouble(), rec.textAt(365, 80).toDouble() * rec.textAt(365, 120).toDouble() / 1000,
+        0.2);
+    expectText("run state", 365, 200, "放电");
+    expectText("alarm state", 365, 240, "正常");
+    expectText("breaker", 365, 280, "闭合");
+}
+
+TEST_F(PageValues, AcInfoShowsPhasesAndTotalsOfTheModules)
+{
+    start(0);
+    showSub(1);
+    std::vector<Field> fields;
+    const char* phases[3] = { "L1", "L2", "L3" };
+    for (int p = 0; p < 3; ++p) {
+        const int y = 90 + 50 * p;
+        fields.push_back({ phases[p], 90, y, [=] { return reg(1, 19 + p, 10, false); }, 1 });
+        fields.push_back({ phases[p], 180, y, [=] { return reg(1, 3 + p, 10); }, 1 });
+        fields.push_back({ phases[p], 270, y, [=] { return reg(1, 22 + p, 10); }, 1 });
+        fields.push_back({ phases[p], 360, y, [=] { return reg(1, 25 + p, 10); }, 1 });
+        fields.push_back({ phases[p], 450, y, [=] { return reg(1, 28 + p, 10, false); }, 1 });
+        fields.push_back({ phases[p], 540, y, [=] { return std::fabs(reg(1, 22 + p, 10) / reg(1, 28 + p, 10, false)); }, 2 });
+    }
+    fields.push_back({ "total active power", 250, 250, [&] { return kPowerKw; }, 1 });
+    fields.push_back({ "total reactive power", 600, 250, [&] { return reg(1, 9, 10); }, 1 });
+    fields.push_back({ "total apparent power", 250, 300, [&] { return reg(1, 10, 10, false); }, 1 });
+    fields.push_back({ "frequency", 600, 300, [&] { return reg(1, 6, 100, false); }, 2 });
+    expectFields(info, "AC info", fields);
+    // An apparent power below the active power cannot be.
+    EXPECT_GE(rec.textAt(250, 300).toDouble(), rec.textAt(250, 250).toDouble());
+}
+
+TEST_F(PageValues, AcDetailsShowEachValueUnderItsOwnCaption)
+{
+    start(0);
+    showSub(6);
+    info->findChild<IdTurn*>()->setCurrentId(1);
+    info->update();
+    // Page 1: rows 0-14 in the left column, 15-29 in the right, 25 pixels apart.
+    auto left = [](int k) { return 60 + 25 * k; };
+    expectFields(info, "AC details 1",
+        {
+            { "DC power", 240, left(0), [&] { return reg(1, 14, 10); }, 1 },
+            { "Ubc", 240, left(1), [&] { return reg(1, 1, 10, false); }, 1 },
+            { "Ia", 240, left(3), [&] { return reg(1, 3, 10); }, 1 },
+            { "DC voltage", 240, left(4), [&] { return reg(1, 12, 10, false); }, 1 },
+            { "DC current", 240, left(5), [&] { return reg(1, 13, 10); }, 1 },
+            { "grid frequency", 240, left(6), [&] { return reg(1, 6, 100, false); }, 2 },
+            { "active power", 240, left(7), [&] { return kPowerKw; }, 1 },
+            { "apparent power", 240, left(9), [&] { return reg(1, 10, 10, false); }, 1 },
+            { "power factor", 240, left(10), [&] { return reg(1, 11, 1000); }, 2 },
+            { "Ib", 240, left(11), [&] { return reg(1, 4, 10); }, 1 },
+            { "Uab", 240, left(13), [&] { return reg(1, 0, 10, false); }, 1 },
+        });
+    expectText("caption", 30, left(4), "直流电压");
+    expectText("caption", 30, left(11), "B相电流");
+    showSub(6, 2);
+    expectFields(info, "AC details 2",
+        {
+            { "software version", 240, left(10), [&] { return reg(1, 36, 1, false); }, 0 },
+            { "system active power", 570, left(8), [&] { return kPowerKw; }, 1 },
+            { "system apparent power", 570, left(10), [&] { return reg(1, 10, 10, false); }, 1 },
+            { "system power factor", 570, left(11), [&] { return reg(1, 11, 1000); }, 2 },
+        });
+    expectText("caption", 30, left(10), "软件版本");
+    expectText("caption", 360, left(11), "系统功率因数");
+}
+
+TEST_F(PageValues, ModuleStatusShowsVersionsAndRunningModules)
+{
+    start(0);
+    showSub(4);
+    expectFields(info, "module status",
+        {
+            { "AC/DC module 1 version", 180, 80, [&] { return reg(1, 36, 1, false); }, 0 },
+            { "U2 version", 180, 80 + 35 * 10, [&] { return reg(11, 36, 1, false); }, 0 },
+        });
+    expectText("AC/DC module 1", 240, 80, "运行");
+    expectText("U2", 240, 80 + 35 * 10, "运行");
+}
+
+TEST_F(PageValues, DiagramShowsTheBusAndTheBranch)
+{
+    start(0);
+    window->form()->slot_toolbar(0);
+    paint(diagram);
+    const QString u = QString("U: %1 /%2 /%3").arg(reg(1, 19, 10, false), 0, 'f', 1).arg(reg(1, 20, 10, false), 0, 'f', 1)
+        .arg(reg(1, 21, 10, false), 0, 'f', 1);
+    expectText("AC bus", 378, 128, u);
+    expectText("AC bus", 380, 168, QString("P: %1kW").arg(kPowerKw, 0, 'f', 1));
+    expectText("branch", 440, 320,
+        QString("%1V /%2A").arg(reg(1, 12, 10, false), 0, 'f', 1).arg(reg(1, 13, 10), 0, 'f', 1));
+    // Closed blades: the branch breaker (horizontal at 550, 288) and the AC breaker (vertical at 350, 80).
+    EXPECT_TRUE(rec.line(QPointF(554, 284), QPointF(574, 284))) << "branch breaker drawn open";
+    EXPECT_TRUE(rec.line(QPointF(354, 84), QPointF(354, 104))) << "AC breaker drawn open";
+}
+
+TEST_F(PageValues, BmsFRowsShowTheRackUnderTheirCaptions)
+{
+    start(7);
+    showSub(5);
+    info->findChild<IdTurn*>()->setCurrentId(1);
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return std::fabs(rec.textAt(550, 176).toDouble() - bms->snapshot(0).tempMax) < 0.2;
+    }));
+    auto rack = [&] { return bms->snapshot(0); };
+    auto y = [](int k) { return 80 + 32 * k; };
+    expectFields(info, "BMS-F 1",
+        {
+            { "rack voltage", 250, y(0), [&] { return rack().rackVoltage(); }, 1 },
+            { "rack current", 250, y(1), [&] { return rack().current; }, 1 },
+            { "rack power", 250, y(2), [&] { return rack().power(); }, 1 },
+            { "SOC", 250, y(3), [&] { return std::round(rack().soc); }, 0 },
+            { "SOH", 250, y(4), [&] { return std::round(rack().soh); }, 0 },
+            { "charge limit", 250, y(7), [&] { return rack().chargeLimit; }, 1 },
+            { "discharge limit", 250, y(8), [&] { return rack().dischargeLimit; }, 1 },
+            { "max cell voltage", 250, y(9), [&] { return rack().cellMax; }, 3 },
+            { "min cell voltage", 550, y(0), [&] { return rack().cellMin; }, 3 },
+            { "max temperature", 550, y(3), [&] { return rack().tempMax; }, 1 },
+            { "min temperature", 550, y(4), [&] { return rack().tempMin; }, 1 },
+        });
+    expectText("caption", 20, y(3), "SOC(%)");
+    expectText("caption", 20, y(9), "最高单体电压(V)");
+    expectText("caption", 320, y(3), "最高温度(℃)");
+    // Pages 2 to 4 have a caption on every line that shows a value.
+    for (int pageNumber = 2; pageNumber <= 4; ++pageNumber) {
+        showSub(5, pageNumber);
+        paint(info);
+        const std::map<int, int> labelOf = pageNumber == 2 ? std::map<int, int>{ { 250, 20 }, { 550, 320 } }
+                                                           : std::map<int, int>{ { 220, 50 }, { 480, 310 } };
+        int values = 0;
+        for (const PaintRecorder::Text& t : rec.texts) {
+            const auto label = labelOf.find(int(t.pos.x()));
+            if (label == labelOf.end() || t.pos.y() < 80 || t.pos.y() > 420)
+                continue;
+            ++values;
+            EXPECT_FALSE(rec.textAt(label->second, t.pos.y()).trimmed().isEmpty())
+                << "BMS-F page " << pageNumber << ": no caption for " << t.text.toStdString() << " at y "
+                << t.pos.y();
+        }
+        EXPECT_GT(values, 5) << "BMS-F page " << pageNumber;
+    }
+}
+
+}
