@@ -1255,6 +1255,118 @@
         <source>应用</source>
         <translation>Apply</translation>
     </message>
+    <message>
+        <source>直流1接入类型</source>
+        <translation>String 1 Input Type</translation>
+    </message>
+    <message>
+        <source>直流接入类型</source>
+        <translation>DC Input Type</translation>
+    </message>
+    <message>
+        <source>直流下限电压</source>
+        <translation>DC low voltage threshold</translation>
+    </message>
+    <message>
+        <source>放电终止电压</source>
+        <translation>End-of-discharge voltage</translation>
+    </message>
+    <message>
+        <source>均充电压</source>
+        <translation>Topping charge voltage</translation>
+    </message>
+    <message>
+        <source>MPPT下限电压</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>休眠电压</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>光伏最大电压</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MPPT上限电压</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>直流电压上限</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>直流输出电压</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正代表充电,负代表放电,-770.0~770.0kW,默认0.0</source>
+        <translation>+:charge, -:discharge, -770.0~770.0kW,  default 0.0</translation>
+    </message>
+    <message>
+        <source>正代表感性无功,负代表容性无功,  -770.0~+770.0kVAr,默认0.0</source>
+        <translation>+:lagging, -:leading,-770.0~+770.0kVAr, default 0.0</translation>
+    </message>
+    <message>
+        <source>正代表吸收感性，负代表吸收容性  -1.00~+1.00,默认1.00</source>
+        <translation>+:lagging, -:leading,-1.00~+1.00,default 1.00</translation>
+    </message>
+    <message>
+        <source>-770.0kW ~770.0kW</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>+代表充电，-代表放电。-1500.0A~1500.0A，默认0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>+代表充电，-代表放电。-1000.0~1000.0kW，默认0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1.0~%2.0V, 默认%3.0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>30.0~900.0V，默认300.0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0.0~250.0A，默认0.0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0.0~1500.0A，默认50.0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>30.0~900.0V，默认30.0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1-2400Ah，默认30</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1~396cell，默认180</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0.5~13.1,默认1.0</source>
+        <translation>0.5~13.1,default 1.0</translation>
+    </message>
+    <message>
+        <source>10~500,默认150</source>
+        <translation>10~500,default 150</translation>
+    </message>
+    <message>
+        <source>0.0050~0.1,默认0.0167,设置0.0167表示有功功率变化100%Pn，频率变化1.67%Fn</source>
+        <translation>0.0050~0.1,default 0.0167</translation>
+    </message>
+    <message>
+        <source>0.0250~0.3,默认0.1,设置0.1表示无功功率变化100%Qn，电压变压10%Vn</source>
+        <translation>0.0250~0.3,default 0.1</translation>
+    </message>
 </context>
 <context>
     <name>UpgradeThread</name>

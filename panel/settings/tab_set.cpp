@@ -30,6 +30,36 @@ namespace {
 const int kShowDataBytes = 240;
 const int kSerialBytes = 128;
 
+// The sub-page each tab belongs to (tabs 0 to 9 are the first pages of sub-pages 0 to 9).
+const int kSubPageOfTab[28] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 4, 4, 4, 4, 4, 4, 4, 4, 5, 5, 6, 6, 7, 7, 2, 3, 0, 2 };
+
+struct BuiltSubPage {
+    int subPage;
+    void (Tab_set::*fresh)(int page);   // null for a sub-page the dispatcher does not refresh
+};
+
+// The sub-pages that are built. Every other sub-page stays disabled at every level, so a
+// half-built page can never write; a sub-page joins with its line here.
+const BuiltSubPage kBuiltSubPages[] = {
+    { 0, &Tab_set::fresh_basicset },
+    { 1, &Tab_set::fresh_machtype },
+    { 2, &Tab_set::fresh_sysset },
+    { 3, &Tab_set::fresh_pcsset },
+};
+
+const BuiltSubPage* builtSubPage(int subPage)
+{
+    for (const BuiltSubPage& b : kBuiltSubPages)
+        if (b.subPage == subPage)
+            return &b;
+    return nullptr;
+}
+
+bool tabIsBuilt(int tab)
+{
+    return tab >= 0 && tab < 28 && builtSubPage(kSubPageOfTab[tab]) != nullptr;
+}
+
 void fillDcParam(int a, int b, int c, int d, int e, int f, int g, int h, int i)
 {
     const int v[9] = { a, b, c, d, e, f, g, h, i };
@@ -46,6 +76,15 @@ Tab_set::Tab_set(QWidget* parent)
     tabBar()->hide();
     chargeCorrection = float(set[51].value);
     dischargeCorrection = float(set[52].value);
+    lockUnbuiltPages();
+    showDcInType();
+}
+
+void Tab_set::lockUnbuiltPages()
+{
+    for (int tab = 0; tab < count(); ++tab)
+        if (!tabIsBuilt(tab))
+            widget(tab)->setEnabled(false);
 }
 
 Tab_set::~Tab_set()
@@ -86,10 +125,39 @@ void Tab_set::setDeviceViews(DeviceData* rtu, DeviceData* tcp, DeviceData* acdc,
 
 float Tab_set::acConfig(int index) const
 {
-    float v = 0;
-    if (acView)
-        acView->getConfig(0, index, &v);
+    return configOf(acView, 0, index);
+}
+
+bool Tab_set::readConfig(DeviceData* device, int module, int index, float* out) const
+{
+    *out = 0;
+    if (!device || device->getConfig(module, index, out) != 0) {
+        *out = 0;
+        return false;
+    }
+    return true;
+}
+
+float Tab_set::configOf(DeviceData* device, int module, int index) const
+{
+    float v;
+    readConfig(device, module, index, &v);
     return v;
+}
+
+float Tab_set::analogOf(DeviceData* device, int module, int index) const
+{
+    float v = 0;
+    if (!device || device->getAnalog(module, index, &v) != 0)
+        v = 0;
+    return v;
+}
+
+int Tab_set::dcInTypeOf(int branch) const
+{
+    if (set[24].value == 1)
+        return int(configOf(acView, branch, 104));
+    return int(configOf(dcView, branch, 35));
 }
 
 void Tab_set::computeDcParam()
@@ -203,16 +271,17 @@ void Tab_set::mpaintEvent()
     if (devicesSet == 0 || idleFlag != 100 || KeyPad::edit == 1)
         return;
     idleFlag = 0;
-    if (QWidget* page = currentWidget())
-        page->setEnabled(true);
+    if (tabIsBuilt(currentIndex()))
+        currentWidget()->setEnabled(true);
+    const BuiltSubPage* built = builtSubPage(firstIndex);
     if (firstIndex == 1) {
         // Unapplied machine-type choices stay on screen.
+        if (machTypeDirty == 0 && built && built->fresh)
+            (this->*built->fresh)(subIndex);
     } else if (firstIndex >= 0 && firstIndex <= 8) {
         machTypeDirty = 0;
-        if (firstIndex == 2)
-            fresh_sysset(subIndex);
-        else if (firstIndex == 3)
-            fresh_pcsset(subIndex);
+        if (built && built->fresh)
+            (this->*built->fresh)(subIndex);
     }
     idleFlag = 100;
 }
@@ -293,7 +362,8 @@ bool Tab_set::askInt(const QString& hint, int lo, int hi, int* out)
     if (pad.exec() != 1)
         return false;
     const int v = pad.value2int();
-    if (v < lo || v > hi)
+    // A text that is not a number is never a value, whatever the range.
+    if (v == KeyPad::invalidValue || v < lo || v > hi)
         return false;
     *out = v;
     return true;
@@ -307,7 +377,7 @@ bool Tab_set::askFloat(const QString& hint, float lo, float hi, float* out)
     if (pad.exec() != 1)
         return false;
     const float v = pad.value2float();
-    if (v > hi + 1e-5f || v < lo - 1e-5f)
+    if (v == float(KeyPad::invalidValue) || v > hi + 1e-5f || v < lo - 1e-5f)
         return false;
     *out = v;
     return true;

@@ -58,9 +58,15 @@ public:
     int reboot();
     void closeSomething();
 
-    // Refreshers of the system-parameter and monitor-setting sub-pages.
+    // Refreshers of the sub-pages: basic, machine type, system parameters, monitor settings.
+    void fresh_basicset(int page);
+    void fresh_machtype(int page);
     void fresh_sysset(int page);
     void fresh_pcsset(int page);
+    // Lays out the basic DC parameter page by the DC input type of branch dcTypeModule.
+    void fresh_basic_dc();
+    // Shows the DC input selectors that the chosen machine type has.
+    void showDcInType();
     // One network address: kind 4 IP, 5 gateway, 6 mask. Invalid text gives the kind's default.
     void ipformat(int kind, QString text);
     // Sets the clock from "yyyy-MM-dd-hh-mm-ss".
@@ -116,6 +122,64 @@ private slots:
     void on_lineEdit_192_selectionChanged();
     void on_pushButton_clicked();
 
+    // Basic sub-page.
+    void on_comboBox_10_activated(int row);
+    void on_comboBox_29_activated(int row);
+    void on_comboBox_16_activated(int row);
+    void on_lineEdit_21_selectionChanged();
+    void on_lineEdit_20_selectionChanged();
+    void on_lineEdit_29_selectionChanged();
+    void on_comboBox_2_activated(int row);
+    void on_lineEdit_184_selectionChanged();
+    void on_comboBox_17_activated(int row);
+    void on_lineEdit_186_selectionChanged();
+    void on_lineEdit_187_selectionChanged();
+    void on_comboBox_activated(int row);
+    void on_lineEdit_51_selectionChanged();
+    void on_lineEdit_171_selectionChanged();
+    void on_lineEdit_55_selectionChanged();
+    void on_lineEdit_169_selectionChanged();
+    void on_lineEdit_168_selectionChanged();
+    void on_lineEdit_148_selectionChanged();
+    void on_lineEdit_182_selectionChanged();
+    void on_lineEdit_183_selectionChanged();
+    void on_lineEdit_181_selectionChanged();
+    void on_lineEdit_170_selectionChanged();
+    void on_pushButton_11_clicked();
+
+    // Machine-type sub-page: a choice is only noted until it is applied.
+    void on_comboBox_33_activated(int row);
+    void on_comboBox_34_activated(int row);
+    void on_comboBox_35_activated(int row);
+    void on_comboBox_36_activated(int row);
+    void on_comboBox_37_activated(int row);
+    void on_comboBox_38_activated(int row);
+    void on_comboBox_39_activated(int row);
+    void on_comboBox_50_activated(int row);
+    void on_comboBox_40_activated(int row);
+    void on_comboBox_41_activated(int row);
+    void on_comboBox_42_activated(int row);
+    void on_comboBox_51_activated(int row);
+    void on_lineEdit_3_selectionChanged();
+
+    // Control words, dry contacts and the virtual synchronous machine.
+    void on_lineEdit_173_selectionChanged();
+    void on_lineEdit_174_selectionChanged();
+    void on_lineEdit_179_selectionChanged();
+    void on_lineEdit_180_selectionChanged();
+    void on_lineEdit_188_selectionChanged();
+    void on_lineEdit_189_selectionChanged();
+    void on_lineEdit_190_selectionChanged();
+    void on_lineEdit_191_selectionChanged();
+    void on_comboBox_5_activated(int row);
+    void on_comboBox_6_activated(int row);
+    void on_comboBox_7_activated(int row);
+    void on_comboBox_8_activated(int row);
+    void on_comboBox_9_activated(int row);
+    void on_comboBox_12_activated(int row);
+    void on_pushButton_12_clicked();
+    void on_pushButton_13_clicked();
+
 private:
     // The keypad of an entry slot: true with the typed value when accepted and within [lo, hi].
     bool askInt(const QString& hint, int lo, int hi, int* out);
@@ -125,6 +189,23 @@ private:
     void computeDcParam();
     void loadPageFiles();
     float acConfig(int index) const;
+    // A configuration value of any module; 0 when the device is missing or the read fails.
+    bool readConfig(DeviceData* device, int module, int index, float* out) const;
+    float configOf(DeviceData* device, int module, int index) const;
+    float analogOf(DeviceData* device, int module, int index) const;
+    // DC input type of a branch, from the library that drives the DC side.
+    int dcInTypeOf(int branch) const;
+    // Dispatch set-points go out without a result wait; only a refused write is reported.
+    void dispatchSetpoint(int module, int index, float v);
+    void branchSetpoint(const QString& hint, float limit, int index);
+    void basicDcWrite(int acIndex, int dcIndex, float v);
+    void basicDcEntry(const QString& hint, float lo, float hi, int acIndex, int dcIndex);
+    void basicDcLimit(int triple, int acIndex, int dcIndex);
+    void leadAcidWrites(float v, const int* acIndex, const int* dcIndex, const double* factor);
+    void controlWord(int index);
+    void showHelp();
+    // Disables the tabs of every sub-page whose refresher is not built yet.
+    void lockUnbuiltPages();
     void energyCorrection(QLineEdit* edit, int slot, float* correction, int index);
     void upwardTimeout(QLineEdit* edit, int slot, int reg);
     void addressEntry(int kind, const QString& hint);

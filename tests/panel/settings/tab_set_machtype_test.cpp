@@ -5,6 +5,7 @@
 #include "monitorset.h"
 #include "racktable.h"
 #include "runtimetree.h"
+#include "settingspage.h"
 #include "settingstest.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,7 @@ struct Apply {
         set[4].text = "192.168.1.1";
         set[5].text = "255.255.255.0";
         rackInfoMap.clear();
+        keyword_right = 4;
         tab.setDeviceViews(&rtu, &tcp, &ac, &dc, &sts);
         ac.writes.clear();
         dc.writes.clear();
@@ -167,6 +169,8 @@ TEST(Tab_set_machtype, LeadAcidInputGetsItsDefaultsBeforeTheNextInput)
     a.inputs(4);
     a.w<QComboBox>("comboBox_41")->setCurrentIndex(4);
     a.w<QComboBox>("comboBox_42")->setCurrentIndex(1);
+    a.dc.config[{ 1003, 41 }] = 200;
+    a.dc.config[{ 1003, 42 }] = 48;
     a.run();
     Writes dc = writesOf(a.dc);
     Writes branchWrites;
@@ -220,6 +224,233 @@ TEST(Tab_set_machtype, LeadAcidDefaultsFromCapacityAndCells)
     }
     EXPECT_EQ(set[7].value, 0);
     EXPECT_EQ(a.tab.dcModule, 1002);
+}
+
+// Which tab each sub-page shows first, and the sub-page of every other tab.
+const int kSubPageOfTab[28] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 4, 4, 4, 4, 4, 4, 4, 4, 5, 5, 6, 6, 7, 7, 2, 3, 0, 2 };
+
+TEST(Tab_set_machtype, LevelRulesOfTheSubPages)
+{
+    struct LevelCase {
+        int level;
+        // Machine-type page: page, model, rated frequency, input 1 type, control word, apply.
+        const char* machineType;
+    };
+    const LevelCase cases[] = {
+        { 0, "000000" }, { 1, "000000" }, { 2, "000000" }, { 3, "101011" }, { 4, "111111" }, { 8, "111111" },
+    };
+    for (const LevelCase& c : cases) {
+        SCOPED_TRACE(c.level);
+        SettingsPage p(c.level);
+        p.attach();
+        p.show(1, 1);
+        std::string got;
+        for (const char* name : { "tab_17", "comboBox_33", "comboBox_36", "comboBox_34", "lineEdit_3", "pushButton" })
+            got += p.w<QWidget>(name)->isEnabled() ? '1' : '0';
+        EXPECT_EQ(got, c.machineType);
+        // Sub-pages whose refresher is not built never come alive, at any level.
+        for (int tab = 0; tab < 28; ++tab) {
+            const int f = kSubPageOfTab[tab];
+            p.show(f, tab);
+            const bool built = f == 0 || f == 2 || f == 3 || (f == 1 && c.level >= 3);
+            EXPECT_EQ(p.tab.widget(tab)->isEnabled(), built) << "tab " << tab;
+        }
+    }
+}
+
+TEST(Tab_set_machtype, ApplyWritesNothingBelowLevelThree)
+{
+    for (int level : { 1, 2 }) {
+        SettingsPage p(level);
+        p.ac.config[{ 0, 156 }] = 6;
+        set[22].value = 13;
+        p.attach();
+        p.show(1, 1);
+        EXPECT_FALSE(p.w<QPushButton>("pushButton")->isEnabled());
+        BoxAnswer ok(QMessageBox::Ok);
+        p.slot("on_pushButton_clicked");
+        EXPECT_TRUE(p.nothingWritten()) << level;
+        EXPECT_EQ(set[22].value, 13) << level;
+    }
+}
+
+TEST(Tab_set_machtype, RefreshShowsTheDevicesValues)
+{
+    struct ValueCase {
+        const char* name;
+        int set24;
+        float model;
+        int modelRow;
+        int inputs;   // DC inputs shown besides the first
+    };
+    const ValueCase cases[] = {
+        { "own dc link", 0, 6, 6, 1 },
+        { "via ac/dc", 1, 13, 13, 2 },
+        { "ageing series 1", 0, 100, 33, 0 },
+        { "ageing series 2", 1, 101, 34, 3 },
+    };
+    for (const ValueCase& c : cases) {
+        SettingsPage p;
+        set[24].value = c.set24;
+        set[53].value = 2;
+        p.ac.config[{ 0, 156 }] = c.model;
+        FakeDevice& dcSide = c.set24 == 1 ? static_cast<FakeDevice&>(p.ac) : p.dc;
+        const int typeIndex = c.set24 == 1 ? 104 : 35;
+        for (int b = 0; b < 4; ++b)
+            dcSide.config[{ 1001 + b, typeIndex }] = float(b + 1);
+        p.ac.config[{ 0, 109 }] = 4;
+        p.sts.config[{ 0, 43 }] = 1;
+        p.ac.config[{ 0, 79 }] = 1;
+        p.ac.config[{ 0, 99 }] = 3;
+        p.ac.config[{ 0, 72 }] = 2;
+        p.ac.config[{ 0, 110 }] = 1;
+        p.ac.config[{ 0, 126 }] = -5;
+        p.attach();
+        p.show(1, 1);
+        QComboBox* model = p.w<QComboBox>("comboBox_33");
+        EXPECT_EQ(model->QComboBox::currentIndex(), c.modelRow) << c.name;
+        EXPECT_EQ(MACH_TYPE[0], int(c.model)) << c.name;
+        EXPECT_EQ(p.w<QComboBox>("comboBox_34")->currentIndex(), 1) << c.name;
+        const char* inputs[] = { "comboBox_40", "comboBox_41", "comboBox_42" };
+        for (int i = 0; i < 3; ++i) {
+            QComboBox* box = p.w<QComboBox>(inputs[i]);
+            EXPECT_EQ(!box->isHidden(), i < c.inputs) << c.name << " " << i;
+            if (i < c.inputs) {
+                EXPECT_EQ(box->currentIndex(), i + 2) << c.name << " " << i;
+            }
+        }
+        EXPECT_EQ(p.w<QComboBox>("comboBox_35")->currentIndex(), 4) << c.name;
+        EXPECT_EQ(p.w<QComboBox>("comboBox_36")->currentIndex(), 1) << c.name;
+        EXPECT_EQ(p.w<QComboBox>("comboBox_50")->currentIndex(), 1) << c.name;
+        EXPECT_EQ(p.w<QComboBox>("comboBox_37")->currentIndex(), 2) << c.name;
+        EXPECT_EQ(p.w<QComboBox>("comboBox_38")->currentIndex(), 2) << c.name;
+        EXPECT_EQ(p.w<QComboBox>("comboBox_39")->currentIndex(), 1) << c.name;
+        EXPECT_EQ(p.w<QLineEdit>("lineEdit_3")->text(), "-5") << c.name;
+        EXPECT_EQ(p.w<QComboBox>("comboBox_51")->currentIndex(), 2) << c.name;
+        EXPECT_TRUE(p.nothingWritten()) << c.name;
+    }
+}
+
+TEST(Tab_set_machtype, ChoicesSurviveTheRefreshUntilAnotherSubPageIsShown)
+{
+    SettingsPage p;
+    p.ac.config[{ 0, 156 }] = 0;
+    p.ac.config[{ 0, 109 }] = 1;
+    p.attach();
+    p.show(1, 1);
+    QComboBox* inverter = p.w<QComboBox>("comboBox_35");
+    inverter->setCurrentIndex(4);
+    p.combo("on_comboBox_35_activated", 4);
+    EXPECT_EQ(MACH_TYPE[2], 4);
+    p.w<QComboBox>("comboBox_33")->QComboBox::setCurrentIndex(34);
+    p.combo("on_comboBox_33_activated", 34);
+    EXPECT_EQ(MACH_TYPE[0], 101);
+    p.w<QComboBox>("comboBox_51")->setCurrentIndex(3);
+    p.combo("on_comboBox_51_activated", 3);
+    p.tab.mpaintEvent();
+    p.tab.mpaintEvent();
+    EXPECT_EQ(inverter->currentIndex(), 4);
+    EXPECT_EQ(p.w<QComboBox>("comboBox_33")->QComboBox::currentIndex(), 34);
+    EXPECT_FALSE(p.w<QComboBox>("comboBox_42")->isHidden());
+    EXPECT_EQ(p.w<QComboBox>("comboBox_51")->currentIndex(), 3);
+    EXPECT_TRUE(p.nothingWritten());
+
+    p.show(2, 2);
+    p.show(1, 1);
+    EXPECT_EQ(inverter->currentIndex(), 1);
+    EXPECT_EQ(p.w<QComboBox>("comboBox_33")->QComboBox::currentIndex(), 0);
+    EXPECT_TRUE(p.w<QComboBox>("comboBox_40")->isHidden());
+}
+
+TEST(Tab_set_machtype, DcInputSelectorsByModel)
+{
+    struct ModelCase {
+        int code;
+        int more;
+        const char* caption;
+    };
+    const ModelCase cases[] = {
+        { 0, 0, "直流接入类型" }, { 6, 1, "直流1接入类型" }, { 13, 2, "直流1接入类型" }, { 31, 3, "直流1接入类型" },
+        { 101, 3, "直流1接入类型" }, { 100, 0, "直流接入类型" },
+    };
+    for (const ModelCase& c : cases) {
+        SettingsPage p;
+        p.attach();
+        MACH_TYPE[0] = c.code;
+        p.tab.showDcInType();
+        EXPECT_EQ(p.w<QLabel>("label_263")->text(), QString::fromUtf8(c.caption)) << c.code;
+        for (int i = 0; i < 7; ++i) {
+            const QString label = QString("label_%1").arg(312 + i);
+            const QString box = QString("comboBox_%1").arg(40 + i);
+            ASSERT_NE(p.tab.findChild<QLabel*>(label), nullptr) << label.toStdString();
+            EXPECT_EQ(p.tab.findChild<QLabel*>(label)->text(), QString::fromUtf8("直流%1接入类型：").arg(i + 2));
+            EXPECT_EQ(!p.tab.findChild<QLabel*>(label)->isHidden(), i < c.more) << c.code << " " << i;
+            EXPECT_EQ(!p.tab.findChild<QComboBox*>(box)->isHidden(), i < c.more) << c.code << " " << i;
+        }
+    }
+    // A rack that drives its DC side through the AC/DC library puts input 1 back to lithium;
+    // only level 4 and above may change input 1.
+    for (int level : { 3, 4 }) {
+        SettingsPage p(level);
+        currentRackInfo.dcViaAcDc = 1;
+        p.w<QComboBox>("comboBox_34")->setCurrentIndex(3);
+        p.tab.showDcInType();
+        EXPECT_EQ(p.w<QComboBox>("comboBox_34")->currentIndex(), 0);
+        EXPECT_EQ(p.w<QComboBox>("comboBox_34")->isEnabledTo(p.w<QWidget>("tab_17")), level >= 4);
+    }
+}
+
+TEST(Tab_set_machtype, ControlWordEntryKeepsOnlyNumbers)
+{
+    struct WordCase {
+        const char* typed;
+        int stored;
+    };
+    const WordCase cases[] = { { ".", 12 }, { nullptr, 12 }, { "40000", 40000 }, { "-7", -7 } };
+    for (const WordCase& c : cases) {
+        SettingsPage p;
+        set[25].value = 12;
+        MACH_TYPE[7] = 12;
+        p.attach();
+        p.entry("on_lineEdit_3_selectionChanged", c.typed);
+        EXPECT_EQ(p.tab.machTypeDirty, 1);
+        EXPECT_EQ(set[25].value, c.stored) << (c.typed ? c.typed : "cancel");
+        EXPECT_EQ(MACH_TYPE[7], c.stored);
+        EXPECT_TRUE(p.nothingWritten());
+    }
+}
+
+TEST(Tab_set_machtype, LeadAcidDefaultsNeedBothRatings)
+{
+    struct RatingCase {
+        const char* name;
+        int set24;
+        bool capacity, cells;
+        float capacityValue, cellValue;
+    };
+    const RatingCase cases[] = {
+        { "capacity unreadable", 0, false, true, 0, 24 },
+        { "cells unreadable", 1, true, false, 100, 0 },
+        { "capacity 0", 1, true, true, 0, 24 },
+        { "no cells", 0, true, true, 100, 0 },
+    };
+    for (const RatingCase& c : cases) {
+        SettingsPage p;
+        set[24].value = c.set24;
+        set[7].value = 0;
+        FakeDevice& d = c.set24 == 1 ? static_cast<FakeDevice&>(p.ac) : p.dc;
+        const int capIndex = c.set24 == 1 ? 117 : 41;
+        if (c.capacity)
+            d.config[{ 1002, capIndex }] = c.capacityValue;
+        if (c.cells)
+            d.config[{ 1002, capIndex + 1 }] = c.cellValue;
+        p.attach();
+        p.tab.dcModule = 1005;
+        p.tab.setParmToDefault(1002);
+        EXPECT_TRUE(p.nothingWritten()) << c.name;
+        EXPECT_EQ(set[7].value, 0) << c.name;
+        EXPECT_EQ(p.tab.dcModule, 1005) << c.name;
+    }
 }
 
 } // namespace
