@@ -143,15 +143,19 @@ int FaultRecordFile::parseSlot(const char* slot, int k, FaultRecord* out, bool d
 
 bool FaultRecordFile::FaultReadRecord(int start, int end, const std::string& image)
 {
+    bool all = true;
     for (int k = start; k <= end; ++k) {
         FaultRecord r;
         int p = parseSlot(ring.slot(image, k), k, &r, debug);
-        if (p < 0)
-            return false;
+        // A slot cut short by a power loss costs its own record, not the ring.
+        if (p < 0) {
+            printf("FaultRecordFile::FaultReadRecord: %s slot %d does not read, skipped\n", ring.path().c_str(), k);
+            all = false;
+        }
         if (p > 0)
             cache.push_back(new FaultRecord(r));
     }
-    return true;
+    return all;
 }
 
 // Keeps a damaged file under a name of its own, beside the new one.
@@ -174,6 +178,16 @@ bool FaultRecordFile::moveAside()
     return true;
 }
 
+bool FaultRecordFile::anySlotReads(const std::string& image)
+{
+    for (int k = 0; k < MAX_RECORD_SIZE; ++k) {
+        FaultRecord r;
+        if (parseSlot(ring.slot(image, k), k, &r, false) > 0)
+            return true;
+    }
+    return false;
+}
+
 int FaultRecordFile::internalRead()
 {
     clearCache();
@@ -187,23 +201,28 @@ int FaultRecordFile::internalRead()
         ring.close();
         return 0;
     }
-    bool sound = ring.counters(image, &next, &filled);
-    if (sound) {
-        if (debug)
-            printf("FaultRecordFile open next=%d size=%d\n", next, filled);
-        if (filled < MAX_RECORD_SIZE)
-            sound = FaultReadRecord(0, filled - 1, image);
-        else
-            sound = FaultReadRecord(next - 1, MAX_RECORD_SIZE - 1, image) && FaultReadRecord(0, next - 2, image);
-    }
-    ring.close();
-    if (!sound) {
-        clearCache();
+    // Neither a ring header nor a single readable slot: this is not a record file, keep it.
+    if (!ring.headerText(image) && !anySlotReads(image)) {
+        ring.close();
         if (!moveAside() || !create())
             return 0;
         next = 1;
         filled = 0;
+        loaded = true;
+        return 1;
     }
+    // Counters that disagree (a cut between the two) are rebuilt from the slots.
+    ring.takeCounters(image, &next, &filled, [&](int k) {
+        FaultRecord r;
+        return parseSlot(ring.slot(image, k), k, &r, false) > 0 ? std::string(r.time, 19) : std::string();
+    });
+    if (debug)
+        printf("FaultRecordFile open next=%d size=%d\n", next, filled);
+    std::vector<int> slots;
+    ring.order(next, filled, &slots);
+    for (int k : slots)
+        FaultReadRecord(k, k, image);
+    ring.close();
     loaded = true;
     return 1;
 }

@@ -10,14 +10,15 @@
 
 // The faults of a link's modules with their data snapshots: a ring of 256 slots of 818 bytes
 // behind a NEXT/SIZE header and a GBK caption. The owner reads it once, adds each new fault
-// and writes; the panel asks for size() and get(). A file that turns out damaged is kept
-// beside the new one under another name, so recording goes on.
+// and writes; the panel asks for size() and get(). Torn counters are rebuilt from the slots
+// and a torn slot is skipped; a file that is no ring at all is kept beside the new one under
+// another name, so recording goes on.
 class FaultRecordFile {
 public:
     FaultRecordFile(const char* path, bool debug);
     virtual ~FaultRecordFile();
 
-    // 1 = loaded (a missing file is created, a damaged one replaced); 0 = cannot be opened.
+    // 1 = loaded (a missing file is created, one that is no ring replaced); 0 = cannot be opened.
     virtual int read();
     virtual int write();
     virtual int size();
@@ -40,6 +41,7 @@ private:
 
     int internalRead();
     bool FaultReadRecord(int start, int end, const std::string& image);
+    bool anySlotReads(const std::string& image);
     bool moveAside();
     void clearCache();
 

@@ -99,7 +99,7 @@ bool RingStore::load(std::string* image)
     return true;
 }
 
-bool RingStore::counters(const std::string& image, int* next, int* size) const
+bool RingStore::headerText(const std::string& image) const
 {
     if (image.size() < header_.size())
         return false;
@@ -108,6 +108,13 @@ bool RingStore::counters(const std::string& image, int* next, int* size) const
         if (!digit && image[i] != header_[i])
             return false;
     }
+    return true;
+}
+
+bool RingStore::counters(const std::string& image, int* next, int* size) const
+{
+    if (!headerText(image))
+        return false;
     int n, s;
     if (!fourDigits(image.data() + NEXT_AT, &n) || !fourDigits(image.data() + SIZE_AT, &s))
         return false;
@@ -189,12 +196,13 @@ bool RingStore::writeSlot(int k, const char* bytes)
 
 bool RingStore::writeCounters(int next, int size)
 {
-    char n[16], s[16];
     if (fd_ < 0 || next < 1 || next > capacity_ || size < 0 || size > capacity_)
         return false;
-    snprintf(n, sizeof n, "%04d\n", next);
-    snprintf(s, sizeof s, "%04d\n", size);
-    stale_ = !(writeAll(fd_, n, 5, NEXT_AT) && writeAll(fd_, s, 5, SIZE_AT));
+    // NEXT and SIZE with the header text between them, in one write: a cut cannot leave one
+    // counter new and the other old.
+    char both[32];
+    int n = snprintf(both, sizeof both, "%04d\n\n[SIZE]\n%04d\n", next, size);
+    stale_ = !(n == SIZE_AT + 5 - NEXT_AT && writeAll(fd_, both, size_t(n), NEXT_AT));
     return !stale_;
 }
 

@@ -28,6 +28,8 @@ public:
     // NEXT and SIZE of an image whose header is intact: NEXT 1..capacity, SIZE 0..capacity,
     // and NEXT = SIZE + 1 while the ring is not full.
     bool counters(const std::string& image, int* next, int* size) const;
+    // The header's fixed text is intact (the counters may still be damaged).
+    bool headerText(const std::string& image) const;
     const char* slot(const std::string& image, int k) const;
     // Slots oldest first for the given counters.
     void order(int next, int size, std::vector<int>* slots) const;
@@ -121,7 +123,8 @@ bool RingStore::writeDirty(std::deque<Rec*>* cache, int* next, int* size, Format
         }
         r->dirty = 0;
     }
-    // Slots first, counters after: a power loss in between loses the new lines, not the ring.
+    // Slots first, counters after (both in one write): a power loss in between loses the new
+    // lines, not the ring.
     if ((moved || stale_) && !writeCounters(*next, *size))
         ok = false;
     if (!flush())

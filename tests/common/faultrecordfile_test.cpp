@@ -130,15 +130,65 @@ TEST(FaultRecordFile, The257thFaultOverwritesSlotZero)
     EXPECT_EQ(got.module, 999);
 }
 
-TEST(FaultRecordFile, ADamagedFileIsKeptAsideAndRecordingGoesOn)
+std::vector<int> modules(FaultRecordFile& f)
 {
-    const std::string damaged[] = {
-        header("0002", "0001") + slot(0, "2024-01-02 03:04:0", 1, 3, 7),
-        header("0009", "0001") + slot(0, "2024-01-02 03:04:05", 1, 3, 7),
-        "[NEXT]\n00",
-        header("0002", "0001") + slot(0, "2024-01-02 03:04:05", 1, 3, 7).substr(0, 300) + std::string(518, 'x'),
+    std::vector<int> out;
+    FaultRecord r;
+    for (int i = 0; f.get(i, &r); ++i)
+        out.push_back(r.module);
+    return out;
+}
+
+TEST(FaultRecordFile, ATornCounterOrSlotLosesAtMostTheRecordBeingWritten)
+{
+    const std::string s0 = slot(0, "2024-01-02 03:04:05", 1, 3, 7);
+    const std::string s1 = slot(1, "2024-01-02 03:04:06", 1, 4, 8);
+    const std::string s2 = slot(2, "2024-01-02 03:04:07", 1, 5, 9);
+    const std::string torn2 = s2.substr(0, 300) + std::string(518, '\0');
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<int> kept;  // modules read back, oldest first
+        int newSlot;            // where the next fault goes
+        const char* next;       // counters after it is written
+        const char* size;
     };
-    for (const std::string& bytes : damaged) {
+    const Case cases[] = {
+        { "next_written_size_not", header("0004", "0002") + s0 + s1 + s2, { 3, 4, 5 }, 3, "0005", "0004" },
+        { "next_beyond_the_slots", header("0009", "0001") + s0, { 3 }, 1, "0003", "0002" },
+        { "newest_slot_torn_before_the_counters", header("0003", "0002") + s0 + s1 + torn2, { 3, 4 }, 2, "0004", "0003" },
+        { "newest_slot_torn_after_the_counters", header("0004", "0003") + s0 + s1 + torn2, { 3, 4 }, 3, "0005", "0004" },
+        { "eighteen_character_time", header("0003", "0002") + slot(0, "2024-01-02 03:04:0", 1, 3, 7) + "\n" + s1, { 4 }, 2,
+            "0004", "0003" },
+        { "slot_filled_with_garbage", header("0004", "0003") + s0 + std::string(818, 'x') + s2, { 3, 5 }, 3, "0005",
+            "0004" },
+    };
+    for (const Case& c : cases) {
+        RuntimeTree tree;
+        tree.writeFile("log/dcacfaultRecord.log", c.bytes);
+        FaultRecordFile f(kPath, false);
+        ASSERT_EQ(f.read(), 1) << c.name;
+        EXPECT_EQ(modules(f), c.kept) << c.name;
+        EXPECT_TRUE(asideFiles(tree).empty()) << c.name;
+        FaultRecord r = fault("2024-02-02 02:02:02", 2, 99, 1);
+        ASSERT_EQ(f.add(&r), 1) << c.name;
+        ASSERT_EQ(f.write(), 1) << c.name;
+        std::string after = tree.readFile("log/dcacfaultRecord.log");
+        EXPECT_EQ(after.substr(0, 85), header(c.next, c.size)) << c.name;
+        ASSERT_GE(after.size(), 85u + 818u * size_t(c.newSlot + 1)) << c.name;
+        EXPECT_EQ(after.substr(85 + 818 * size_t(c.newSlot), 818), slot(c.newSlot, "2024-02-02 02:02:02", 2, 99, 1))
+            << c.name;
+        FaultRecordFile again(kPath, false);
+        ASSERT_EQ(again.read(), 1);
+        std::vector<int> expect = c.kept;
+        expect.push_back(99);
+        EXPECT_EQ(modules(again), expect) << c.name;
+    }
+}
+
+TEST(FaultRecordFile, AFileThatIsNoRingIsKeptAsideAndRecordingGoesOn)
+{
+    for (const std::string& bytes : { std::string("[NEXT]\n00"), std::string(5000, '\xff') }) {
         RuntimeTree tree;
         tree.writeFile("log/dcacfaultRecord.log", bytes);
         FaultRecordFile f(kPath, false);
