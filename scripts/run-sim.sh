@@ -19,6 +19,13 @@ mkdir -p "$RUN/log" "$RUN/tmp" "$RUN/udisk" "$RUN/dev" "$RUN/etc" "$RUN/can"
 [ -f "$RUN/etc/eth0-setting" ] || printf 'IP=192.168.1.10\nMask=255.255.255.0\nGateway=192.168.1.1\n' > "$RUN/etc/eth0-setting"
 export STATIONPANEL_ROOT="$RUN"
 export LC_NUMERIC=C
+# Qt's runtime folder lives in the tree, not in a fixed folder under /tmp; only a Wayland session
+# keeps its own, where its display socket is.
+if [ -z "$WAYLAND_DISPLAY" ] || [ -z "$XDG_RUNTIME_DIR" ]; then
+    mkdir -p "$RUN/run"
+    chmod 700 "$RUN/run"
+    export XDG_RUNTIME_DIR="$RUN/run"
+fi
 
 SIM_PID=""
 if [ -x "$BIN/cabinetsim" ]; then
@@ -34,6 +41,6 @@ if [ -n "$DISPLAY" ] || [ -n "$WAYLAND_DISPLAY" ]; then
 else
     PORT=${VNC_PORT:-5900}
     echo "No display: the panel runs on Qt's VNC platform. Look at it with a VNC viewer on localhost:$PORT"
-    echo "(for example: vncviewer localhost:$PORT). Stop with Ctrl-C."
+    echo "(for example: vncviewer localhost:$PORT, from the Debian package tigervnc-viewer). Stop with Ctrl-C."
     QT_QPA_PLATFORM="vnc:size=800x600:port=$PORT" "$BIN/stationpanel" "$@"
 fi

@@ -15,6 +15,10 @@ RuntimeTree::RuntimeTree(bool withTemplate)
     hadRoot_ = r != nullptr;
     if (r)
         oldRoot_ = r;
+    const char* x = getenv("XDG_RUNTIME_DIR");
+    hadRuntimeDir_ = x != nullptr;
+    if (x)
+        oldRuntimeDir_ = x;
 
     std::string tmpl = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/sp-test-XXXXXX";
     char* made = mkdtemp(&tmpl[0]);
@@ -28,7 +32,9 @@ RuntimeTree::RuntimeTree(bool withTemplate)
     }
     for (const char* d : { "bin", "conf", "conf-dcdc", "conf-sts", "log", "etc", "tmp", "udisk", "dev" })
         mkdir((root_ + "/" + d).c_str(), 0755);
+    mkdir((root_ + "/run").c_str(), 0700);
     setenv("STATIONPANEL_ROOT", root_.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (root_ + "/run").c_str(), 1);
     if (chdir((root_ + "/bin").c_str()) != 0)
         ADD_FAILURE() << "cannot enter " << root_ << "/bin";
 }
@@ -41,6 +47,10 @@ RuntimeTree::~RuntimeTree()
         setenv("STATIONPANEL_ROOT", oldRoot_.c_str(), 1);
     else
         unsetenv("STATIONPANEL_ROOT");
+    if (hadRuntimeDir_)
+        setenv("XDG_RUNTIME_DIR", oldRuntimeDir_.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
     // Kept when the test failed, so its files can be looked at.
     if (!::testing::Test::HasFailure() && root_.size() > 12) {
         std::string cmd = "rm -rf '" + root_ + "'";

@@ -4,7 +4,8 @@
 #include <string>
 
 // A throw-away runtime tree for one test: bin/ (the working directory while the tree lives),
-// conf/, conf-dcdc/, conf-sts/ and log/ beside it, STATIONPANEL_ROOT pointing at its top.
+// conf/, conf-dcdc/, conf-sts/ and log/ beside it, STATIONPANEL_ROOT pointing at its top and
+// XDG_RUNTIME_DIR at its run/ (Qt's runtime folder, mode 0700).
 class RuntimeTree {
 public:
     // withTemplate copies the repository's runtime template into the tree.
@@ -29,6 +30,8 @@ private:
     std::string oldCwd_;
     std::string oldRoot_;
     bool hadRoot_;
+    std::string oldRuntimeDir_;
+    bool hadRuntimeDir_;
 };
 
 #endif

@@ -127,8 +127,9 @@ TEST_P(ScheduleEntry, StoresTheClampedValueAndSavesTheTable)
     EXPECT_EQ(fileFloat(tree, c.word), localData[c.word]);
     EXPECT_EQ(tree.readFile("log/localdata.dat").size(), 4096u);
     for (int w = 0; w < LocalDataTable::WORDS; ++w) {
-        if (w != c.word)
+        if (w != c.word) {
             ASSERT_EQ(localData[w], 0.0f) << w;
+        }
     }
 }
 
