@@ -14,6 +14,8 @@
 #include "writepoll.h"
 
 #include <QDateTime>
+#include <QLineEdit>
+#include <QSignalBlocker>
 #include <QFile>
 #include <QRegularExpression>
 #include <QMessageBox>
@@ -271,6 +273,7 @@ void Tab_set::mpaintEvent()
     if (devicesSet == 0 || idleFlag != 100 || KeyPad::edit == 1)
         return;
     idleFlag = 0;
+    clearEntrySelections();
     if (tabIsBuilt(currentIndex()))
         currentWidget()->setEnabled(true);
     const BuiltSubPage* built = builtSubPage(firstIndex);
@@ -354,8 +357,32 @@ void Tab_set::setDc_byDc(int index, float v)
     dcBranchWrite(dcView, dcModule, index, v, "set  All");
 }
 
+// Entries open their keypad on selectionChanged. A selection left on the field would fire the
+// slot again at the next setText (the refresh, or the slot's own write-back), opening a second
+// keypad inside the refresh tick that can write nothing.
+void Tab_set::entryStarted()
+{
+    if (QLineEdit* edit = qobject_cast<QLineEdit*>(sender())) {
+        const QSignalBlocker block(edit);
+        edit->deselect();
+    }
+}
+
+void Tab_set::clearEntrySelections()
+{
+    if (!currentWidget())
+        return;
+    for (QLineEdit* edit : currentWidget()->findChildren<QLineEdit*>()) {
+        if (edit->hasSelectedText()) {
+            const QSignalBlocker block(edit);
+            edit->deselect();
+        }
+    }
+}
+
 bool Tab_set::askInt(const QString& hint, int lo, int hi, int* out)
 {
+    entryStarted();
     KeyPad pad(this);
     if (!hint.isEmpty())
         pad.setInfo(hint);
@@ -371,6 +398,7 @@ bool Tab_set::askInt(const QString& hint, int lo, int hi, int* out)
 
 bool Tab_set::askFloat(const QString& hint, float lo, float hi, float* out)
 {
+    entryStarted();
     KeyPad pad(this);
     if (!hint.isEmpty())
         pad.setInfo(hint);

@@ -206,6 +206,9 @@ private:
     void showHelp();
     // Disables the tabs of every sub-page whose refresher is not built yet.
     void lockUnbuiltPages();
+    // Clears the selection that opened an entry's keypad (see the source).
+    void entryStarted();
+    void clearEntrySelections();
     void energyCorrection(QLineEdit* edit, int slot, float* correction, int index);
     void upwardTimeout(QLineEdit* edit, int slot, int reg);
     void addressEntry(int kind, const QString& hint);

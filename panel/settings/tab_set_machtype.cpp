@@ -230,6 +230,7 @@ void Tab_set::on_comboBox_51_activated(int)
 void Tab_set::on_lineEdit_3_selectionChanged()
 {
     machTypeDirty = 1;
+    entryStarted();
     KeyPad pad(this);
     if (pad.exec() != 1)
         return;

@@ -219,6 +219,7 @@ void Tab_set::settime(QString& text)
 
 void Tab_set::on_lineEdit_selectionChanged()
 {
+    entryStarted();
     KeyPad pad(this);
     pad.setInfo(tr("系统时间设置:yyyy-MM-dd-hh-mm-ss"));
     if (pad.exec() != 1)
@@ -269,6 +270,7 @@ void Tab_set::ipformat(int kind, QString text)
 
 void Tab_set::addressEntry(int kind, const QString& hint)
 {
+    entryStarted();
     KeyPad pad(this);
     pad.setInfo(hint);
     if (pad.exec() != 1)
@@ -422,6 +424,7 @@ void Tab_set::on_lineEdit_192_selectionChanged()
     if (entering)
         return;
     entering = true;
+    entryStarted();
     KeyDialog keys(this);
     keys.setInfo(tr("请输入SN序列号:"));
     if (keys.exec() == QDialog::Accepted) {

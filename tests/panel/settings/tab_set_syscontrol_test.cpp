@@ -1,6 +1,7 @@
 #include "settingspage.h"
 
 #include <gtest/gtest.h>
+#include <QLineEdit>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,60 @@ TEST(Tab_set_syscontrol, WritesWaitForTheConvertersAnswer)
     p.entry("on_lineEdit_190_selectionChanged", "0.05");
     EXPECT_EQ(p.ac.polled, (std::vector<int>{ 0, 0, 0, 0 }));
     EXPECT_EQ(p.tips, std::vector<int>{ 4 });
+}
+
+// Cancels every keypad that opens and counts them.
+struct KeyPadCounter {
+    int opened = 0;
+    QTimer timer;
+    KeyPadCounter()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this]() {
+            if (KeyPad* pad = qobject_cast<KeyPad*>(QApplication::activeModalWidget())) {
+                ++opened;
+                pad->buttonClicked("cancel");
+            }
+        });
+        timer.start(5);
+    }
+};
+
+TEST(Tab_set_syscontrol, SelectionThatOpenedTheKeypadOpensNoSecondOne)
+{
+    SettingsPage p;
+    p.ac.config[{ 0, 128 }] = 276;
+    p.attach();
+    p.show(2, 2);
+    QLineEdit* word = p.w<QLineEdit>("lineEdit_173");
+    {
+        // A touch that selects the field's text opens its keypad.
+        KeyPadTyper typer("300");
+        word->selectAll();
+    }
+    EXPECT_TRUE(p.ac.wrote(0, 128, 300));
+    EXPECT_FALSE(word->hasSelectedText());
+    {
+        KeyPadCounter counter;
+        p.tab.mpaintEvent();
+        EXPECT_EQ(counter.opened, 0);
+    }
+    // A field whose slot writes the accepted value back, and a selection left on the page.
+    QLineEdit* control3 = p.w<QLineEdit>("lineEdit_3");
+    p.show(1, 1);
+    {
+        KeyPadTyper typer("7");
+        control3->selectAll();
+    }
+    EXPECT_EQ(control3->text(), "7");
+    {
+        const QSignalBlocker quiet(control3);
+        control3->selectAll();
+    }
+    p.tab.machTypeDirty = 0;
+    KeyPadCounter counter;
+    p.tab.mpaintEvent();
+    EXPECT_EQ(counter.opened, 0);
+    EXPECT_EQ(p.ac.writes.size(), 1u);
 }
 
 } // namespace
