@@ -2,6 +2,7 @@
 #include "monitorset.h"
 #include "my_gd.h"
 #include "mymainwindow.h"
+#include "panelfonts.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // Qt sets the locale from the environment; numbers in files are always read with a point.
     setlocale(LC_NUMERIC, "C");
+    PanelFonts::install();
     QStyle* style = QStyleFactory::create("plastique");
     if (!style)
         style = QStyleFactory::create("Fusion");

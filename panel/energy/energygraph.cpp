@@ -39,24 +39,26 @@ void EnergyGraph::setupUi()
         { "label_4", tr("——负载功率(kW)"), QRect(520, 70, 131, 20), "rgb(0, 0, 0)" },
         { "label_5", tr("——SOC(%)"), QRect(550, 290, 101, 17), "rgb(255, 0, 255)" },
     };
+    // The legends lie on the plot, so they are the plot's children rather than its siblings.
     for (const Legend& l : legends) {
-        QLabel* label = new QLabel(l.text, this);
+        QLabel* label = new QLabel(l.text, customPlot);
         label->setObjectName(l.name);
-        label->setGeometry(l.geometry);
+        label->setGeometry(l.geometry.translated(-customPlot->pos()));
         label->setStyleSheet(QString("color: %1;").arg(l.colour));
     }
+    // The date pickers right under the plot: lower down they fell off the visible page.
     comboBox = new ComboBox(this);
     comboBox->setObjectName("comboBox");
-    comboBox->setGeometry(0, 510, 101, 30);
+    comboBox->setGeometry(0, 445, 101, 30);
     comboBox->addItems({ tr("按年显示"), tr("按月显示"), tr("按日显示") });
     comboBox_2 = new ComboBox(this);
     comboBox_2->setObjectName("comboBox_2");
-    comboBox_2->setGeometry(102, 510, 78, 30);
+    comboBox_2->setGeometry(102, 445, 78, 30);
     for (int y = 2017; y <= 2036; ++y)
         comboBox_2->addItem(QString::number(y));
     comboBox_3 = new ComboBox(this);
     comboBox_3->setObjectName("comboBox_3");
-    comboBox_3->setGeometry(181, 510, 78, 30);
+    comboBox_3->setGeometry(181, 445, 78, 30);
     static const char* const months[12] = { QT_TR_NOOP("1月"), QT_TR_NOOP("2月"), QT_TR_NOOP("3月"), QT_TR_NOOP("4月"),
         QT_TR_NOOP("5月"), QT_TR_NOOP("6月"), QT_TR_NOOP("7月"), QT_TR_NOOP("8月"), QT_TR_NOOP("9月"), QT_TR_NOOP("10月"),
         QT_TR_NOOP("11月"), QT_TR_NOOP("12月") };
@@ -64,7 +66,7 @@ void EnergyGraph::setupUi()
         comboBox_3->addItem(tr(m));
     comboBox_4 = new ComboBox(this);
     comboBox_4->setObjectName("comboBox_4");
-    comboBox_4->setGeometry(260, 510, 78, 30);
+    comboBox_4->setGeometry(260, 445, 78, 30);
     for (int d = 1; d <= 31; ++d)
         comboBox_4->addItem(QString::number(d));
 }

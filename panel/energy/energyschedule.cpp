@@ -40,24 +40,26 @@ void EnergySchedule::setupUi()
 {
     setObjectName("EnergySchedule");
     resize(796, 480);
+    // Both columns within the 670 pixels right of the sub-menu list.
+    const int column = 330;
     for (int c = 0; c < 2; ++c) {
         label_time[c] = new QLabel(tr("时间段"), this);
         label_time[c]->setObjectName(QString("label_time_%1").arg(c + 1));
-        label_time[c]->setGeometry(40 + 390 * c, 40, 150, 30);
+        label_time[c]->setGeometry(20 + column * c, 40, 150, 30);
         label_value[c] = new QLabel(tr("功率(kW)"), this);
         label_value[c]->setObjectName(QString("label_value_%1").arg(c + 1));
-        label_value[c]->setGeometry(200 + 390 * c, 40, 180, 30);
+        label_value[c]->setGeometry(170 + column * c, 40, 150, 30);
     }
     for (int r = 0; r < ROWS; ++r) {
         const int c = r / 12;
         const int y = 72 + 30 * (r % 12);
         label_period[r] = new QLabel(this);
         label_period[r]->setObjectName(QString("label_period_%1").arg(r + 1));
-        label_period[r]->setGeometry(40 + 390 * c, y, 150, 26);
+        label_period[r]->setGeometry(20 + column * c, y, 145, 26);
         lineEdit[r] = new QLineEdit(this);
         lineEdit[r]->setObjectName(QString("lineEdit_%1").arg(r + 1));
         lineEdit[r]->setFocusPolicy(Qt::NoFocus);
-        lineEdit[r]->setGeometry(200 + 390 * c, y, 140, 26);
+        lineEdit[r]->setGeometry(170 + column * c, y, 130, 26);
     }
     setCaptions(0);
     label_period[0]->setText("00:00~0:30");

@@ -130,21 +130,21 @@ void interface_Energy::setupUi()
     // Tab 0: the strategy.
     groupBox_manage = new QGroupBox(tab[0]);
     groupBox_manage->setObjectName("groupBox_manage");
-    groupBox_manage->setGeometry(20, 10, 740, 150);
+    groupBox_manage->setGeometry(20, 10, 630, 150);
     comboBox_Manage = new ComboBox(groupBox_manage);
     comboBox_Manage->setObjectName("comboBox_Manage");
     comboBox_Manage->setGeometry(20, 30, 220, 30);
-    label_manage = caption(groupBox_manage, "label_manage", 20, 70, 700);
-    label_manage->setGeometry(20, 65, 700, 75);
+    label_manage = caption(groupBox_manage, "label_manage", 20, 70, 590);
+    label_manage->setGeometry(20, 65, 590, 75);
     label_manage->setWordWrap(true);
     groupBox_start = new QGroupBox(tab[0]);
     groupBox_start->setObjectName("groupBox_start");
-    groupBox_start->setGeometry(20, 170, 740, 90);
-    caption(groupBox_start, "label_start", 20, 25, 700)->setGeometry(20, 25, 700, 60);
+    groupBox_start->setGeometry(20, 170, 630, 90);
+    caption(groupBox_start, "label_start", 20, 25, 590)->setGeometry(20, 25, 590, 60);
     groupBox_off = new QGroupBox(tab[0]);
     groupBox_off->setObjectName("groupBox_off");
-    groupBox_off->setGeometry(20, 270, 740, 110);
-    caption(groupBox_off, "label_off", 20, 25, 700);
+    groupBox_off->setGeometry(20, 270, 630, 110);
+    caption(groupBox_off, "label_off", 20, 25, 590);
     radioButton_8 = new QRadioButton(groupBox_off);
     radioButton_8->setObjectName("radioButton_8");
     radioButton_8->setGeometry(20, 65, 200, 30);
@@ -153,21 +153,21 @@ void interface_Energy::setupUi()
     radioButton_7->setGeometry(240, 65, 240, 30);
     groupBox_mg = new QGroupBox(tab[0]);
     groupBox_mg->setObjectName("groupBox_mg");
-    groupBox_mg->setGeometry(20, 385, 740, 60);
+    groupBox_mg->setGeometry(20, 385, 630, 60);
     radioButton = new QRadioButton(groupBox_mg);
     radioButton->setObjectName("radioButton");
-    radioButton->setGeometry(20, 20, 240, 30);
+    radioButton->setGeometry(10, 20, 210, 30);
     radioButton_2 = new QRadioButton(groupBox_mg);
     radioButton_2->setObjectName("radioButton_2");
-    radioButton_2->setGeometry(270, 20, 280, 30);
+    radioButton_2->setGeometry(225, 20, 270, 30);
     radioButton_3 = new QRadioButton(groupBox_mg);
     radioButton_3->setObjectName("radioButton_3");
-    radioButton_3->setGeometry(560, 20, 160, 30);
+    radioButton_3->setGeometry(500, 20, 120, 30);
 
     // Tab 1: the PV-strategy and anti-backflow settings.
     groupBox_2 = new QGroupBox(tab[1]);
     groupBox_2->setObjectName("groupBox_2");
-    groupBox_2->setGeometry(20, 10, 740, 140);
+    groupBox_2->setGeometry(20, 10, 630, 140);
     caption(groupBox_2, "label_NL", 20, 25);
     checkBox_NL = new QCheckBox(groupBox_2);
     checkBox_NL->setObjectName("checkBox_NL");
@@ -180,7 +180,7 @@ void interface_Energy::setupUi()
     label_NLR_unit = caption(groupBox_2, "label_NLR_unit", 380, 95);
     widget_pv = new QWidget(tab[1]);
     widget_pv->setObjectName("widget_pv");
-    widget_pv->setGeometry(20, 160, 740, 80);
+    widget_pv->setGeometry(20, 160, 630, 80);
     caption(widget_pv, "label_YOUJI_2", 20, 5);
     lineEdit_YOUJI_2 = entry(widget_pv, "lineEdit_YOUJI_2", 250, 5);
     label_YOUJI_2_hint = caption(widget_pv, "label_YOUJI_2_hint", 380, 5);
@@ -188,19 +188,19 @@ void interface_Energy::setupUi()
     lineEdit_Status_2 = entry(widget_pv, "lineEdit_Status_2", 250, 42, 250);
     groupBox_4 = new QGroupBox(tab[1]);
     groupBox_4->setObjectName("groupBox_4");
-    groupBox_4->setGeometry(20, 250, 740, 60);
+    groupBox_4->setGeometry(20, 250, 630, 60);
     caption(groupBox_4, "label_YOUJI", 20, 20);
     lineEdit_YOUJI = entry(groupBox_4, "lineEdit_YOUJI", 250, 20);
     caption(groupBox_4, "label_YOUJI_hint", 380, 20);
     widget_5 = new QWidget(tab[1]);
     widget_5->setObjectName("widget_5");
-    widget_5->setGeometry(20, 320, 740, 40);
+    widget_5->setGeometry(20, 320, 630, 40);
     caption(widget_5, "label_YOUJI_3", 20, 5);
     lineEdit_YOUJI_3 = entry(widget_5, "lineEdit_YOUJI_3", 250, 5);
     caption(widget_5, "label_YOUJI_3_hint", 380, 5);
     groupBox_mode = new QGroupBox(tab[1]);
     groupBox_mode->setObjectName("groupBox_mode");
-    groupBox_mode->setGeometry(20, 370, 740, 60);
+    groupBox_mode->setGeometry(20, 370, 630, 60);
     comboBox_Mode = new ComboBox(groupBox_mode);
     comboBox_Mode->setObjectName("comboBox_Mode");
     comboBox_Mode->setGeometry(20, 20, 220, 30);
@@ -209,33 +209,33 @@ void interface_Energy::setupUi()
     // Tab 5: meter and insulation-monitor options.
     comboBox_DB = new ComboBox(tab[5]);
     comboBox_DB->setObjectName("comboBox_DB");
-    comboBox_DB->setGeometry(20, 10, 150, 30);
-    label_DB_3 = caption(tab[5], "label_DB_3", 180, 10, 60);
+    comboBox_DB->setGeometry(10, 10, 140, 30);
+    label_DB_3 = caption(tab[5], "label_DB_3", 155, 10, 45);
     comboBox_DB_3 = new ComboBox(tab[5]);
     comboBox_DB_3->setObjectName("comboBox_DB_3");
-    comboBox_DB_3->setGeometry(240, 10, 70, 30);
+    comboBox_DB_3->setGeometry(200, 10, 60, 30);
     for (int m = 1; m <= 10; ++m)
         comboBox_DB_3->addItem(QString::number(m));
-    caption(tab[5], "label_DB_2", 320, 10, 90);
+    caption(tab[5], "label_DB_2", 265, 10, 90);
     comboBox_DB_2 = new ComboBox(tab[5]);
     comboBox_DB_2->setObjectName("comboBox_DB_2");
-    comboBox_DB_2->setGeometry(410, 10, 110, 30);
-    caption(tab[5], "label_DBID", 530, 10, 100);
-    lineEdit_DBID = entry(tab[5], "lineEdit_DBID", 630, 10, 100);
+    comboBox_DB_2->setGeometry(355, 10, 100, 30);
+    caption(tab[5], "label_DBID", 460, 10, 90);
+    lineEdit_DBID = entry(tab[5], "lineEdit_DBID", 550, 10, 90);
     label_dbinfo = caption(tab[5], "label_dbinfo", 20, 45, 400);
     widget_insulation = new QWidget(tab[5]);
     widget_insulation->setObjectName("widget_insulation");
-    widget_insulation->setGeometry(10, 45, 780, 75);
+    widget_insulation->setGeometry(10, 45, 640, 75);
     lineEdit_DBID_2 = entry(widget_insulation, "lineEdit_DBID_2", 10, 5, 90);
     const char* const buttons[] = { "pushButton_8", "pushButton_9", "pushButton_4", "pushButton_addr", "pushButton_3",
         "pushButton_5", "pushButton_7", "pushButton_6", "pushButton_baud" };
     for (int i = 0; i < 9; ++i) {
         QPushButton* b = new QPushButton(widget_insulation);
         b->setObjectName(buttons[i]);
-        b->setGeometry(110 + 132 * (i % 5), 5 + 36 * (i / 5), 125, 32);
+        b->setGeometry(105 + 106 * (i % 5), 5 + 36 * (i / 5), 102, 32);
     }
-    label_6 = caption(widget_insulation, "label_6", 640, 41, 130);
-    QLabel* note = caption(tab[5], "label_note", 20, 420, 700);
+    label_6 = caption(widget_insulation, "label_6", 529, 41, 102);
+    QLabel* note = caption(tab[5], "label_note", 20, 420, 620);
     note->setStyleSheet("QLabel{color:#FF0000}");
     tab[5]->installEventFilter(this);
 }

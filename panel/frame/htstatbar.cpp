@@ -20,11 +20,12 @@ HTStatbar::HTStatbar(QWidget* parent)
 {
     resize(800, 24);
     setFixedHeight(24);
-    m_versionCaption = placedLabel(tr("固件版本:"), 10, 5, 101, 17, this);
-    // The English caption is wider.
-    m_versionNumber = placedLabel("1400", set[20].value == 1 ? 110 : 80, 5, 91, 17, this);
-    m_userCaption = placedLabel(tr("用户:"), 165, 4, 131, 17, this);
-    m_userName = placedLabel(tr("客户"), 204, 2, 231, 20, this);
+    // Side by side without overlap; the English caption is wider.
+    const bool english = set[20].value == 1;
+    m_versionCaption = placedLabel(tr("固件版本:"), 10, 5, english ? 98 : 68, 17, this);
+    m_versionNumber = placedLabel("1400", english ? 110 : 80, 5, 60, 17, this);
+    m_userCaption = placedLabel(tr("用户:"), 180, 4, 44, 17, this);
+    m_userName = placedLabel(tr("客户"), 226, 2, 231, 20, this);
     m_versionCode = placedLabel("SP0001LM", 490, 5, 111, 17, this);
     m_time = placedLabel(QString(), 620, 5, 171, 16, this);
     m_userName->setObjectName("label_user");

@@ -55,7 +55,8 @@ MyToolBar::MyToolBar(QWidget* parent)
     screenShotExitBtn = m_shotExitBtn;
 
     m_tips = new QLabel(this);
-    m_tips->resize(200, 30);
+    // One pixel short of the buttons' top edge at y 47.
+    m_tips->resize(200, 29);
     tipslabel = m_tips;
     setTipsNow(tr("设备初始化中..."), 10);
 

@@ -1,5 +1,6 @@
 #include "mytoolbtn.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 MyToolBtn::MyToolBtn(const QString& caption, QWidget* parent)
@@ -9,7 +10,11 @@ MyToolBtn::MyToolBtn(const QString& caption, QWidget* parent)
     setText(caption);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     setFixedSize(85, 40);
-    setFont(QFont(QString::fromUtf8("宋体"), 13));
+    // A caption wider than the button (some English ones) is set smaller rather than clipped.
+    QFont captionFont(QString::fromUtf8("宋体"), 13);
+    while (captionFont.pointSize() > 8 && QFontMetrics(captionFont).horizontalAdvance(caption) > width() - 6)
+        captionFont.setPointSize(captionFont.pointSize() - 1);
+    setFont(captionFont);
     setStyleSheet("QToolButton{border: 1px solid gray;border-color:#ffffff;}");
     setCaptionColour(Qt::white);
     setCursor(Qt::PointingHandCursor);

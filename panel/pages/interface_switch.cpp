@@ -34,6 +34,10 @@ interface_Switch::interface_Switch(QWidget* parent)
 
     ui->btn_on_2->hide();
     ui->btn_off_2->hide();
+    // The tiles and the label below the page are connected to nothing; shown, their top edge
+    // would reach into the last row of branch buttons.
+    ui->gridLayoutWidget->hide();
+    ui->label->hide();
     showBranchRows();
 }
 

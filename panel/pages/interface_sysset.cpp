@@ -35,8 +35,10 @@ void interface_SysSet::loadtab_delay()
     m_pages = new PageTurnAdv(this);
     m_pages->move(0, 435);
     m_pages->hide();
+    m_pagesWidth = m_pages->width();
     m_module = new IdTurn(this);
-    m_module->move(0, 5);
+    // On the pager's row: at the top it covered the field of the sub-page's first row.
+    m_module->move(200, 437);
     m_module->settitle(tr("模块"));
     m_module->hide();
     connect(m_tab, &Tab_set::sendcommond, this, &interface_SysSet::sendcommond);
@@ -87,6 +89,8 @@ void interface_SysSet::change_sub_interface(int f)
         m_pages->raise();
     };
     auto showModules = [this](const QString& title, int count, int id) {
+        // The pager leaves the right part of the row to the module picker (three pages at most here).
+        m_pages->resize(196, m_pages->height());
         m_module->settitle(title);
         m_module->setMaxCount(count);
         m_module->setCurrentId(id);
@@ -95,6 +99,7 @@ void interface_SysSet::change_sub_interface(int f)
     };
     m_pages->hide();
     m_module->hide();
+    m_pages->resize(m_pagesWidth, m_pages->height());
     switch (f) {
     case kMachineType:
         // Read-only below level 4 until the settings refresh applies the page's own level rules.

@@ -42,6 +42,7 @@ public slots:
 private:
     Tab_set* m_tab = nullptr;
     PageTurnAdv* m_pages = nullptr;
+    int m_pagesWidth = 0;
     IdTurn* m_module = nullptr;
     int currentSettingsSubPage = 0;
     ModbusAcDcData* m_acdc = nullptr;

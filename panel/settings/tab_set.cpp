@@ -76,6 +76,9 @@ Tab_set::Tab_set(QWidget* parent)
 {
     ui->setupUi(this);
     tabBar()->hide();
+    // The pre-charge caption has no field of its own and lies below the visible page.
+    ui->label_425->hide();
+    ui->label_111->hide();
     chargeCorrection = float(set[51].value);
     dischargeCorrection = float(set[52].value);
     lockUnbuiltPages();

@@ -56,7 +56,7 @@ TEST(HTStatbar, FirmwareNumberMovesForTheEnglishCaption)
         HTStatbar bar;
         QLabel* number = labelWithText(bar, "1400");
         ASSERT_NE(number, nullptr);
-        EXPECT_EQ(number->geometry(), QRect(c.x, 5, 91, 17)) << c.language;
+        EXPECT_EQ(number->geometry(), QRect(c.x, 5, 60, 17)) << c.language;
         EXPECT_EQ(bar.height(), 24);
     }
 }

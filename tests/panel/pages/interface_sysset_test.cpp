@@ -95,7 +95,7 @@ TEST(interface_SysSet, NothingBeforeTheSettingsTabsExist)
     EXPECT_FALSE(page.findChild<PageTurnAdv*>()->isVisibleTo(&page));
     EXPECT_FALSE(page.findChild<IdTurn*>()->isVisibleTo(&page));
     EXPECT_EQ(page.findChild<PageTurnAdv*>()->pos(), QPoint(0, 435));
-    EXPECT_EQ(page.findChild<IdTurn*>()->pos(), QPoint(0, 5));
+    EXPECT_EQ(page.findChild<IdTurn*>()->pos(), QPoint(200, 437));
 
     std::vector<int> codes;
     QObject::connect(&page, &interface_SysSet::sendcommond, [&codes](int v) { codes.push_back(v); });
