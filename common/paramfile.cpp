@@ -151,7 +151,7 @@ int ParamFile::internalRead()
 
     const size_t maxLine = form == DcDcForm ? 399 : 255;
     std::string line;
-    for (;;) {
+    for (int number = 1;; ++number) {
         line.clear();
         int c;
         bool tooLong = false;
@@ -159,18 +159,22 @@ int ParamFile::internalRead()
             // The zero bytes that a write beyond the last line leaves are passed over.
             if (c == '\0' && line.empty())
                 continue;
-            if (line.size() == maxLine) {
+            if (line.size() == maxLine)
                 tooLong = true;
-                break;
-            }
-            line += char(c);
+            else
+                line += char(c);
         }
-        if (c != '\n' || tooLong)
+        // A last line without its line feed may be cut short: it is not taken.
+        if (c != '\n')
             break;
+        // One damaged line costs its own parameter, not the ones after it.
         int index;
         float value;
-        if (!ParamLine::parse(line.c_str(), &index, &value))
-            break;
+        if (tooLong || !ParamLine::parse(line.c_str(), &index, &value)) {
+            if (!line.empty())
+                printf("ParamFile::read: %s line %d is damaged, skipped\n", path, number);
+            continue;
+        }
         auto it = records.find(index);
         if (it != records.end()) {
             it->second->value = value;
@@ -213,8 +217,9 @@ int ParamFile::ansywrite()
         else if (w == 0)
             printf("ParamFile::ansywrite: %s line %d (%f) does not fit, skipped\n", path, rec->index, double(rec->value));
     }
-    if (form == AcDcForm)
-        fsync(fileno(fp));
+    // Both forms: a value the module was sent must survive a power cut.
+    if (fsync(fileno(fp)) != 0)
+        printf("ParamFile::ansywrite: %s not flushed: %s\n", path, strerror(errno));
     fclose(fp);
     return 1;
 }

@@ -45,6 +45,27 @@ int ParamLine::writeAt(FILE* fp, int index, float value)
     return 1;
 }
 
+namespace {
+// An optional sign and decimal digits, nothing else; a line's end may trail it.
+bool wholeNumber(const char* text, long long* out)
+{
+    std::string t(text);
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r' || t.back() == ' '))
+        t.pop_back();
+    size_t i = (!t.empty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
+    if (i >= t.size())
+        return false;
+    for (size_t k = i; k < t.size(); ++k)
+        if (t[k] < '0' || t[k] > '9')
+            return false;
+    errno = 0;
+    *out = strtoll(t.c_str(), nullptr, 10);
+    if (errno == ERANGE)
+        *out = t[0] == '-' ? LLONG_MIN : LLONG_MAX;
+    return true;
+}
+}
+
 int ParamLine::parse(const char* line, int* index, float* value)
 {
     if (!line || !index || !value)
@@ -54,12 +75,14 @@ int ParamLine::parse(const char* line, int* index, float* value)
     char slash[] = "/";
     if (esf::ConfigFile::split(&text[0], slash, fields, 128) < 2)
         return 0;
-    long i = strtol(fields[0], nullptr, 10);
+    long long i, v;
+    // A damaged field must not pass as a number: "00x0012500" is not 0.
+    if (!wholeNumber(fields[0], &i) || !wholeNumber(fields[1], &v))
+        return 0;
     if (i > INT_MAX)
         i = INT_MAX;
     if (i < INT_MIN)
         i = INT_MIN;
-    long long v = strtoll(fields[1], nullptr, 10);
     if (v > INT_MAX)
         v = INT_MAX;
     if (v < INT_MIN)

@@ -21,7 +21,8 @@ public:
     static int writeAt(FILE* fp, int index, float value);
 
     // Reads "index/thousandfold" as the files hold it: the thousandfold is taken as a signed
-    // 32-bit number (clamped to that range) and divided by 1000. 0 for fewer than two fields.
+    // 32-bit number (clamped to that range) and divided by 1000. 0 for fewer than two fields
+    // or a field that is not an optional sign and digits (a trailing line end is allowed).
     static int parse(const char* line, int* index, float* value);
 };
 

@@ -184,7 +184,7 @@ void MyMainWindow::checkoldversion()
         int index = 0;
         float value = 0;
         if (!ParamLine::parse(line, &index, &value))
-            break;
+            continue;   // a damaged line costs only itself
         if (index == 60)
             v60 = value;
         else if (index == 61)

@@ -440,7 +440,7 @@ void ModbusSTSData::loadParams(int id)
             int index = 0;
             float value = 0.0f;
             if (!ParamLine::parse(line, &index, &value))
-                break;
+                continue;   // a damaged line costs only itself
             if (index >= 0 && index < POINTS) {
                 m.config[size_t(index)] = value;
                 have[size_t(index)] = true;

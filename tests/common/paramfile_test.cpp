@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <limits>
+#include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -159,19 +161,39 @@ struct ReadCase {
     std::map<int, float> expect;
 };
 
-TEST(ParamFile, ReaderTakesLinesUntilTheFirstBadOne)
+std::string lines(int from, int to, int damaged)
 {
+    std::string text;
+    for (int i = from; i <= to; ++i) {
+        char line[32];
+        snprintf(line, sizeof line, "%04d/%010d\n", i, i == damaged ? 0 : i * 1000);
+        if (i == damaged)
+            memcpy(line + 9, "#\x01", 2);
+        text += line;
+    }
+    return text;
+}
+
+TEST(ParamFile, ABadLineCostsOnlyItsOwnParameter)
+{
+    std::map<int, float> all;
+    for (int i = 0; i < 200; ++i)
+        if (i != 50)
+            all[i] = float(i);
     const ReadCase cases[] = {
+        { "line_50_of_200_damaged", lines(0, 199, 50), all },
         { "empty", "", {} },
         { "later_duplicate_wins", "0001/0000001000\n0001/0000002500\n", { { 1, 2.5f } } },
-        { "no_slash_ends", "0001/0000001000\n12\n0003/0000003000\n", { { 1, 1.0f } } },
+        { "no_slash_skipped", "0001/0000001000\n12\n0003/0000003000\n", { { 1, 1.0f }, { 3, 3.0f } } },
+        { "letter_in_value_skipped", "0001/0000001000\n0002/00000x2000\n0003/0000003000\n",
+            { { 1, 1.0f }, { 3, 3.0f } } },
         { "last_line_without_newline", "0001/0000001000\n0002/0000002000", { { 1, 1.0f } } },
         { "beyond_int32", "0001/9999999999\n", { { 1, 2147483647 / 1000.0f } } },
         { "index_from_text", "0040/0000001000\n", { { 40, 1.0f } } },
         { "gap_of_zero_bytes_passed_over",
             "0000/0000001000\n" + std::string(48, '\0') + "0004/0000004000\n", { { 0, 1.0f }, { 4, 4.0f } } },
-        { "line_over_255_ends", "0001/0000001000\n0002/" + std::string(300, '1') + "\n0003/0000003000\n",
-            { { 1, 1.0f } } },
+        { "line_over_255_skipped", "0001/0000001000\n0002/" + std::string(300, '1') + "\n0003/0000003000\n",
+            { { 1, 1.0f }, { 3, 3.0f } } },
     };
     RuntimeTree tree;
     for (const ReadCase& c : cases) {

@@ -60,6 +60,12 @@ const ParseCase kParses[] = {
     { "below_int32", "0001/-9999999999", 1, 1, -2147483648.0f / 1000.0f },
     { "more_fields", "0002/0000001000/x", 1, 2, 1.0f },
     { "no_slash", "12", 0, 0, 0.0f },
+    { "line_end_after_the_value", "0012/0000050500\n", 1, 12, 50.5f },
+    { "letter_in_the_value", "0012/00000x0500", 0, 0, 0.0f },
+    { "value_cut_to_its_sign", "0012/-", 0, 0, 0.0f },
+    { "empty_value", "0012/", 0, 0, 0.0f },
+    { "letter_in_the_index", "00a2/0000050500", 0, 0, 0.0f },
+    { "blank_inside_the_value", "0012/00000 0500", 0, 0, 0.0f },
     { "empty", "", 0, 0, 0.0f },
 };
 
