@@ -1,5 +1,7 @@
 #include "energyimage.h"
+#include "atomicfile.h"
 #include "syspath.h"
+#include "timeseam.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -7,7 +9,10 @@
 #include <stdlib.h>
 #include <string.h>
 #include <string>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
+#include <vector>
 
 // The image is written as it lies in memory; the board and this host are both little-endian.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the energy file is little-endian");
@@ -30,20 +35,7 @@ bool readAll(int fd, void* buf, size_t len)
     return true;
 }
 
-bool writeAll(int fd, const void* buf, size_t len)
-{
-    const char* p = static_cast<const char*>(buf);
-    size_t done = 0;
-    while (done < len) {
-        ssize_t n = pwrite(fd, p + done, len - done, off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
+EnergyImage::WriteFn g_write = nullptr;
 
 // Single precision, ascending memory order, as the statistics pages have always summed.
 float sum(const float* p, int n)
@@ -80,36 +72,80 @@ EnergyImage::~EnergyImage()
     delete m_data;
 }
 
+void EnergyImage::setWrite(WriteFn fn)
+{
+    g_write = fn;
+}
+
+// Keeps a short or damaged image under a name of its own: it may still be read by hand.
+void EnergyImage::setAside(const std::string& real)
+{
+    time_t t = TimeSeam::wallTime();
+    struct tm tmv;
+    localtime_r(&t, &tmv);
+    char stamp[32];
+    strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &tmv);
+    std::string aside = real + ".bad-" + stamp;
+    struct stat st;
+    for (int n = 1; stat(aside.c_str(), &st) == 0 && n < 1000; ++n)
+        aside = real + ".bad-" + stamp + "-" + std::to_string(n);
+    if (rename(real.c_str(), aside.c_str()) == 0)
+        printf("EnergyImage::load %s is short or damaged, kept as %s\n", m_path, aside.c_str());
+    else
+        printf("EnergyImage::load %s is short or damaged and cannot be set aside\n", m_path);
+}
+
 void EnergyImage::load()
 {
     memset(m_data, 0, sizeof *m_data);
-    int fd = ::open(SysPath::resolve(m_path).c_str(), O_RDWR | O_CREAT | O_SYNC, 0644);
-    if (fd < 0) {
+    const std::string real = SysPath::resolve(m_path);
+    // What a save cut short left behind; the image itself is still whole.
+    unlink(AtomicFile::temporary(real).c_str());
+    int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno != ENOENT) {
         printf("EnergyImage::load cannot open %s\n", m_path);
-    } else {
-        if (!readAll(fd, m_data, sizeof *m_data)) {
-            memset(m_data, 0, sizeof *m_data);
-            if (!writeAll(fd, m_data, sizeof *m_data))
-                printf("EnergyImage::load cannot write %s\n", m_path);
-        }
-        ::close(fd);
+        loadYears();
+        return;
     }
+    if (fd >= 0) {
+        bool whole = readAll(fd, m_data, sizeof *m_data);
+        ::close(fd);
+        if (whole) {
+            loadYears();
+            return;
+        }
+        memset(m_data, 0, sizeof *m_data);
+        setAside(real);
+    }
+    if (!AtomicFile::replace(real, { { m_data, sizeof *m_data } }, g_write))
+        printf("EnergyImage::load cannot write %s\n", m_path);
     loadYears();
 }
 
 int EnergyImage::writeData()
 {
-    int fd = ::open(SysPath::resolve(m_path).c_str(), O_RDWR | O_SYNC);
+    const std::string real = SysPath::resolve(m_path);
+    int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         printf("EnergyImage::writeData cannot open %s\n", m_path);
         return -1;
     }
-    bool ok = writeAll(fd, m_data, sizeof *m_data);
-    if (::close(fd) != 0)
-        ok = false;
-    if (!ok)
+    // Bytes past the image are nobody's, but they were there before and stay.
+    std::vector<char> tail;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && st.st_size > off_t(sizeof *m_data)) {
+        tail.resize(size_t(st.st_size) - sizeof *m_data);
+        ssize_t n = pread(fd, tail.data(), tail.size(), off_t(sizeof *m_data));
+        tail.resize(n > 0 ? size_t(n) : 0);
+    }
+    ::close(fd);
+    // A new file beside the old one, renamed over it when whole: a power cut in the middle of
+    // the 2.2 MB leaves the last save, never half of two.
+    if (!AtomicFile::replace(real, { { m_data, sizeof *m_data }, { tail.data(), tail.size() } }, g_write)) {
         printf("EnergyImage::writeData cannot write %s\n", m_path);
-    return ok ? 0 : -1;
+        return -1;
+    }
+    return 0;
 }
 
 void EnergyImage::loadYears()

@@ -2,6 +2,8 @@
 #define ENERGYIMAGE_H
 
 #include <atomic>
+#include <string>
+#include <sys/types.h>
 #include <time.h>
 
 // The AC/DC link's energy statistics: running accumulators per module and branch, charged and
@@ -37,11 +39,19 @@ public:
     EnergyImage(const char* imagePath, const char* yearPath);
     ~EnergyImage();
 
-    // The image from its file: a missing or short file is replaced by zeros, a longer one is
-    // taken for its first SIZE bytes. Then the year of each slot.
+    // The image from its file: a missing file starts as zeros; a short or unreadable one is
+    // set aside under another name and the image starts as zeros; a longer one is taken for
+    // its first SIZE bytes. Then the year of each slot.
     void load();
-    // The whole image to its file (not created here): 0, or -1 when it could not be written.
+    // The whole image to its file (not created here), through a temporary file renamed over
+    // it, so that a cut leaves the old image or the new one: 0, or -1 when it could not be
+    // written (the file is then as it was).
     int writeData();
+
+    // The write calls of a save go through here, so that a test can cut a save short; null
+    // restores write(2).
+    typedef ssize_t (*WriteFn)(int fd, const void* buf, size_t len);
+    static void setWrite(WriteFn fn);
 
     // 0; -1 for a null out; -2 for a year no slot holds, a month above 12, a day above 32 or a
     // half-hour above 48 (negative counts as too large). Year 0 sums everything, month 0 the
@@ -77,6 +87,7 @@ private:
     void loadYears();
     int writeYears();
     void clearSlot(int slot);
+    void setAside(const std::string& real);
 
     Data* m_data;
     char m_path[128];

@@ -1,9 +1,13 @@
 #include "energyimage.h"
 #include "runtimetree.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <string.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -41,6 +45,31 @@ float floatAt(const std::string& file, size_t at)
     float v;
     memcpy(&v, &file[at], 4);
     return v;
+}
+
+std::vector<std::string> asideFiles(const RuntimeTree& tree)
+{
+    std::vector<std::string> out;
+    DIR* d = opendir(tree.path("log").c_str());
+    while (struct dirent* e = readdir(d))
+        if (strncmp(e->d_name, "AcData.log.bad-", 15) == 0)
+            out.push_back(e->d_name);
+    closedir(d);
+    return out;
+}
+
+// A write that stops for good once the budget is spent: the process dies there, as the board
+// does when the power goes.
+long g_budget = 0;
+ssize_t cutWrite(int fd, const void* buf, size_t len)
+{
+    size_t n = len < size_t(g_budget) ? len : size_t(g_budget);
+    if (n > 0 && write(fd, buf, n) != ssize_t(n))
+        _exit(2);
+    g_budget -= long(n);
+    if (g_budget <= 0)
+        _exit(0);
+    return ssize_t(n);
 }
 
 const std::string kLegacyYears = "2014\n2015\n2016\n2017\n2018\n2019\n2020\n2021\n2022\n2023\n";
@@ -173,7 +202,10 @@ TEST(EnergyImage, ShortMissingAndLongFiles)
         EnergyImage e(kImage, kYears);
         e.load();
         EXPECT_DOUBLE_EQ(e.data().accumulators[0][0], 0.0);
-        EXPECT_EQ(tree.readFile("log/AcData.log"), std::string(kSize, '\0')) << "short: replaced by zeros";
+        EXPECT_EQ(tree.readFile("log/AcData.log"), std::string(kSize, '\0')) << "short: a new image of zeros";
+        std::vector<std::string> aside = asideFiles(tree);
+        ASSERT_EQ(aside.size(), 1u) << "short: set aside, not overwritten";
+        EXPECT_EQ(tree.readFile("log/" + aside[0]), file);
     }
     {
         RuntimeTree tree;
@@ -192,6 +224,46 @@ TEST(EnergyImage, ShortMissingAndLongFiles)
         EXPECT_EQ(after.substr(kSize), "TAIL") << "long: the tail stays";
         EXPECT_FLOAT_EQ(floatAt(after, kSecondPrice), 0.5f);
         EXPECT_FLOAT_EQ(floatAt(after, halfHourAt(CHARGE, 1, 2, 3, 4)), 6.0f);
+    }
+}
+
+TEST(EnergyImage, ASaveCutAnywhereLeavesTheOldOrTheNewImageWhole)
+{
+    RuntimeTree tree;
+    EnergyImage e(kImage, kYears);
+    e.load();
+    e.data().accumulators[0][0] = 1.0;
+    e.data().dayDischarge[9][11][31] = 1.0f;
+    ASSERT_EQ(e.writeData(), 0);
+    const std::string before = tree.readFile("log/AcData.log");
+    e.data().accumulators[0][0] = 2.0;
+    e.data().charge[4][5][6][7] = 2.0f;
+    e.data().dayDischarge[9][11][31] = 2.0f;
+    const std::string after(reinterpret_cast<const char*>(&e.data()), kSize);
+
+    for (long cut : { 1L, 8L, long(kSize / 2), long(kSize) - 1, long(kSize) }) {
+        tree.writeFile("log/AcData.log", before);
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            g_budget = cut;
+            EnergyImage::setWrite(cutWrite);
+            e.writeData();
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << cut;
+        const std::string found = tree.readFile("log/AcData.log");
+        EXPECT_TRUE(found == before || found == after) << "cut after " << cut << " bytes mixes two saves";
+
+        // The next start reads one whole image and leaves nothing set aside.
+        EnergyImage next(kImage, kYears);
+        next.load();
+        const double a = next.data().accumulators[0][0];
+        EXPECT_TRUE(a == 1.0 || a == 2.0) << cut;
+        EXPECT_FLOAT_EQ(next.data().dayDischarge[9][11][31], float(a)) << cut;
+        EXPECT_TRUE(asideFiles(tree).empty()) << cut;
     }
 }
 
