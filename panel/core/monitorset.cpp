@@ -200,18 +200,29 @@ void savemonitorset()
     monitormutex.unlock();
 }
 
-void setip(const QString& ip, const QString& mask, const QString& gateway)
+bool setip(const QString& ip, const QString& mask, const QString& gateway)
 {
     qDebug() << "METHAD SET IP:" << ip << gateway << mask;
     if (!isDottedQuad(ip) || !isDottedQuad(mask) || !isDottedQuad(gateway)) {
         printf("setip: refused, not an IPv4 address among ip \"%s\", mask \"%s\", gateway \"%s\"\n",
                ip.toLocal8Bit().constData(), mask.toLocal8Bit().constData(),
                gateway.toLocal8Bit().constData());
-        return;
+        return false;
     }
-    ShellRunner::run(editLine("1 c\\IP=" + ip));
-    ShellRunner::run(editLine("3 c\\Gateway=" + gateway));
-    ShellRunner::run(editLine("2 c\\Mask=" + mask));
-    ShellRunner::run(("ifconfig eth0 " + ip + " netmask " + mask).toStdString());
-    ShellRunner::run(("route add default gw " + gateway).toStdString());
+    // Every step is tried, so that one refused step does not leave the others undone.
+    const std::string steps[] = {
+        editLine("1 c\\IP=" + ip),
+        editLine("3 c\\Gateway=" + gateway),
+        editLine("2 c\\Mask=" + mask),
+        ("ifconfig eth0 " + ip + " netmask " + mask).toStdString(),
+        ("route add default gw " + gateway).toStdString(),
+    };
+    bool ok = true;
+    for (const std::string& step : steps) {
+        if (ShellRunner::run(step) != 0) {
+            printf("setip: failed: %s\n", step.c_str());
+            ok = false;
+        }
+    }
+    return ok;
 }

@@ -23,7 +23,8 @@ void readmonitorset();
 // Writes set[] to "monitorset.txt", replacing the old file only once the new one is on disk.
 void savemonitorset();
 // Rewrites /etc/eth0-setting and applies the address at once. Anything but a plain dotted-quad
-// IPv4 address in any of the three is refused and nothing runs.
-void setip(const QString& ip, const QString& mask, const QString& gateway);
+// IPv4 address in any of the three is refused and nothing runs. true when every step of the
+// file edit and the interface set-up succeeded.
+bool setip(const QString& ip, const QString& mask, const QString& gateway);
 
 #endif

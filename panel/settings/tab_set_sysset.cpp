@@ -205,6 +205,8 @@ void Tab_set::settime(QString& text)
             digits = digits && c >= '0' && c <= '9';
         valid = digits && part.toInt() >= lo[i] && part.toInt() <= hi[i];
     }
+    // A day the month does not have (02-31, 02-29 outside a leap year, 04-31) is no date.
+    valid = valid && QDate(parts[0].toInt(), parts[1].toInt(), parts[2].toInt()).isValid();
     if (!valid) {
         printf("i can set time now\n");
         setTipsNow(tr("设置失败"), 5);
@@ -212,8 +214,12 @@ void Tab_set::settime(QString& text)
     }
     const QString command = "date -s " + parts[0] + "." + parts[1] + "." + QString::number(parts[2].toInt()) + "-"
         + parts[3] + ":" + parts[4] + ":" + parts[5];
-    ShellRunner::run(command.toStdString());
-    ShellRunner::run("hwclock -w");
+    // The hardware clock takes the system time only once that time is set.
+    if (ShellRunner::run(command.toStdString()) != 0 || ShellRunner::run("hwclock -w") != 0) {
+        printf("Tab_set::settime: the clock was not set\n");
+        setTipsNow(tr("设置失败"), 5);
+        return;
+    }
     tipSucceeded();
 }
 
@@ -252,20 +258,26 @@ void Tab_set::ipformat(int kind, QString text)
         printf("ipformat unknown kind %d\n", kind);
         return;
     }
-    if (!text.isEmpty() && quad.match(text).hasMatch()) {
+    const bool valid = !text.isEmpty() && quad.match(text).hasMatch();
+    if (valid) {
         // Leading zeros are decimal here, but the network tools would read them as octal.
         QStringList parts = text.split('.');
         for (QString& part : parts)
             part = QString::number(part.toInt());
         text = parts.join('.');
-        tipSucceeded();
     } else {
         setTipsNow(tr("非法输入"), 5);
         text = QString::fromLatin1(fallback);
     }
     edit->setText(text);
     set[slot].text = text;
-    setip(set[3].text, set[5].text, set[4].text);
+    const bool applied = setip(set[3].text, set[5].text, set[4].text);
+    if (!valid)
+        return;
+    if (applied)
+        tipSucceeded();
+    else
+        setTipsNow(tr("设置失败"), 5);
 }
 
 void Tab_set::addressEntry(int kind, const QString& hint)

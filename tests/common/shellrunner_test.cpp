@@ -28,6 +28,18 @@ TEST(ShellRunner, MachineChangingCommandsAreOnlyRecorded)
     EXPECT_EQ(tree.commands(), expected);
 }
 
+TEST(ShellRunner, ARecordedCommandFailsAsTheBoardWouldWhenTheTreeSaysSo)
+{
+    RuntimeTree tree;
+    tree.writeFile("commands.fail", "date -s 2024.02.31\nroute add\n");
+    EXPECT_NE(ShellRunner::run("date -s 2024.02.31-10:20:30"), 0);
+    EXPECT_EQ(ShellRunner::run("date -s 2024.02.29-10:20:30"), 0);
+    EXPECT_NE(ShellRunner::run("route add default gw 10.0.0.1"), 0);
+    EXPECT_EQ(ShellRunner::run("hwclock -w"), 0);
+    EXPECT_EQ(tree.commands(), "date -s 2024.02.31-10:20:30\ndate -s 2024.02.29-10:20:30\n"
+                               "route add default gw 10.0.0.1\nhwclock -w\n");
+}
+
 TEST(ShellRunner, FileCommandsUnderRootRun)
 {
     RuntimeTree tree;

@@ -197,6 +197,10 @@ TEST(Tab_set_sysset, ClockTextIsCheckedBeforeTheShellSeesIt)
         { "signed part", "2024-05-09-10-20-+3", nullptr },
         { "decimal part", "2024-05-09-10.5-20-30", nullptr },
         { "month 13", "2024-13-09-10-20-30", nullptr },
+        { "leap day", "2024-02-29-10-20-30", "date -s 2024.02.29-10:20:30" },
+        { "february 31", "2024-02-31-10-20-30", nullptr },
+        { "february 29 of a common year", "2023-02-29-10-20-30", nullptr },
+        { "april 31", "2024-04-31-10-20-30", nullptr },
     };
     for (const ClockCase& c : cases) {
         Page p;
@@ -210,6 +214,35 @@ TEST(Tab_set_sysset, ClockTextIsCheckedBeforeTheShellSeesIt)
             EXPECT_EQ(log, "") << c.name;
             EXPECT_EQ(p.tip.text(), QString::fromUtf8("设置失败")) << c.name;
         }
+    }
+}
+
+TEST(Tab_set_sysset, AClockOrAddressTheMachineRefusesIsShownAsAFailure)
+{
+    struct Case {
+        const char* name;
+        const char* refused;   // the start of the command the board refuses
+        const char* log;       // what was run
+    };
+    const Case clock[] = {
+        { "date refused", "date -s", "date -s 2024.05.9-10:20:30\n" },
+        { "hardware clock refused", "hwclock", "date -s 2024.05.9-10:20:30\nhwclock -w\n" },
+    };
+    for (const Case& c : clock) {
+        Page p;
+        p.tree.writeFile("commands.fail", std::string(c.refused) + "\n");
+        QString text = "2024-05-09-10-20-30";
+        p.tab.settime(text);
+        EXPECT_EQ(p.tree.commands(), c.log) << c.name;
+        EXPECT_EQ(p.tip.text(), QString::fromUtf8("设置失败")) << c.name;
+    }
+    for (const char* refused : { "ifconfig", "route add", "sed '1 c" }) {
+        Page p;
+        p.tree.writeFile("commands.fail", std::string(refused) + "\n");
+        p.tab.ipformat(4, "10.0.0.9");
+        EXPECT_EQ(set[3].text, "10.0.0.9") << refused;
+        EXPECT_EQ(p.tip.text(), QString::fromUtf8("设置失败")) << refused;
+        EXPECT_NE(p.tree.commands().find("route add default gw"), std::string::npos) << refused;
     }
 }
 
