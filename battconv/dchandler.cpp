@@ -1528,8 +1528,16 @@ int DcHandler::chooseUpgradeFile(int type)
     }
     free(entries);
     if (found.size() == 1) {
+        const std::string path = "/tmp/" + found[0];
+        // A damaged file is refused whole, before a module is told to expect it.
+        const int bad = UpgradeHexLine::checkFile(SysPath::resolve(path).c_str());
+        if (bad != 0) {
+            printf("%s %s refused: %s %d\n", __PRETTY_FUNCTION__, found[0].c_str(),
+                bad < 0 ? "cannot be read" : "fails its check at line", bad);
+            return BAD_UPGRADE_FILE;
+        }
         std::lock_guard<std::mutex> g(m_upgradeLock);
-        m_upgradeFile = "/tmp/" + found[0];
+        m_upgradeFile = path;
         return 0;
     }
     if (found.empty()) {
@@ -1847,6 +1855,18 @@ void DcHandler::startUpgrade()
         std::lock_guard<std::mutex> g(m_upgradeLock);
         targets = m_workList;
         m_resendList.clear();
+    }
+    // The file may have changed since it was chosen: checked again before the first frame, so
+    // that no module is left erased with half a program.
+    const std::string file = upgradeFile();
+    if (file.empty() || UpgradeHexLine::checkFile(SysPath::resolve(file).c_str()) != 0) {
+        printf("DcHandler::startUpgrade %s is missing or damaged, nothing sent\n", file.c_str());
+        std::lock_guard<std::mutex> g(m_upgradeLock);
+        for (int address : m_workList)
+            if (UpgradeModule* e = upgradeEntry(address))
+                e->result[R_DATA] = -1;
+        m_workList.clear();
+        targets.clear();
     }
     for (int address : targets) {
         sendUpgradeCmd(0, address);

@@ -63,6 +63,7 @@ public:
         UPGRADE_ROUNDS = 3,
         STEP_POLLS = 1000,      // of 10 ms
         LINE_POLLS = 10000,     // of 1 ms
+        BAD_UPGRADE_FILE = -9,  // setting(…, 0, type): the one file fails its record checks
     };
 
     // Results of one upgrade target: 0 waiting, 1 success, -1 failure reply (data phase: file

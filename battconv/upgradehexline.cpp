@@ -1,6 +1,9 @@
 #include "upgradehexline.h"
 
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <sys/types.h>
 
 namespace {
 int nibble(char c)
@@ -37,4 +40,59 @@ int UpgradeHexLine::convert(const char* digits, size_t len, uint8_t (&out)[FRAME
         out[i + 1] = b;
     }
     return n;
+}
+
+int UpgradeHexLine::check(const char* digits, size_t len)
+{
+    uint8_t raw[FRAME_BYTES];
+    const int n = convert(digits, len, raw);
+    // Byte count, two address bytes, type, data, checksum.
+    if (n < 5)
+        return -1;
+    // convert() swapped the bytes of each word; the sums and fields are of the record as written.
+    uint8_t b[FRAME_BYTES];
+    for (int i = 0; i < n; ++i)
+        b[i] = raw[i ^ 1];
+    if (b[0] + 5 != n)
+        return -1;
+    unsigned sum = 0;
+    for (int i = 0; i < n; ++i)
+        sum += b[i];
+    if ((sum & 0xFF) != 0)
+        return -1;
+    return b[3];
+}
+
+int UpgradeHexLine::checkFile(const char* path)
+{
+    FILE* fp = path ? fopen(path, "r") : nullptr;
+    if (!fp)
+        return -1;
+    char* line = nullptr;
+    size_t cap = 0;
+    ssize_t len;
+    int lineNo = 0;
+    int bad = 0;
+    bool ended = false;
+    while (!bad && (len = getline(&line, &cap, fp)) >= 0) {
+        ++lineNo;
+        while (len > 0 && (line[len - 1] == '\n' || line[len - 1] == '\r'))
+            --len;
+        if (len == 0 || line[0] != ':')
+            continue;
+        const int type = check(line + 1, size_t(len - 1));
+        // Nothing may follow the end record: a second file run on, or a cut-and-pasted one.
+        if (type < 0 || ended || (type == 1 && len - 1 != 10))
+            bad = lineNo;
+        else if (type == 1)
+            ended = true;
+    }
+    free(line);
+    const bool readError = ferror(fp) != 0;
+    fclose(fp);
+    if (readError)
+        return -1;
+    if (bad)
+        return bad;
+    return ended ? 0 : lineNo + 1;
 }

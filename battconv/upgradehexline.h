@@ -18,6 +18,17 @@ public:
     // number of bytes, or -1 for an empty record, an odd number of digits, a character that is
     // not a hexadecimal digit, or more than MAX_BYTES bytes.
     static int convert(const char* digits, size_t len, uint8_t (&out)[FRAME_BYTES]);
+
+    // The record's own checks, before any of it goes to a module: its byte count field agrees
+    // with its length and its checksum makes the sum of its bytes 0 modulo 256. The record
+    // type, or -1.
+    static int check(const char* digits, size_t len);
+
+    // A whole firmware file: every line that begins with ":" passes check(), and the last
+    // record is the end-of-file record (type 1, no data). 0 when sound; else the number of
+    // the first line that fails, the number of lines + 1 when the end record is missing, or
+    // -1 when the file cannot be read.
+    static int checkFile(const char* path);
 };
 
 #endif

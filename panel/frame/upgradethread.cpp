@@ -165,8 +165,16 @@ void UpgradeThread::onePass()
     }
 
     const int first = m_modules.front();
-    if (m_device->setting(first, 0, float(m_kind), 0) == -3) {
+    const int chosen = m_device->setting(first, 0, float(m_kind), 0);
+    if (chosen == -3) {
         showUpgradeState(0, tr("升级文件不存在..."));
+        emit sendUpgradeFinish();
+        emit sendUpgradeFail(0);
+        return;
+    }
+    // A file that fails its record checks never reaches a module.
+    if (chosen < 0) {
+        showUpgradeState(0, tr("升级文件校验失败"));
         emit sendUpgradeFinish();
         emit sendUpgradeFail(0);
         return;

@@ -1115,7 +1115,7 @@ TEST_F(DcHandlerUpgrade, FileIsChosenByKindAndSeveralAreRemovedWithoutAShell)
         RuntimeTree t(true);
         DcHandler handler("can0", 1000000, kNoTimer, false);
         for (const std::string& f : c.files)
-            t.writeFile("tmp/" + f, "x");
+            t.writeFile("tmp/" + f, ":00000001FF\n");
         EXPECT_EQ(handler.setting(129, 0, float(c.type), 0), c.result) << c.name;
         EXPECT_EQ(handler.upgradeFile(), c.kept) << c.name;
         for (const std::string& f : c.files) {
@@ -1173,22 +1173,21 @@ TEST_F(DcHandlerUpgrade, TwoModulesGoThroughEveryStep)
 
 TEST_F(DcHandlerUpgrade, ColonLineGoesOutAsOneSwappedDataFrame)
 {
-    ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", ":0011AABB\n"));
+    ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", ":02000000AABB99\n:00000001FF\n"));
     ASSERT_NO_FATAL_FAILURE(upgrade({ 129 }));
     ASSERT_TRUE(finished());
     std::vector<SimFrame> data;
     for (const SimFrame& f : bus->from(0x12))
         if ((f.pf() & 0x0F) == 6)
             data.push_back(f);
-    // Refused by the module's checksum: sent, and resent three times.
-    ASSERT_EQ(data.size(), 4u);
-    for (const SimFrame& f : data) {
-        EXPECT_EQ(f.pf(), 0x06);
-        EXPECT_EQ(f.da(), 129);
-        EXPECT_EQ(std::vector<uint8_t>(f.data, f.data + 8), std::vector<uint8_t>({ 0x11, 0x00, 0xBB, 0xAA, 0, 0, 0, 0 }));
-    }
-    EXPECT_EQ(h->getStatus(129, 5), -2);
-    EXPECT_EQ(sim.module(1)->upgradeRequests(0x07), 0);
+    // One frame for each line: the record with the bytes of each word swapped.
+    ASSERT_EQ(data.size(), 2u);
+    EXPECT_EQ(data[0].pf(), 0x06);
+    EXPECT_EQ(data[0].da(), 129);
+    EXPECT_EQ(std::vector<uint8_t>(data[0].data, data[0].data + 8),
+        std::vector<uint8_t>({ 0x00, 0x02, 0x00, 0x00, 0xBB, 0xAA, 0x00, 0x99 }));
+    EXPECT_EQ(h->getStatus(129, 5), 1);
+    EXPECT_EQ(sim.module(1)->upgradeRequests(0x07), 1);
 }
 
 TEST_F(DcHandlerUpgrade, SilentTargetIsDroppedAfterResendingAndOthersGoOn)
@@ -1208,14 +1207,29 @@ TEST_F(DcHandlerUpgrade, SilentTargetIsDroppedAfterResendingAndOthersGoOn)
     }
 }
 
-TEST_F(DcHandlerUpgrade, MalformedLineStopsTheDataOfThatTarget)
+TEST_F(DcHandlerUpgrade, AFileThatFailsItsChecksIsRefusedBeforeAnythingIsSent)
 {
-    ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", ":040000001122334452\n:04000000112233G452\n:00000001FF\n"));
-    ASSERT_NO_FATAL_FAILURE(upgrade({ 129 }));
-    ASSERT_TRUE(finished());
-    EXPECT_EQ(h->getStatus(129, 5), -1);
-    EXPECT_EQ(sim.module(1)->upgradeRecords().size(), 1u);
-    EXPECT_EQ(sim.module(1)->upgradeRequests(0x07), 0);
+    const char* const files[] = {
+        ":040000001122334452\n:03000400aabbccc9\n:00000001FF\n",   // wrong checksum
+        ":040000001122334452\n:04000000112233G452\n:00000001FF\n",  // not hexadecimal
+        ":040000001122334452\n:03000400aabbccc8\n",                 // no end record
+    };
+    for (const char* text : files) {
+        unlink(tree.path("tmp/dc.hex").c_str());
+        if (!h)
+            ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", text));
+        else
+            tree.writeFile("tmp/dc.hex", text);
+        EXPECT_EQ(h->setting(129, 0, 1.0f, 0), DcHandler::BAD_UPGRADE_FILE) << text;
+        // A caller that starts anyway sends nothing either.
+        ASSERT_EQ(h->setting(129, 1, 0.0f, 0), 0);
+        ASSERT_EQ(h->setting(129, 2, 0.0f, 0), 0);
+        ASSERT_TRUE(finished());
+        EXPECT_EQ(h->getStatus(129, 5), -1) << text;
+        EXPECT_TRUE(bus->from(0x12).empty()) << text;
+        EXPECT_EQ(sim.module(1)->upgradeRequests(0x01), 0) << text;
+        EXPECT_TRUE(sim.module(1)->upgradeRecords().empty()) << text;
+    }
 }
 
 TEST_F(DcHandlerUpgrade, DefaultAddressAnsweredByOneOrBySeveral)

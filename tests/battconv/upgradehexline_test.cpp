@@ -1,6 +1,10 @@
 #include "upgradehexline.h"
 
 #include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -33,4 +37,58 @@ TEST(UpgradeHexLine, RecordsAreConvertedWordSwappedOrRefused)
         for (int i = c.n < 0 ? 0 : c.n + c.n % 2; i < UpgradeHexLine::FRAME_BYTES; ++i)
             ASSERT_EQ(out[i], 0) << c.name << " byte " << i;
     }
+}
+
+TEST(UpgradeHexLine, RecordChecksAreOfTheRecordAsWritten)
+{
+    struct Case {
+        const char* name;
+        const char* digits;
+        int type;
+    };
+    const Case cases[] = {
+        { "data record", "040000001122334452", 0 },
+        { "odd length data record", "03000400aabbccc8", 0 },
+        { "end record", "00000001FF", 1 },
+        { "wrong checksum", "040000001122334453", -1 },
+        { "count says more than there is", "050000001122334451", -1 },
+        { "count says less than there is", "030000001122334453", -1 },
+        { "too short for a record", "0000FF", -1 },
+        { "not hexadecimal", "04000000112233G452", -1 },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(UpgradeHexLine::check(c.digits, strlen(c.digits)), c.type) << c.name;
+}
+
+TEST(UpgradeHexLine, AFileIsSoundOnlyWithEveryRecordAndItsEndRecord)
+{
+    struct Case {
+        const char* name;
+        const char* text;
+        int result;
+    };
+    const Case cases[] = {
+        { "sound", ":040000001122334452\r\n:03000400aabbccc8\n:00000001FF\n", 0 },
+        { "other lines are passed over", "; build 7\n\n:040000001122334452\n:00000001FF", 0 },
+        { "wrong checksum on line 2", ":040000001122334452\n:03000400aabbccc9\n:00000001FF\n", 2 },
+        { "wrong length field", ":050000001122334452\n:00000001FF\n", 1 },
+        { "no end record", ":040000001122334452\n:03000400aabbccc8\n", 3 },
+        { "cut inside the end record", ":040000001122334452\n:000000\n", 2 },
+        { "a record after the end", ":00000001FF\n:040000001122334452\n", 2 },
+        { "end record with data", ":0100000111ED\n", 1 },
+        { "empty", "", 1 },
+    };
+    char dir[] = "/tmp/hexcheckXXXXXX";
+    ASSERT_TRUE(mkdtemp(dir));
+    const std::string path = std::string(dir) + "/fw.hex";
+    for (const Case& c : cases) {
+        FILE* f = fopen(path.c_str(), "w");
+        ASSERT_TRUE(f);
+        fputs(c.text, f);
+        fclose(f);
+        EXPECT_EQ(UpgradeHexLine::checkFile(path.c_str()), c.result) << c.name;
+    }
+    unlink(path.c_str());
+    EXPECT_EQ(UpgradeHexLine::checkFile(path.c_str()), -1);
+    rmdir(dir);
 }

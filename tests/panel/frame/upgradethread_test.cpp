@@ -310,6 +310,17 @@ TEST(UpgradeThread, MissingFileTouchesNoModule)
     EXPECT_TRUE(p.engine.polls().empty());
 }
 
+TEST(UpgradeThread, AFileThatFailsItsChecksTouchesNoModule)
+{
+    Pass p;
+    p.engine.prepareResult = -9;
+    p.run({ 65, 66 }, 0);
+    EXPECT_EQ(p.rec.events, (std::vector<std::string> { "line 升级文件校验失败", "finish", "fail 0" }));
+    EXPECT_EQ(p.engine.settings(0), std::vector<std::string> { "65/0" });
+    EXPECT_TRUE(p.engine.settings(1).empty());
+    EXPECT_TRUE(p.engine.settings(2).empty());
+}
+
 TEST(UpgradeThread, PassWithoutDeviceOrModulesStillEnds)
 {
     Pass p;
