@@ -20,6 +20,25 @@ const unsigned char RTR_BIT = 0x40;
 CanHandler::CanHandler(bool trace)
     : m_socket(-1), m_family(0), m_ifindex(0), m_extended(1), m_nonblocking(0), m_trace(trace), m_backend(nullptr)
 {
+    for (int k = 0; k < REFUSED_KINDS; ++k) {
+        m_refusedAt[k] = 0;
+        m_refusedQuiet[k] = -1;
+    }
+}
+
+void CanHandler::refused(int kind, const char* text)
+{
+    const int64_t now = TimeSeam::monotonicMs();
+    if (m_refusedQuiet[kind] >= 0 && now - m_refusedAt[kind] < REFUSED_LOG_MS) {
+        ++m_refusedQuiet[kind];
+        return;
+    }
+    if (m_refusedQuiet[kind] > 0)
+        printf("%s (%d more not shown)\n", text, m_refusedQuiet[kind]);
+    else
+        printf("%s\n", text);
+    m_refusedAt[kind] = now;
+    m_refusedQuiet[kind] = 0;
 }
 
 CanHandler::~CanHandler()
@@ -149,11 +168,11 @@ int CanHandler::recv(CanFrame* frame)
         trace("Rx", frame);
     const unsigned char extended = (in[3] & EXTENDED_BIT) ? 1 : 0;
     if (extended != m_extended || (in[3] & RTR_BIT)) {
-        printf("ERROR_NOTSUPPORT\n");
+        refused(NOT_SUPPORTED, "ERROR_NOTSUPPORT");
         return -8;
     }
     if (in[3] & ERROR_BIT) {
-        printf("ERROR_FRAME\n");
+        refused(ERROR_FRAME, "ERROR_FRAME");
         return -5;
     }
     return FRAME_SIZE;

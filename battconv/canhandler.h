@@ -3,6 +3,8 @@
 
 #include "canframe.h"
 
+#include <stdint.h>
+
 class CanBackend;
 
 // One CAN interface: a raw socket on it and two calls that move one frame each. open() also
@@ -45,6 +47,7 @@ private:
     int wait(int ms, bool forWrite);
     int failOpen(int code);
     void trace(const char* direction, const CanFrame* frame);
+    void refused(int kind, const char* text);
 
     int m_socket;
     int m_family;
@@ -52,6 +55,11 @@ private:
     unsigned char m_extended;
     int m_nonblocking;
     bool m_trace;
+    // A flood of frames it cannot take must not flood the log: one line per kind a second,
+    // with the count of those not shown.
+    enum { NOT_SUPPORTED, ERROR_FRAME, REFUSED_KINDS, REFUSED_LOG_MS = 1000 };
+    int64_t m_refusedAt[REFUSED_KINDS];
+    int m_refusedQuiet[REFUSED_KINDS];
     CanBackend* m_backend;
 };
 

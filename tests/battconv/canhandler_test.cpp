@@ -179,6 +179,37 @@ TEST(CanHandler, ReceiveKeepsOnlyFramesOfItsFormat)
     }
 }
 
+TEST(CanHandler, AFloodOfFramesOfTheOtherFormatLogsOneLineASecond)
+{
+    TimeSeam::useFakeClock(true);
+    Bus bus;
+    CanHandler h(false);
+    ASSERT_EQ(h.open("can0", 250000, 1, 5000), 0);
+    auto flood = [&](int frames) {
+        testing::internal::CaptureStdout();
+        for (int i = 0; i < frames; ++i) {
+            SimFrame f = SimFrame::j1939(6, 0x12, 0x34, 0x91);
+            f.id = 0x1A5;
+            f.extended = false;
+            EXPECT_TRUE(bus.peer.send(f));
+            EXPECT_EQ(h.waitReadable(1000), 0);
+            CanFrame got;
+            EXPECT_EQ(h.recv(&got), -8);
+        }
+        return testing::internal::GetCapturedStdout();
+    };
+    EXPECT_EQ(flood(100), "ERROR_NOTSUPPORT\n");
+    TimeSeam::advanceMs(999);
+    EXPECT_EQ(flood(10), "");
+    TimeSeam::advanceMs(1);
+    EXPECT_EQ(flood(5), "ERROR_NOTSUPPORT (109 more not shown)\n");
+    TimeSeam::advanceMs(1000);
+    EXPECT_EQ(flood(1), "ERROR_NOTSUPPORT (4 more not shown)\n");
+    TimeSeam::advanceMs(1000);
+    EXPECT_EQ(flood(1), "ERROR_NOTSUPPORT\n") << "a quiet second starts afresh";
+    TimeSeam::useFakeClock(false);
+}
+
 TEST(CanHandler, NothingWaitingIsNotAnError)
 {
     Bus bus;
