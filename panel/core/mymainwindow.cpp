@@ -1,4 +1,5 @@
 #include "mymainwindow.h"
+#include "localdatatable.h"
 #include "backlightcontrol.h"
 #include "configfile.h"
 #include "datadeal.h"
@@ -151,6 +152,7 @@ void MyMainWindow::init_data()
             printf("MyMainWindow::init_data cannot write ../log/localdata.dat\n");
     }
     ::close(fd);
+    LocalDataTable::checkLoaded();
 }
 
 void MyMainWindow::init_text()

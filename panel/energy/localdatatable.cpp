@@ -109,6 +109,33 @@ int LocalDataTable::saveLocaldata()
     return 0;
 }
 
+int LocalDataTable::checkLoaded()
+{
+    struct Part {
+        int first, count;
+        float lo, hi;
+        const char* what;
+    };
+    const Part parts[] = {
+        { 0, PERIODS, -660.0f, 660.0f, "AC set-point" },
+        { PERIODS, PERIODS * BRANCHES, -1500.0f, 1500.0f, "branch set-point" },
+        { PRICE_A, PERIODS, 0.0f, 1000.0f, "price A" },
+        { PRICE_B, PERIODS, 0.0f, 1000.0f, "price B" },
+    };
+    int replaced = 0;
+    for (const Part& p : parts) {
+        for (int i = p.first; i < p.first + p.count; ++i) {
+            const float v = localData[i];
+            if (isfinite(v) && v >= p.lo && v <= p.hi)
+                continue;
+            printf("LocalDataTable::checkLoaded word %d (%s) %g out of range, 0 taken\n", i, p.what, double(v));
+            localData[i] = 0.0f;
+            ++replaced;
+        }
+    }
+    return replaced;
+}
+
 void LocalDataTable::sendPrices(DeviceData* acdc)
 {
     if (!acdc)

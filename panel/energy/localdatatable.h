@@ -28,6 +28,11 @@ public:
     // Writes the whole table over the file's first 4096 bytes (created when missing, never
     // truncated, written through to the disk). 0, or -1 with a line on standard output.
     static int saveLocaldata();
+    // After the table is read from its file: every set-point and price that is not a number
+    // or lies outside what its entry accepts (AC set-points -660..660, branch set-points
+    // -1500..1500, prices 0..1000) becomes 0, so that a damaged file never commands a
+    // converter. The number of values replaced.
+    static int checkLoaded();
     // Hands both price tables to the AC/DC converter for its cost statistics, without waiting.
     static void sendPrices(DeviceData* acdc);
 };

@@ -23,6 +23,8 @@
 #include "nametables.h"
 
 #include <gtest/gtest.h>
+#include <math.h>
+#include <string.h>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -127,8 +129,11 @@ struct Panel {
     RecordingFactory factory;
     MyMainWindow* w = nullptr;
 
-    explicit Panel(std::initializer_list<std::pair<int, int>> settings = {}, int debugMask = 0)
+    explicit Panel(std::initializer_list<std::pair<int, int>> settings = {}, int debugMask = 0,
+        const std::string& localdata = std::string())
     {
+        if (!localdata.empty())
+            tree.writeFile("log/localdata.dat", localdata);
         TimeSeam::useFakeClock(true);
         for (int i = 0; i < 80; ++i) {
             set[i].value = 0;
@@ -202,6 +207,29 @@ TEST(MyMainWindow, DevicesMadeWithTheirArguments)
         EXPECT_EQ(set[13].value, 1);
         EXPECT_EQ(set[2].value, 0);
     }
+}
+
+TEST(MyMainWindow, ScheduleValuesOutOfTheirRangeNeverReachAConverter)
+{
+    std::string file(4096, '\0');
+    auto put = [&](int word, float v) { memcpy(&file[4 * size_t(word)], &v, 4); };
+    put(0, 1e30f);
+    put(1, NAN);
+    put(2, 100.0f);
+    put(3, -661.0f);
+    put(48, 1400.0f);
+    put(49, -2000.0f);
+    put(512, -1.0f);
+    put(513, INFINITY);
+    put(800, 0.5f);
+    put(801, 1000.5f);
+    Panel p({}, 0, file);
+    const struct { int word; float value; } expect[] = {
+        { 0, 0.0f }, { 1, 0.0f }, { 2, 100.0f }, { 3, 0.0f }, { 48, 1400.0f }, { 49, 0.0f },
+        { 512, 0.0f }, { 513, 0.0f }, { 800, 0.5f }, { 801, 0.0f },
+    };
+    for (const auto& e : expect)
+        EXPECT_EQ(localData[e.word], e.value) << "word " << e.word;
 }
 
 TEST(MyMainWindow, UpwardRegistersSeededFromTheSettings)
