@@ -120,7 +120,7 @@ void Tab_set::fresh_basic_dc()
         for (QWidget* w : r)
             w->setEnabled(on);
     };
-    auto show = [](QWidget* const(&r)[3], bool on) {
+    auto showRowOf = [](QWidget* const(&r)[3], bool on) {
         for (QWidget* w : r)
             w->setVisible(on);
     };
@@ -135,8 +135,8 @@ void Tab_set::fresh_basic_dc()
         ui->label_59->setText(tr("均充电压"));
         for (auto* r : { &low, &end, &top, &cutoff, &charge, &discharge })
             enable(*r, true);
-        show(floatRow, false);
-        show(wake, false);
+        showRowOf(floatRow, false);
+        showRowOf(wake, false);
         break;
     case kPv:
         ui->widget_dc->show();
@@ -149,8 +149,8 @@ void Tab_set::fresh_basic_dc()
             enable(*r, true);
         enable(cutoff, false);
         enable(charge, false);
-        show(floatRow, true);
-        show(wake, true);
+        showRowOf(floatRow, true);
+        showRowOf(wake, true);
         break;
     case kDcSource:
         ui->widget_dc->show();
@@ -164,8 +164,8 @@ void Tab_set::fresh_basic_dc()
         enable(cutoff, false);
         for (auto* r : { &top, &charge, &discharge, &floatRow })
             enable(*r, true);
-        show(floatRow, true);
-        show(wake, false);
+        showRowOf(floatRow, true);
+        showRowOf(wake, false);
         break;
     case kLeadAcid:
         ui->widget_dc->hide();
