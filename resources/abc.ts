@@ -2135,6 +2135,85 @@
     </message>
 </context>
 <context>
+    <name>interface_Tlm</name>
+    <message>
+        <source>充放电直方图</source>
+        <translation>Charge-discharge histogram</translation>
+    </message>
+    <message>
+        <source>收益曲线图</source>
+        <translation>Earnings graph</translation>
+    </message>
+    <message>
+        <source>按年</source>
+        <translation>Year</translation>
+    </message>
+    <message>
+        <source>按月</source>
+        <translation>Month</translation>
+    </message>
+    <message>
+        <source>按日</source>
+        <translation>Day</translation>
+    </message>
+    <message>
+        <source>1月</source>
+        <translation>January</translation>
+    </message>
+    <message>
+        <source>2月</source>
+        <translation>February</translation>
+    </message>
+    <message>
+        <source>3月</source>
+        <translation>March</translation>
+    </message>
+    <message>
+        <source>4月</source>
+        <translation>April</translation>
+    </message>
+    <message>
+        <source>5月</source>
+        <translation>May</translation>
+    </message>
+    <message>
+        <source>6月</source>
+        <translation>June</translation>
+    </message>
+    <message>
+        <source>7月</source>
+        <translation>July</translation>
+    </message>
+    <message>
+        <source>8月</source>
+        <translation>August</translation>
+    </message>
+    <message>
+        <source>9月</source>
+        <translation>September</translation>
+    </message>
+    <message>
+        <source>10月</source>
+        <translation>October</translation>
+    </message>
+    <message>
+        <source>11月</source>
+        <translation>November</translation>
+    </message>
+    <message>
+        <source>12月</source>
+        <translation>December</translation>
+    </message>
+    <message>
+        <source>离网</source>
+        <translation>Off-Grid</translation>
+    </message>
+    <message>
+        <source>并网</source>
+        <translation>On-Grid</translation>
+    </message>
+</context>
+<context>
     <name>interface_login</name>
     <message>
         <source>Form</source>

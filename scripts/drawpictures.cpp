@@ -1,12 +1,14 @@
 // Draws the pictures compiled into the panel (resources/image/Cn-Help.png, En-Help.png, clear.png,
-// the command icons power_on.png, power_off.png, ongrid.png, offgrid.png, clearfault.png and the
-// export icons Download.png, clear2.png).
+// the command icons power_on.png, power_off.png, ongrid.png, offgrid.png, clearfault.png, the
+// export icons Download.png, clear2.png and the backgrounds of the statistics and simple system
+// pages tlm_main.png, spa-main.png).
 // Run once by hand when their text changes:
 //   g++ -std=c++17 -fPIC scripts/drawpictures.cpp -o /tmp/drawpictures \
 //       $(pkg-config --cflags --libs Qt5Gui) && QT_QPA_PLATFORM=offscreen /tmp/drawpictures resources/image
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -183,6 +185,92 @@ static bool drawReset(const QString& file)
     return img.save(file);
 }
 
+// A captioned box of a background; the page writes its values inside.
+static void box(QPainter& p, const QRect& r, const QString& caption)
+{
+    p.setPen(QPen(QColor(0, 165, 80), 1.5));
+    p.setBrush(QColor(255, 255, 255, 200));
+    p.drawRoundedRect(r, 6, 6);
+    p.fillRect(QRect(r.x() + 1, r.y() + 1, r.width() - 1, 18), QColor(0, 165, 80, 60));
+    QFont f("WenQuanYi Micro Hei");
+    f.setPixelSize(12);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(QColor(0, 110, 55));
+    p.drawText(QRect(r.x() + 8, r.y() + 1, r.width() - 16, 18), Qt::AlignVCenter | Qt::AlignLeft, caption);
+}
+
+static QImage pageCanvas(int w, int h)
+{
+    QImage img(w, h, QImage::Format_ARGB32);
+    QLinearGradient g(0, 0, 0, h);
+    g.setColorAt(0, QColor(236, 248, 241));
+    g.setColorAt(1, QColor(214, 236, 224));
+    QPainter p(&img);
+    p.fillRect(img.rect(), g);
+    return img;
+}
+
+// The statistics page: value boxes on the left (the page writes at x 20 and 176), the chart on the right.
+static bool drawTlm(const QString& file)
+{
+    QImage img = pageCanvas(796, 480);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    box(p, QRect(6, 2, 326, 62), QString::fromUtf8("交流母线 AC bus"));
+    box(p, QRect(6, 66, 326, 44), QString::fromUtf8("变流器 PCS  /  支路1 Branch 1"));
+    box(p, QRect(6, 112, 326, 80), QString::fromUtf8("电网 Grid"));
+    box(p, QRect(6, 194, 326, 44), QString::fromUtf8("累计充电 Charged  /  累计放电 Discharged"));
+    box(p, QRect(6, 240, 326, 80), QString::fromUtf8("功率 Power"));
+    box(p, QRect(6, 322, 326, 80), QString::fromUtf8("模块1 Module 1"));
+    box(p, QRect(6, 404, 326, 44), QString::fromUtf8("并离网  /  状态  /  累计收益 Income"));
+    p.setPen(QPen(QColor(0, 165, 80), 1.5));
+    p.setBrush(QColor(255, 255, 255, 220));
+    p.drawRoundedRect(QRect(338, 2, 454, 474), 6, 6);
+    return img.save(file);
+}
+
+// The simple system page (753 x 560): battery, converter and grid on one line; the page writes the
+// branch under the battery at (60, 420) and the AC bus beside the converter from (430, 150).
+static bool drawSpa(const QString& file)
+{
+    QImage img = pageCanvas(753, 560);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor line(0, 165, 80);
+    p.setPen(QPen(line, 3));
+    p.drawLine(150, 300, 330, 300);
+    p.drawLine(410, 300, 640, 300);
+    // Battery.
+    p.setPen(QPen(QColor(60, 60, 60), 2));
+    p.setBrush(QColor(250, 250, 245));
+    p.drawRoundedRect(QRect(60, 250, 90, 110), 6, 6);
+    p.setBrush(QColor(60, 60, 60));
+    p.drawRect(QRect(92, 240, 26, 10));
+    p.setBrush(line);
+    for (int i = 0; i < 3; ++i)
+        p.drawRect(QRect(72, 330 - 28 * i, 66, 20));
+    // Converter.
+    p.setBrush(QColor(250, 250, 245));
+    p.drawRoundedRect(QRect(330, 250, 80, 100), 6, 6);
+    p.drawLine(330, 350, 410, 250);
+    QFont f("WenQuanYi Micro Hei");
+    f.setPixelSize(16);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRect(336, 256, 40, 30), Qt::AlignCenter, "DC");
+    p.drawText(QRect(364, 314, 40, 30), Qt::AlignCenter, "AC");
+    // Grid pylon.
+    p.setPen(QPen(QColor(90, 90, 90), 2));
+    p.drawLine(640, 380, 670, 230);
+    p.drawLine(700, 380, 670, 230);
+    p.drawLine(645, 260, 695, 260);
+    p.drawLine(650, 300, 690, 300);
+    box(p, QRect(40, 390, 200, 44), QString::fromUtf8("直流支路1 DC branch 1"));
+    box(p, QRect(420, 120, 300, 84), QString::fromUtf8("交流母线 AC bus"));
+    return img.save(file);
+}
+
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
@@ -207,6 +295,8 @@ int main(int argc, char** argv)
     ok = drawClearFault(dir + "/clearfault.png") && ok;
     ok = drawDownload(dir + "/Download.png") && ok;
     ok = drawReset(dir + "/clear2.png") && ok;
+    ok = drawTlm(dir + "/tlm_main.png") && ok;
+    ok = drawSpa(dir + "/spa-main.png") && ok;
     if (!ok)
         std::printf("drawpictures: cannot write the pictures to %s\n", qPrintable(dir));
     return ok ? 0 : 1;

@@ -38,3 +38,20 @@ void PlotCompat::removeDataBefore(QCPGraph* graph, double key)
     graph->removeDataBefore(key);
 #endif
 }
+
+void PlotCompat::setTickVector(QCPAxis* axis, const QVector<double>& ticks, const QVector<QString>& labels)
+{
+    if (!axis)
+        return;
+#if PLOTCOMPAT_2X
+    QSharedPointer<QCPAxisTickerText> ticker(new QCPAxisTickerText);
+    ticker->setTicks(ticks, labels);
+    axis->setTicker(ticker);
+#else
+    axis->setAutoTicks(false);
+    axis->setAutoTickLabels(false);
+    axis->setAutoTickStep(false);
+    axis->setTickVector(ticks);
+    axis->setTickVectorLabels(labels);
+#endif
+}

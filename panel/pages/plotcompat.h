@@ -2,6 +2,7 @@
 #define PLOTCOMPAT_H
 
 #include <QString>
+#include <QVector>
 
 class QCPAxis;
 class QCPGraph;
@@ -16,6 +17,8 @@ public:
     static int dataCount(QCPGraph* graph);
     // Drops every point whose key is below key.
     static void removeDataBefore(QCPGraph* graph, double key);
+    // Ticks at the given positions with the given labels only (no automatic ticks or step).
+    static void setTickVector(QCPAxis* axis, const QVector<double>& ticks, const QVector<QString>& labels);
 };
 
 #endif
