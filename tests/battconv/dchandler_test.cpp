@@ -354,6 +354,8 @@ TEST_F(DcHandlerDecode, OnlyFramesToTheMonitorFromModulesAreDecoded)
         { "to 0x20", canFrame(5, 1, { 1 }, 3, 0x20), false },
         { "priority 1", canFrame(5, 1, { 1 }, 1, 0x7F), false },
         { "priority 7", canFrame(5, 1, { 1 }, 7, 0x7F), false },
+        { "from 0x81, the first module", canFrame(1, 1, { 1 }, 3, 0x7F), true },
+        { "from 0x8A, the last module", canFrame(10, 1, { 1 }, 3, 0x7F), true },
         { "from 0x8B", canFrame(0, 1, { 1 }, 3, 0x7F, 0x8B), false },
         { "from 0x80", canFrame(0, 1, { 1 }, 3, 0x7F, 0x80), false },
     };
