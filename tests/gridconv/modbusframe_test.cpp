@@ -122,6 +122,8 @@ TEST(ModbusFrame, ParseFindsOnlyTheAnswerToThisRequest)
         { "discrete inputs: 16 bits are not three bytes", 2, 1, withCrc({ 0x01, 0x02, 0x03, 0xA5, 0x5A, 0x00 }), -3,
             16 },
         { "too short", 3, 1, Bytes{ 0x01, 0x03, 0x00 }, -1 },
+        { "four bytes are looked at", 3, 1, Bytes{ 0x01, 0x03, 0x04, 0x00 }, -3 },
+        { "a reply at the end of a full buffer", 3, 1, cat(Bytes(4096 - 9, 0x55), reply), 0 },
         { "too long", 3, 1, Bytes(4097, 0x01), -1 },
     };
     for (const Case& c : cases) {

@@ -462,7 +462,7 @@ TEST_F(BmsTest, PicturesOfTheBatteryPages)
     const struct { int type; int pageNumber; const char* file; const char* shows; } shots[] = {
         { 3, 1, "interface_sysinf_5_bms_type3.png", "电池组电流(A)|10.0|SOH(%)|30.0" },
         { 5, 1, "interface_sysinf_5_bms_type5.png", "电池组电流(A)|停止|SOC(%)|放电|BCMU" },
-        { 7, 1, "interface_sysinf_5_bms_type7.png", "电池组电压(V)|3.2|22.2|唤醒使能|不使能" },
+        { 7, 1, "interface_sysinf_5_bms_type7.png", "电池组电压(V)|3.2|电池组电流(A)|4.2|唤醒使能|不使能" },
         { 0, 1, "interface_sysinf_5_bms_generic.png", "电池类型|磷酸铁锂电池|主接触器|关闭" },
     };
     for (const auto& s : shots) {
