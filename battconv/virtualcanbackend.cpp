@@ -1,5 +1,4 @@
 #include "virtualcanbackend.h"
-#include "timeseam.h"
 
 #include <atomic>
 #include <dirent.h>
@@ -8,19 +7,18 @@
 #include <string.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
 std::atomic<int> g_endpoints(0);
 
-// A full peer queue is given this many short chances (50 ms in all) before the frame is
-// dropped for it. The wait is real time even under a test's stepped clock: how fast the peer
-// drains its queue depends on this host's scheduler, not on the cabinet's time, and a kernel CAN
-// socket holds far more than the ten datagrams a Unix socket queues.
-const int FULL_RETRIES = 200;
-const long FULL_WAIT_NS = 250000;
+// A Unix socket queues ten datagrams where a kernel CAN socket holds a few hundred frames,
+// seconds of this bus's traffic. So a full peer is waited for that long before it loses the
+// frame, in real time even under a test's stepped clock: how fast it drains depends on this
+// host's scheduler, not on the cabinet's time.
+const int FULL_WAIT_MS = 2000;
 
 bool makeDir(const std::string& dir)
 {
@@ -110,28 +108,41 @@ bool VirtualCanBackend::sendTo(int fd, const std::string& peer, const void* fram
     struct sockaddr_un addr;
     if (!fillAddress(peer, &addr))
         return false;
-    for (int tries = 0;; ++tries) {
-        if (::sendto(fd, frame, len, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<struct sockaddr*>(&addr),
-                sizeof addr) == ssize_t(len))
-            return true;
-        const int e = errno;
-        if (e == EAGAIN && tries < FULL_RETRIES) {
-            struct timespec ts = { 0, FULL_WAIT_NS };
-            nanosleep(&ts, nullptr);
-            continue;
-        }
-        if (e == ECONNREFUSED) {
-            // Nobody listens on it any more: an endpoint of a process that ended.
-            struct stat st;
-            if (::lstat(peer.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
-                ::unlink(peer.c_str());
-        }
-        if (e == EBADF || e == ENOTSOCK || e == EINTR) {
-            *ownError = true;
-            errno = e;
-        }
-        return false;
+    const struct sockaddr* to = reinterpret_cast<struct sockaddr*>(&addr);
+    if (::sendto(fd, frame, len, MSG_DONTWAIT | MSG_NOSIGNAL, to, sizeof addr) == ssize_t(len)) {
+        m_stalled.erase(peer);
+        return true;
     }
+    int e = errno;
+    if (e == EAGAIN && !m_stalled.count(peer)) {
+        // Our own socket may be non-blocking, so the wait is a blocking send from a spare one.
+        const int spare = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        if (spare >= 0) {
+            struct timeval tv = { FULL_WAIT_MS / 1000, (FULL_WAIT_MS % 1000) * 1000 };
+            ::setsockopt(spare, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+            const bool sent = ::sendto(spare, frame, len, MSG_NOSIGNAL, to, sizeof addr) == ssize_t(len);
+            e = errno;
+            ::close(spare);
+            if (sent)
+                return true;
+        }
+        // A peer that read nothing for that long loses frames at once until it has room again,
+        // so that one stuck listener does not slow the whole bus.
+        if (e == EAGAIN)
+            m_stalled.insert(peer);
+    }
+    if (e == ECONNREFUSED) {
+        // Nobody listens on it any more: an endpoint of a process that ended.
+        m_stalled.erase(peer);
+        struct stat st;
+        if (::lstat(peer.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+            ::unlink(peer.c_str());
+    }
+    if (e == EBADF || e == ENOTSOCK || e == EINTR) {
+        *ownError = true;
+        errno = e;
+    }
+    return false;
 }
 
 ssize_t VirtualCanBackend::write(int fd, const void* frame, size_t len)
@@ -172,6 +183,7 @@ int VirtualCanBackend::close(int fd)
         ::unlink(m_endpoint.c_str());
     m_endpoint.clear();
     m_name.clear();
+    m_stalled.clear();
     return r;
 }
 

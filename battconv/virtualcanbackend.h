@@ -3,12 +3,14 @@
 
 #include "canbackend.h"
 
+#include <set>
 #include <string>
 
 // The virtual CAN bus of a development machine: one directory per interface name under
 // <root>/can/, one Unix datagram socket per endpoint in it. A frame sent goes to every other
 // endpoint of the directory, never back to the sender, as on SocketCAN by default. A peer
-// whose queue stays full loses the frame, as a node that cannot keep up with a real bus does.
+// that reads nothing for as long as a kernel socket's buffer would last loses frames, as a node
+// that cannot keep up with a real bus does.
 class VirtualCanBackend : public CanBackend {
 public:
     explicit VirtualCanBackend(const std::string& root);
@@ -36,6 +38,7 @@ private:
     std::string m_dir;
     std::string m_name;       // this endpoint's file name in the directory
     std::string m_endpoint;   // its whole path
+    std::set<std::string> m_stalled;   // peers that lose frames until they have room again
 };
 
 #endif

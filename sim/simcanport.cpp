@@ -54,8 +54,9 @@ bool SimCanPort::open(const std::string& root, const std::string& ifname)
         fd_ = -1;
         return false;
     }
-    // A full peer blocks a send for at most this long.
-    struct timeval tv = { 0, 50000 };
+    // A full peer blocks a send for at most this long: about as long as a kernel CAN socket's
+    // buffer lasts on this bus, where a Unix socket queues only ten datagrams.
+    struct timeval tv = { 2, 0 };
     setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
     return true;
 }
@@ -67,6 +68,7 @@ void SimCanPort::close()
     ::close(fd_);
     fd_ = -1;
     unlink((dir_ + "/" + name_).c_str());
+    stalled_.clear();
 }
 
 bool SimCanPort::sendBytes(const void* bytes, size_t len)
@@ -85,9 +87,20 @@ bool SimCanPort::sendBytes(const void* bytes, size_t len)
         struct sockaddr_un a;
         if (!address(peer, &a))
             continue;
-        if (sendto(fd_, bytes, len, MSG_NOSIGNAL, reinterpret_cast<struct sockaddr*>(&a), sizeof a) == ssize_t(len)) {
+        const struct sockaddr* to = reinterpret_cast<struct sockaddr*>(&a);
+        // A peer that once read nothing for the whole wait loses frames at once until it has
+        // room again, so that one stuck listener does not hold up the others.
+        bool sent = sendto(fd_, bytes, len, MSG_DONTWAIT | MSG_NOSIGNAL, to, sizeof a) == ssize_t(len);
+        if (!sent && errno == EAGAIN && !stalled_.count(peer)) {
+            sent = sendto(fd_, bytes, len, MSG_NOSIGNAL, to, sizeof a) == ssize_t(len);
+            if (!sent && errno == EAGAIN)
+                stalled_.insert(peer);
+        }
+        if (sent) {
             any = true;
+            stalled_.erase(peer);
         } else if (errno == ECONNREFUSED) {
+            stalled_.erase(peer);
             struct stat st;
             if (lstat(peer.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
                 unlink(peer.c_str());

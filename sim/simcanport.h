@@ -4,6 +4,7 @@
 #include "simframe.h"
 
 #include <mutex>
+#include <set>
 #include <string>
 
 // The simulated cabinet's own endpoint on the virtual CAN bus: a Unix datagram socket in
@@ -32,6 +33,7 @@ private:
     std::string dir_;
     std::string name_;
     std::mutex sendLock_;
+    std::set<std::string> stalled_;   // peers that lose frames until they have room again
     long sent_ = 0;
 };
 

@@ -233,6 +233,8 @@ TEST(BmsDecoder, KwBe)
             { { 'a', 0, 8, 640.32 }, { 'a', 0, 9, -30.0 }, { 'a', 0, 10, 27.0 } } },
         { "0x399 value and four alarm bits", std11(0x399, { 0x00, 0x15, 0x02, 0, 0x03 }), BmsDecoder::KWBE,
             { { 'a', 0, 11, 537.6 }, { 'l', 0, 32, 0 }, { 'l', 0, 33, 1 }, { 'l', 0, 34, 1 }, { 'l', 0, 35, 1 } } },
+        { "0x399 the other bit of each alarm byte", std11(0x399, { 0, 0, 0x01, 0, 0x02 }), BmsDecoder::KWBE,
+            { { 'l', 0, 32, 1 }, { 'l', 0, 33, 0 }, { 'l', 0, 34, 0 }, { 'l', 0, 35, 1 } } },
         { "0x359 of six bytes", std11(0x359, { 0xFF, 0, 0, 0, 12, 'P' }), BmsDecoder::NONE, {} },
     });
     // Only type 4 reads the 11-bit frames.

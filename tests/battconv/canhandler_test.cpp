@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -239,6 +240,45 @@ TEST(CanHandler, WaitReadableTimesOutAndSeesFrames)
     EXPECT_EQ(h.waitWritable(30), 0);
     ASSERT_TRUE(bus.peer.send(SimFrame::j1939(3, 1, 0x7F, 0x81)));
     EXPECT_EQ(h.waitReadable(1000), 0);
+}
+
+// A kernel CAN socket holds a few hundred frames: a burst longer than a Unix socket's queue still
+// reaches a listener that is late to read, in both directions and in order.
+TEST(CanHandler, BurstLongerThanAPeersQueueArrivesWhole)
+{
+    Bus bus;
+    CanHandler h(false);
+    ASSERT_EQ(h.open("can0", 1000000, 1, 5000), 0);
+    const int n = 40;
+    std::thread toPeer([&] {
+        CanFrame f = frame(2, 0x60, 0xBF, 0x11);
+        for (int i = 0; i < n; ++i) {
+            f.data[0] = uint8_t(i);
+            EXPECT_EQ(h.send(&f), 16) << i;
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    int got = 0;
+    SimFrame in;
+    while (got < n && bus.peer.receive(&in, 5000) && in.data[0] == got)
+        ++got;
+    toPeer.join();
+    EXPECT_EQ(got, n);
+
+    std::thread fromPeer([&] {
+        for (int i = 0; i < n; ++i) {
+            SimFrame f = SimFrame::j1939(3, 1, 0x7F, 0x81);
+            f.data[0] = uint8_t(i);
+            EXPECT_TRUE(bus.peer.send(f)) << i;
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    got = 0;
+    CanFrame f;
+    while (got < n && h.waitReadable(5000) == 0 && h.recv(&f) == 16 && f.data[0] == got)
+        ++got;
+    fromPeer.join();
+    EXPECT_EQ(got, n);
 }
 
 TEST(CanHandler, TraceLinesShowTimeAndFields)

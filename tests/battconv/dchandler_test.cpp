@@ -233,23 +233,38 @@ TEST_F(DcHandlerSetUp, ModuleIsOnlineWhileItSendsAnything)
 
 TEST_F(DcHandlerSetUp, ReceiveThreadRunsTheTimerOnItsPeriod)
 {
+    TimeSeam::useFakeClock(true);
     SimCanPort peer;
     ASSERT_TRUE(peer.open(tree.root(), "can0"));
     DcHandler h("can0", 1000000, 20, false);
     ASSERT_EQ(h.open(), 0);
-    int heartbeats = 0;
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
-    while (std::chrono::steady_clock::now() < until) {
-        peer.send(moduleFrame(6, 17));
-        SimFrame f;
-        while (peer.receive(&f, 0))
-            heartbeats += f.pf() == 0x60 && f.data[0] == 1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // Time moves a millisecond at a time, each step given a moment of real time for the thread to
+    // catch up; the steps until the next heartbeat are counted. A slow thread can only make the
+    // count larger, so the test asserts no upper limit but that each heartbeat comes.
+    auto nextHeartbeat = [&](bool moduleSpeaks) {
+        for (int ms = 1; ms <= 1000; ++ms) {
+            if (moduleSpeaks && ms % 5 == 0)
+                peer.send(moduleFrame(6, 17));
+            TimeSeam::advanceMs(1);
+            SimFrame f;
+            while (peer.receive(&f, ms >= 20 ? 50 : 2))
+                if (f.pf() == 0x60 && f.data[0] == 1)
+                    return ms;
+        }
+        return -1;
+    };
+    ASSERT_GT(nextHeartbeat(true), 0);
+    for (int i = 0; i < 8; ++i) {
+        const int gap = nextHeartbeat(true);
+        EXPECT_GE(gap, 20) << "period " << i;
+        ASSERT_GT(gap, 0) << "period " << i;
     }
-    EXPECT_GE(heartbeats, 5);
-    EXPECT_EQ(h.getStatus(6, 100), 1);
-    // Silent for more than eight periods: offline.
-    EXPECT_TRUE(waitFor([&] { return h.getStatus(6, 100) == 0 && h.getStatus(0, 100) == 0; }, 2000));
+    EXPECT_TRUE(waitFor([&] { return h.getStatus(6, 100) == 1; }));
+    // Silent for eight periods, two connection checks: offline.
+    for (int i = 0; i < 8; ++i)
+        ASSERT_GE(nextHeartbeat(false), 20) << "silent period " << i;
+    EXPECT_TRUE(waitFor([&] { return h.getStatus(6, 100) == 0 && h.getStatus(0, 100) == 0; }));
+    TimeSeam::useFakeClock(false);
 }
 
 TEST_F(DcHandlerSetUp, VersionNeedsThirtyTwoBytes)
@@ -339,6 +354,8 @@ TEST_F(DcHandlerDecode, OnlyFramesToTheMonitorFromModulesAreDecoded)
         { "to 0x20", canFrame(5, 1, { 1 }, 3, 0x20), false },
         { "priority 1", canFrame(5, 1, { 1 }, 1, 0x7F), false },
         { "priority 7", canFrame(5, 1, { 1 }, 7, 0x7F), false },
+        { "from 0x81, the first module", canFrame(1, 1, { 1 }, 3, 0x7F), true },
+        { "from 0x8A, the last module", canFrame(10, 1, { 1 }, 3, 0x7F), true },
         { "from 0x8B", canFrame(0, 1, { 1 }, 3, 0x7F, 0x8B), false },
         { "from 0x80", canFrame(0, 1, { 1 }, 3, 0x7F, 0x80), false },
     };
@@ -570,6 +587,28 @@ protected:
         return out;
     }
 
+    // Lets module m hear n more heartbeats. Frames of one sender arrive in order, so whatever the
+    // handler sent before is in by then.
+    bool heard(int m, int n = 2)
+    {
+        const int from = sim.module(m)->heartbeats();
+        return waitFor([&] { return sim.module(m)->heartbeats() >= from + n; }, 10000);
+    }
+    // Whether a count stops moving: it stays the same while module m hears six heartbeats.
+    bool settles(int m, const std::function<int()>& count)
+    {
+        int last = count(), from = sim.module(m)->heartbeats();
+        return waitFor(
+            [&] {
+                if (count() != last) {
+                    last = count();
+                    from = sim.module(m)->heartbeats();
+                }
+                return sim.module(m)->heartbeats() >= from + 6;
+            },
+            10000);
+    }
+
     // Broadcasts reach the modules a little after setting() returns.
     int lastValue(int module, int code, int word = 1, int expected = 0)
     {
@@ -719,7 +758,7 @@ TEST_F(DcHandlerCommands, DispatchSetPointsAreBroadcastAndRecordedOnSignChanges)
     waitFor([&] { return sim.module(1)->commandsReceived(12) == 18; }, 1000);
     EXPECT_EQ(h->setting(30, 76, 12.0f, 0), 0);
     EXPECT_EQ(h->setting(30, 99, 12.0f, 0), -1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(heard(1));
     EXPECT_EQ(sim.module(1)->commandsReceived(12), 18);
     EXPECT_EQ(h->setting(20, 1, 0.0f, 0), 0);
     EXPECT_EQ(lastValue(1, 12, 2, 120), 120);
@@ -767,7 +806,7 @@ TEST_F(DcHandlerCommands, PowerSetPointsGoToTheOnlineMembers)
     EXPECT_EQ(lastValue(1, 13, 3, 10), 10);
     EXPECT_EQ(sim.module(1)->lastValue(13, 1), 125);
     EXPECT_EQ(sim.module(1)->lastValue(13, 2), -30);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_TRUE(heard(2));
     EXPECT_EQ(sim.module(2)->commandsReceived(13), 3);
     EXPECT_EQ(records(), (std::vector<Record>{ { 1541, 1000, 0, 12.5 }, { 1540, 1001, 0, -3 }, { 1541, 1002, 0, 1 } }));
 }
@@ -797,7 +836,9 @@ TEST_F(DcHandlerCommands, PowerSetPointsThroughTheDcUnits)
         ASSERT_EQ(dc.open(), 0);
         ASSERT_EQ(dc.directAddressing(), 0);
         EXPECT_EQ(dc.setting(c.module, 1000, 2.0f, 0), 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        // A heartbeat after the set points: once it is on the log, so are they.
+        dc.timerEvent();
+        ASSERT_TRUE(waitFor([&] { return !bus.commands(0xBF, 1).empty(); }));
         std::set<int> seen;
         for (int a = 0x41; a <= 0x4F; ++a) {
             const std::vector<SimFrame> frames = bus.commands(a, 13);
@@ -848,10 +889,7 @@ TEST_F(DcHandlerCommands, ModuleAskingToBeInitialisedGetsItsSystemsParameters)
     EXPECT_TRUE(waitFor([&] { return m->commandsReceived(code(7)) >= 1; }));
     // Rows 5 and 9 follow with the group's pending values, until the module confirms them.
     EXPECT_TRUE(waitFor([&] { return m->commandsReceived(8) >= 1 && m->commandsReceived(11) >= 1; }));
-    const int fives = m->commandsReceived(8), nines = m->commandsReceived(11);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    EXPECT_EQ(m->commandsReceived(8), fives);
-    EXPECT_EQ(m->commandsReceived(11), nines);
+    EXPECT_TRUE(settles(1, [&] { return m->commandsReceived(8) + m->commandsReceived(11); }));
     EXPECT_EQ(h->getStatus(1, 21), 0);
 }
 
@@ -860,17 +898,14 @@ TEST_F(DcHandlerCommands, GroupRowFiveIsRepeatedToInitialisedModulesUntilConfirm
     ASSERT_NO_FATAL_FAILURE(start(2, true));
     for (int m = 1; m <= 2; ++m)
         ASSERT_TRUE(waitFor([&] { return !sim.module(m)->status(DcModuleSim::STATUS_INIT_REQUEST); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(settles(2, [&] { return sim.module(2)->commandsReceived(8); }));
     const int before = sim.module(2)->commandsReceived(8);
     EXPECT_EQ(h->setting(1001, 5, 2.0f, 0), 0);
     EXPECT_EQ(sim.module(1)->lastValue(8), 2);
     // Module 2 is in group 2: it gets row 5 with its own group's value, and then no more.
     EXPECT_TRUE(waitFor([&] { return sim.module(2)->commandsReceived(8) > before; }));
     EXPECT_EQ(sim.module(2)->lastValue(8), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const int after = sim.module(2)->commandsReceived(8);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    EXPECT_EQ(sim.module(2)->commandsReceived(8), after);
+    EXPECT_TRUE(settles(2, [&] { return sim.module(2)->commandsReceived(8); }));
 }
 
 // Fault data of module 5 as its 21 frames carry it: word w of frame k is 0x100 * k + w.
@@ -1092,6 +1127,9 @@ protected:
         EXPECT_TRUE(h->upgradeRunning());
     }
     bool finished() { return waitFor([&] { return !h->upgradeRunning(); }, 20000); }
+    // The modules are told after the upgrade (each broadcast command three times): once the log
+    // has that, it has every frame the upgrade sent before.
+    bool logged() { return waitFor([&] { return bus->commands(0xBF, 15).size() >= 6; }); }
 };
 
 TEST_F(DcHandlerUpgrade, FileIsChosenByKindAndSeveralAreRemovedWithoutAShell)
@@ -1156,6 +1194,7 @@ TEST_F(DcHandlerUpgrade, TwoModulesGoThroughEveryStep)
     // An address not registered answers how many are.
     EXPECT_EQ(h->getStatus(77, 0), 2);
     // Steps 1..3 went to the DC/DC broadcast address, the heartbeat held off meanwhile.
+    ASSERT_TRUE(logged());
     int broadcasts = 0;
     for (const SimFrame& f : bus->from(0x12)) {
         EXPECT_EQ(f.priority(), 1);
@@ -1166,7 +1205,6 @@ TEST_F(DcHandlerUpgrade, TwoModulesGoThroughEveryStep)
     }
     EXPECT_EQ(broadcasts, 3);
     // The modules are told before and after (each broadcast command goes three times).
-    ASSERT_TRUE(waitFor([&] { return bus->commands(0xBF, 15).size() >= 6; }));
     EXPECT_EQ(bus->commands(0xBF, 15).front().word(2), 1);
     EXPECT_EQ(bus->commands(0xBF, 15).back().word(3), 1);
 }
@@ -1176,6 +1214,7 @@ TEST_F(DcHandlerUpgrade, ColonLineGoesOutAsOneSwappedDataFrame)
     ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", ":02000000AABB99\n:00000001FF\n"));
     ASSERT_NO_FATAL_FAILURE(upgrade({ 129 }));
     ASSERT_TRUE(finished());
+    ASSERT_TRUE(logged());
     std::vector<SimFrame> data;
     for (const SimFrame& f : bus->from(0x12))
         if ((f.pf() & 0x0F) == 6)

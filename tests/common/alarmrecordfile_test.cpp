@@ -1,8 +1,10 @@
 #include "alarmrecordfile.h"
 #include "runtimetree.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <string.h>
+#include <string>
 #include <thread>
 
 namespace {
@@ -164,7 +166,8 @@ TEST(AlarmRecordFile, PagesReadWhileTheDataThreadWrites)
     RuntimeTree tree;
     norvale::AlarmRecordFile f(kPath, false);
     ASSERT_TRUE(f.read());
-    std::thread data([&f] {
+    std::atomic<bool> done{ false };
+    std::thread data([&f, &done] {
         for (int i = 0; i < 200; ++i) {
             ChargerFault open = fault(100 + i % 7, i, "2024-01-02 03:04:05", "", 1);
             f.set(&open);
@@ -172,20 +175,39 @@ TEST(AlarmRecordFile, PagesReadWhileTheDataThreadWrites)
             f.set(&close);
             f.write();
         }
+        done = true;
     });
-    int seen = 0;
-    for (int i = 0; i < 2000; ++i) {
+    // Each read sees a whole alarm: the newest, opened or already closed, never a torn one, and
+    // the history only grows.
+    int seen = 0, torn = 0, last = 0, shrank = 0;
+    for (bool finished = false; !finished;) {
+        finished = done;
+        const int n = f.size();
+        shrank += n < last;
+        last = n;
         ChargerFault got;
-        int n = f.size();
-        if (n > 0 && f.get(n - 1, &got) == 1)
-            ++seen;
+        if (n <= 0 || f.get(n - 1, &got) != 1)
+            continue;
+        ++seen;
+        const bool whole = got.index == n - 1 && got.code == 100 + (n - 1) % 7
+            && std::string(got.startTime) == "2024-01-02 03:04:05"
+            && ((got.active == 1 && std::string(got.endTime) == kOpen)
+                || (got.active == 0 && std::string(got.endTime) == "2024-01-02 03:04:06"));
+        if (!whole && torn++ == 0)
+            ADD_FAILURE() << "alarm " << n - 1 << " read as " << got.code << "/" << got.index << "/" << got.startTime
+                          << "/" << got.endTime << "/" << int(got.active);
     }
     data.join();
+    EXPECT_GE(seen, 1);
+    EXPECT_EQ(torn, 0) << "of " << seen << " reads";
+    EXPECT_EQ(shrank, 0);
     EXPECT_EQ(f.size(), 200);
+    ChargerFault lastOne;
+    ASSERT_EQ(f.get(199, &lastOne), 1);
+    EXPECT_EQ(lastOne.active, 0);
     norvale::AlarmRecordFile again(kPath, false);
     ASSERT_TRUE(again.read());
     EXPECT_EQ(again.size(), 200);
-    (void)seen;
 }
 
 } // namespace

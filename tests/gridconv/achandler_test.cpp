@@ -657,6 +657,16 @@ TEST_F(AcHandlerTest, IntegrationFillsGroupsAndTheDatedTables)
     std::map<int, float> bad = { { 122, NAN }, { 123, 1.0f } };
     handler.integrateEnergy(3, bad);
     EXPECT_DOUBLE_EQ(e.accumulators[3][EnergyImage::A], 1.0);
+
+    // The last branch and the highest module count as well: module 12 in branch 8 only.
+    std::map<int, float> last = { { 122, 1.5f }, { 124, 0.5f }, { 16, 1.0f } };
+    handler.integrateEnergy(12, last);
+    for (int g : { 12, 20 }) {
+        EXPECT_DOUBLE_EQ(e.accumulators[g][EnergyImage::A], 1.5) << g;
+        EXPECT_DOUBLE_EQ(e.accumulators[g][EnergyImage::E], 0.5) << g;
+    }
+    EXPECT_DOUBLE_EQ(e.accumulators[0][EnergyImage::A], 5.5);
+    EXPECT_DOUBLE_EQ(e.accumulators[0][EnergyImage::E], 12.5);
     TimeSeam::useFakeClock(false);
 }
 

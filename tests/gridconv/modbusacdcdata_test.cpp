@@ -152,9 +152,10 @@ protected:
     {
         if (dev->setting(module, index, value, 0) != 0)
             return -1;
-        int r;
-        while ((r = dev->getSettingResult(module)) == 2)
+        int r = 2;
+        for (int i = 0; i < 60000 && (r = dev->getSettingResult(module)) == 2; ++i)
             usleep(500);
+        EXPECT_NE(r, 2) << "no result for module " << module << " index " << index << " within 30 s";
         return r == 0 ? 0 : -1;
     }
 
@@ -405,9 +406,10 @@ TEST_F(AcDcLink, SystemWriteFansOutBeforeItsResult)
     records();
 
     ASSERT_EQ(dev->setting(0, 61, 3.0f, 0), 0);
-    int r;
-    while ((r = dev->getSettingResult(0)) == 2)
+    int r = 2;
+    for (int i = 0; i < 100000 && (r = dev->getSettingResult(0)) == 2; ++i)
         usleep(200);
+    ASSERT_NE(r, 2) << "no result of the system write within 20 s";
     EXPECT_EQ(r, 0);
     // The result is there only once every module has had the write.
     for (int node : { 1, 2, 11 }) {

@@ -98,6 +98,7 @@ TEST(ModbusFrame, ParseFindsOnlyTheAnswerToThisRequest)
         int order;
         Bytes data;
         int result;
+        int count = 2;   // registers or bits asked for
     } cases[] = {
         { "plain reply", 3, 1, reply, 0 },
         { "noise before it", 3, 1, cat(Bytes{ 0x01, 0xFF, 0x00, 0x01 }, reply), 0 },
@@ -114,13 +115,25 @@ TEST(ModbusFrame, ParseFindsOnlyTheAnswerToThisRequest)
         { "standard order, swapped CRC", 3, 1, withCrc({ 0x01, 0x03, 0x04, 0x00, 0x01, 0x00, 0x02 }, true), -3 },
         { "input registers", 4, 1, withCrc({ 0x01, 0x04, 0x04, 0x00, 0x01, 0x00, 0x02 }), 0 },
         { "coils: 2 bits need one byte, not two", 1, 1, withCrc({ 0x01, 0x01, 0x02, 0x03, 0x00 }), -3 },
+        { "coils: 8 bits fill one byte", 1, 1, withCrc({ 0x01, 0x01, 0x01, 0xA5 }), 0, 8 },
+        { "coils: 8 bits are not two bytes", 1, 1, withCrc({ 0x01, 0x01, 0x02, 0xA5, 0x00 }), -3, 8 },
+        { "coils: 9 bits need two bytes", 1, 1, withCrc({ 0x01, 0x01, 0x02, 0xA5, 0x01 }), 0, 9 },
+        { "discrete inputs: 16 bits fill two bytes", 2, 1, withCrc({ 0x01, 0x02, 0x02, 0xA5, 0x5A }), 0, 16 },
+        { "discrete inputs: 16 bits are not three bytes", 2, 1, withCrc({ 0x01, 0x02, 0x03, 0xA5, 0x5A, 0x00 }), -3,
+            16 },
         { "too short", 3, 1, Bytes{ 0x01, 0x03, 0x00 }, -1 },
+        { "four bytes are looked at", 3, 1, Bytes{ 0x01, 0x03, 0x04, 0x00 }, -3 },
+        { "a reply at the end of a full buffer", 3, 1, cat(Bytes(4096 - 9, 0x55), reply), 0 },
         { "too long", 3, 1, Bytes(4097, 0x01), -1 },
     };
     for (const Case& c : cases) {
-        ModbusFrame f = request(1, c.fc, 0, 2, c.order);
+        ModbusFrame f = request(1, c.fc, 0, c.count, c.order);
         EXPECT_EQ(parse(f, c.data), c.result) << c.name;
-        if (c.result == 0) {
+        if (c.result == 0 && c.fc <= 2) {
+            EXPECT_EQ(f.getLength(), int(c.data.size())) << c.name;
+            EXPECT_EQ(f.getInfoData(3, 1, 0), 1.0f) << c.name;
+            EXPECT_EQ(f.getInfoData(3, 1, 1), 0.0f) << c.name;
+        } else if (c.result == 0) {
             EXPECT_EQ(f.getLength(), 9) << c.name;
             EXPECT_EQ(f.getNr(), 4) << c.name;
             EXPECT_EQ(f.getInfoData(5, 0, -1), 2.0f) << c.name;
@@ -166,15 +179,17 @@ TEST(ModbusFrame, ParseWriteReplies)
 
 TEST(ModbusFrame, DecodesEveryType)
 {
-    ModbusFrame f = request(1, 3, 0, 11);
-    const Bytes reply = withCrc({ 0x01, 0x03, 22,
+    ModbusFrame f = request(1, 3, 0, 13);
+    const Bytes reply = withCrc({ 0x01, 0x03, 26,
         0xFF, 0xFF,              // 3
         0xF1, 0x23,              // 5
         0x40, 0x49, 0x0F, 0xDB,  // 7
         0xFF, 0xFF, 0xFF, 0xFE,  // 11
         0x0F, 0xDB, 0x40, 0x49,  // 15
         0x00, 0x01, 0x00, 0x02,  // 19
-        0xA5, 0x00 });           // 23
+        0xA5, 0x00,              // 23
+        0x80, 0x00,              // 25
+        0xEF, 0xFF });           // 27
     ASSERT_EQ(parse(f, reply), 0);
     struct Case {
         int offset, type, bit;
@@ -200,11 +215,15 @@ TEST(ModbusFrame, DecodesEveryType)
         { 15, 10, -1, 3.14159274f },
         { 5, 11, -1, -291.0f },
         { 19, 11, -1, 1.0f },
+        // Only a top nibble of F is a sign: 0x8000 to 0xEFFF are large positive values.
+        { 25, 11, -1, 32768.0f },
+        { 27, 11, -1, 61439.0f },
+        { 3, 11, -1, -4095.0f },
         // Outside the frame, or nonsense: 0.
         { 1, 0, -1, 0.0f },
-        { 24, 0, -1, 0.0f },
+        { 28, 0, -1, 0.0f },
         { 23, 0, -1, -23296.0f },
-        { 22, 2, -1, 0.0f },
+        { 26, 2, -1, 0.0f },
         { 23, 1, 8, 0.0f },
         { 3, 12, -1, 0.0f },
         { 3, -1, -1, 0.0f },
@@ -216,7 +235,7 @@ TEST(ModbusFrame, DecodesEveryType)
     char out[4] = { 9, 9, 9, 9 };
     EXPECT_EQ(f.getInfoData(3, out, 2), 1);
     EXPECT_EQ(Bytes(out, out + 4), (Bytes{ 0xFF, 0xFF, 9, 9 }));
-    EXPECT_EQ(f.getInfoData(23, out, 3), 0) << "runs into the CRC";
+    EXPECT_EQ(f.getInfoData(27, out, 3), 0) << "runs into the CRC";
     EXPECT_EQ(f.getInfoData(1, out, 1), 0);
 }
 

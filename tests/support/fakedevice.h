@@ -3,6 +3,7 @@
 
 #include "devicedata.h"
 
+#include <atomic>
 #include <deque>
 #include <map>
 #include <utility>
@@ -38,6 +39,7 @@ public:
     int setting(int module, int index, float value, int) override
     {
         writes.push_back({ module, index, value });
+        ++settings;
         return settingResult;
     }
     int getSettingResult(int) override { return finalResult; }
@@ -72,6 +74,7 @@ public:
     std::map<std::pair<int, int>, float> config;
     std::deque<OperateRecord> records;
     std::vector<Write> writes;
+    std::atomic<int> settings{ 0 };   // writes so far, safe to read from another thread
     int settingResult = 0;
     int finalResult = 0;
     int openResult = 0;

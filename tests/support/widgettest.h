@@ -6,8 +6,11 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QTimer>
+#include <QStringList>
 #include <QWidget>
 #include <cstdio>
+
+#include "paintrecorder.h"
 
 // Pictures kept for people to look at: in test-artifacts beside the test programs, or where
 // STATIONPANEL_ARTIFACT_DIR says (a test's runtime tree is deleted afterwards). Returns the path,
@@ -28,6 +31,30 @@ inline QString saveArtifact(const QImage& image, const QString& file)
 inline QString saveArtifact(QWidget* widget, const QString& file)
 {
     return saveArtifact(widget->grab().toImage(), file);
+}
+
+// The texts a widget and its children paint, in painting order.
+inline QStringList drawnTexts(QWidget* widget)
+{
+    PaintRecorder rec(widget->width(), widget->height());
+    rec.record(widget);
+    QStringList out;
+    for (const PaintRecorder::Text& t : rec.texts)
+        out << t.text;
+    if (qEnvironmentVariableIsSet("DUMP_DRAWN"))
+        std::printf("drawn: %s\n", qPrintable(out.join(" | ")));
+    return out;
+}
+
+// Those of the wanted texts that a picture does not show: a picture test names a few key fields.
+inline QStringList notDrawn(QWidget* widget, const QStringList& wanted)
+{
+    const QStringList drawn = drawnTexts(widget);
+    QStringList missing;
+    for (const QString& w : wanted)
+        if (!drawn.contains(w))
+            missing << w;
+    return missing;
 }
 
 // What the modal message boxes said; each box is closed as soon as it shows.

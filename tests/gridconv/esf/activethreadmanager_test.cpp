@@ -9,13 +9,23 @@ namespace {
 struct Beating : esf::ActiveThread {
     Beating() : ActiveThread("beating") {}
     std::atomic<bool> beat{ true };
+    std::atomic<int> passes{ 0 };
     void run() override
     {
         while (!isQuit()) {
             if (beat)
                 heartbeat();
+            ++passes;
             TimeSeam::sleepMs(1);
         }
+    }
+    // Waits for two more passes of the loop, so that one begun before the call is over.
+    bool twoPasses()
+    {
+        const int from = passes;
+        for (int i = 0; i < 5000 && passes < from + 2; ++i)
+            TimeSeam::sleepMs(1);
+        return passes >= from + 2;
     }
 };
 }
@@ -26,10 +36,10 @@ TEST(EsfActiveThreadManager, ASilentThreadIsReported)
     ASSERT_EQ(t.start(), 1);
     esf::ActiveThreadManager* m = esf::ActiveThreadManager::instance();
     EXPECT_EQ(m, esf::ActiveThreadManager::instance());
-    TimeSeam::sleepMs(20);
+    ASSERT_TRUE(t.twoPasses());
     EXPECT_EQ(m->checkOnce(), 1);
     t.beat = false;
-    TimeSeam::sleepMs(20);
+    ASSERT_TRUE(t.twoPasses());
     t.checkHeartbeat();
     testing::internal::CaptureStderr();
     EXPECT_EQ(m->checkOnce(), 0);

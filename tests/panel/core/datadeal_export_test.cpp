@@ -271,9 +271,12 @@ TEST(DatadealExport, EnergyReportAtLevelTwo)
     // Year 2017 lies in the statistics' fourth year slot.
     EnergyImage::Data& e = s.data();
     e.charge[3][0][0][0] = 1.5f;
+    e.charge[3][0][0][1] = 123.456789f;   // six significant digits
     e.charge[3][0][0][47] = 0.1f;
     e.discharge[3][0][0][1] = 2.5f;
+    e.discharge[3][0][0][3] = 1234567.0f;
     e.money[3][0][0][2] = 1.23456f;
+    e.money[3][0][0][3] = -0.5f;
     e.dayDischarge[3][0][0] = 12.6f;
     e.charge[3][1][29][0] = 7.0f;   // February 30th, a row like any other
     t.d->setAcDcData(&s.ac);

@@ -199,6 +199,10 @@ TEST(DATADEAL, AlarmEdges)
         { "0 -> 2", 2, false, 1, 1, 6 },
         { "2 -> 1 closes the newest", 1, false, 0, 0, 6 },
         { "1 -> 0 has nothing left to close", 0, false, 0, 0, 6 },
+        { "0 -> 1 once more", 1, false, 1, 1, 7 },
+        { "1 -> 2, two lines open", 2, false, 2, 2, 8 },
+        { "2 -> 1 closes the newest of two", 1, false, 1, 1, 8 },
+        { "1 -> 0 closes the other", 0, false, 0, 0, 8 },
     };
     Deal t;
     for (const Step& s : steps) {
@@ -218,7 +222,7 @@ TEST(DATADEAL, AlarmEdges)
     // The lines reached the file: a fresh reader finds them all closed.
     norvale::RecordFile file("../log/history.log", false);
     ASSERT_TRUE(file.read());
-    ASSERT_EQ(file.size(), 6);
+    ASSERT_EQ(file.size(), 8);
     for (int i = 0; i < file.size(); ++i) {
         norvale::Record r;
         file.get(i, &r);

@@ -338,7 +338,8 @@ TEST(EnergyThread, RunsInItsOwnThreadAndStopsWhenDestroyed)
     for (int i = 0; i < 5000 && Energy::reg(e.tcp, 402) != 1.0f; ++i)
         QThread::msleep(1);
     EXPECT_EQ(Energy::reg(e.rtu, 402), 1.0f);
-    for (int i = 0; i < 300; ++i) {
+    // The first pass writes both set points: the clock is stepped until it has.
+    for (int i = 0; i < 20000 && e.dc.settings < 2; ++i) {
         TimeSeam::advanceMs(10);
         QThread::msleep(1);
     }

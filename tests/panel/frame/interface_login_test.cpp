@@ -331,6 +331,7 @@ TEST(InterfaceLogin, RenderingIsKeptAsArtifact)
     const QImage img = window.grab().toImage();
     ASSERT_EQ(img.size(), QSize(800, 600));
     ASSERT_FALSE(saveArtifact(img, "login.png").isEmpty());
+    EXPECT_EQ(notDrawn(&window, { QString::fromUtf8("亲爱的 客户"), QString::fromUtf8("●●●"), QString::fromUtf8("用户:"), QString::fromUtf8("客户"), QString::fromUtf8("1400"), QString::fromUtf8("2023-11-15 06:13:20") }), QStringList());
     TimeSeam::useFakeClock(false);
 }
 

@@ -66,4 +66,5 @@ TEST(KeyDialog, RenderingIsKeptAsArtifact)
     KeyDialog d;
     d.setString("SH2023");
     ASSERT_FALSE(saveArtifact(&d, "keydialog.png").isEmpty());
+    EXPECT_EQ(notDrawn(&d, { QString::fromUtf8("请输入SN序列号:"), QString::fromUtf8("SH2023"), QString::fromUtf8("确定") }), QStringList());
 }

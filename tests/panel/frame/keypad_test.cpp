@@ -167,4 +167,5 @@ TEST(KeyPad, RenderingIsKeptAsArtifact)
     pad.setInfo(QString::fromUtf8("正代表充电,负代表放电,-770.0~770.0kW,默认0.0"));
     type(pad, "-23.5");
     ASSERT_FALSE(saveArtifact(&pad, "keypad.png").isEmpty());
+    EXPECT_EQ(notDrawn(&pad, { QString::fromUtf8("-23.5"), QString::fromUtf8("正代表充电,负代表放"), QString::fromUtf8("电,-770.0~770.0kW,默认0.0"), QString::fromUtf8("OK") }), QStringList());
 }

@@ -493,6 +493,7 @@ TEST_F(DiagramTest, PicturesOfThePage)
     page.dayValue = 46;
     paint();
     EXPECT_FALSE(saveArtifact(&page, "interface_main_4strings.png").isEmpty());
+    EXPECT_EQ(notDrawn(&page, { QString::fromUtf8("并网"), QString::fromUtf8("P: 83.3kW"), QString::fromUtf8("620.4 V /15.2 A"), QString::fromUtf8("46 kWh(日累计)"), QString::fromUtf8("5821 kWh(总累计)"), QString::fromUtf8("716.4V"), QString::fromUtf8("713.4V"), QString::fromUtf8("0.0A") }), QStringList());
 
     // One string on the AC/DC link, no transfer switch, grid breaker measured by the U2 unit.
     set[21].value = 1;
@@ -509,6 +510,7 @@ TEST_F(DiagramTest, PicturesOfThePage)
     ac.status[{ 0, 56 }] = 1;
     allData.relay[0] = 1;
     EXPECT_FALSE(saveArtifact(&page, "interface_main_1string_acdc.png").isEmpty());
+    EXPECT_EQ(notDrawn(&page, { QString::fromUtf8("离网"), QString::fromUtf8("P: -40.0kW"), QString::fromUtf8("702.3V /-60.1A") }), QStringList());
 
     // Eight strings on the DC/DC link, every module offline.
     set[23].value = 8;
@@ -519,4 +521,5 @@ TEST_F(DiagramTest, PicturesOfThePage)
         dcdcstate[50 + i] = 29;
     ac.status[{ 0, 56 }] = 0;
     EXPECT_FALSE(saveArtifact(&page, "interface_main_8strings_offline.png").isEmpty());
+    EXPECT_EQ(notDrawn(&page, { QString::fromUtf8("716.4V"), QString::fromUtf8("0.0V"), QString::fromUtf8("0.0A") }), QStringList());
 }

@@ -458,11 +458,12 @@ TEST_F(BmsTest, WithoutABatteryDeviceEveryPageDrawsZeroes)
 
 TEST_F(BmsTest, PicturesOfTheBatteryPages)
 {
-    const struct { int type; int pageNumber; const char* file; } shots[] = {
-        { 3, 1, "interface_sysinf_5_bms_type3.png" },
-        { 5, 1, "interface_sysinf_5_bms_type5.png" },
-        { 7, 1, "interface_sysinf_5_bms_type7.png" },
-        { 0, 1, "interface_sysinf_5_bms_generic.png" },
+    // Each picture with a few of the fields it must show, '|' between them.
+    const struct { int type; int pageNumber; const char* file; const char* shows; } shots[] = {
+        { 3, 1, "interface_sysinf_5_bms_type3.png", "电池组电流(A)|10.0|SOH(%)|30.0" },
+        { 5, 1, "interface_sysinf_5_bms_type5.png", "电池组电流(A)|停止|SOC(%)|放电|BCMU" },
+        { 7, 1, "interface_sysinf_5_bms_type7.png", "电池组电压(V)|3.2|电池组电流(A)|4.2|唤醒使能|不使能" },
+        { 0, 1, "interface_sysinf_5_bms_generic.png", "电池类型|磷酸铁锂电池|主接触器|关闭" },
     };
     for (const auto& s : shots) {
         loadInterfaceFile(false, s.type, 0, 0);
@@ -476,5 +477,6 @@ TEST_F(BmsTest, PicturesOfTheBatteryPages)
         bms.status[{ 0, 0 }] = 3;
         pageTurn()->setCurrentPage(s.pageNumber);
         EXPECT_FALSE(saveArtifact(page.get(), s.file).isEmpty()) << s.file;
+        EXPECT_EQ(notDrawn(page.get(), QString::fromUtf8(s.shows).split('|')), QStringList()) << s.file;
     }
 }

@@ -411,20 +411,22 @@ TEST_F(SysInfTest, PicturesOfTheSubPages)
     }
     for (int i = 0; i < 80; i += 3)
         ac.status[{ 1, i }] = 1;
-    const struct { int sub; int page; const char* file; } shots[] = {
-        { 0, 1, "interface_sysinf_0_dc.png" },
-        { 1, 1, "interface_sysinf_1_ac.png" },
-        { 2, 1, "interface_sysinf_2_grid_silent.png" },
-        { 4, 1, "interface_sysinf_4_modules.png" },
-        { 6, 1, "interface_sysinf_6_ac_details.png" },
-        { 6, 4, "interface_sysinf_6_ac_bits.png" },
-        { 6, 5, "interface_sysinf_6_ac_config.png" },
-        { 7, 1, "interface_sysinf_7_dc_details.png" },
-        { 8, 3, "interface_sysinf_8_sts_config.png" },
+    // Each picture with a few of the fields it must show, '|' between them.
+    const struct { int sub; int page; const char* file; const char* shows; } shots[] = {
+        { 0, 1, "interface_sysinf_0_dc.png", "DC系统1|712.5|48.2|DC系统4|709.5|离线|断开" },
+        { 1, 1, "interface_sysinf_1_ac.png", "100.0|122.50|总有功功率(kW):|127.0" },
+        { 2, 1, "interface_sysinf_2_grid_silent.png", "200.0|电网频率(Hz):|231.50" },
+        { 4, 1, "interface_sysinf_4_modules.png", "交流模块1|1203|运行|直流模块2|305|交流模块5|离线" },
+        { 6, 1, "interface_sysinf_6_ac_details.png", "AB线电压|10.0|漏电流|29.0" },
+        { 6, 4, "interface_sysinf_6_ac_bits.png", "State|Alarm|offset:1" },
+        { 6, 5, "interface_sysinf_6_ac_config.png", "71|142|0.00" },
+        { 7, 1, "interface_sysinf_7_dc_details.png", "电池电压|45.0|软件版本|41.0" },
+        { 8, 3, "interface_sysinf_8_sts_config.png", "1|54|0.00" },
     };
     for (const auto& s : shots) {
         page.change_sub_interface(s.sub);
         pageTurn()->setCurrentPage(s.page);
         EXPECT_FALSE(saveArtifact(&page, s.file).isEmpty()) << s.file;
+        EXPECT_EQ(notDrawn(&page, QString::fromUtf8(s.shows).split('|')), QStringList()) << s.file;
     }
 }

@@ -255,4 +255,5 @@ TEST(interface_SysSet, ScreenWithBranchPicker)
     s.page.change_sub_interface(5);
     QApplication::processEvents();
     ASSERT_FALSE(saveArtifact(&s.page, "settings_container_dc.png").isEmpty());
+    EXPECT_EQ(notDrawn(&s.page, { QString::fromUtf8("电池"), QString::fromUtf8("支路") }), QStringList());
 }
