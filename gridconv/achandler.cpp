@@ -1639,12 +1639,18 @@ void AcHandler::readFaultRecord(int m, DeviceStruct* d)
         return;
     d->faultRequest = 0;
     cp::ModbusConnection* c = d->connection;
-    // Only a read command may answer it: an id of a setting would write that setting.
-    if (c->ctrlSignals().find(400 + kind) == c->ctrlSignals().end()) {
-        printf("AcHandler::process module %d fault record kind %d has no read command\n", m, kind);
-        return;
+    // A table may give the read as a command row or as a settings row; a settings row is sent
+    // as it stands, so only one whose function code reads (1 to 4) may answer: any other would
+    // write that setting.
+    const int id = 400 + kind;
+    if (c->ctrlSignals().find(id) == c->ctrlSignals().end()) {
+        auto row = c->settingSignals().find(id);
+        if (row == c->settingSignals().end() || row->second->fun < 1 || row->second->fun > 4) {
+            printf("AcHandler::process module %d fault record kind %d has no read row\n", m, kind);
+            return;
+        }
     }
-    if (c->control(400 + kind, 0.0f, nullptr, 0, false) == 0)
+    if (c->control(id, 0.0f, nullptr, 0, false) == 0)
         return;
     d->rxLength = c->getRxbuff(d->rxBuff);
     d->faultKind = kind;
