@@ -7,6 +7,7 @@
 #include "serial.h"
 #include "temperaturecurve.h"
 #include "timeseam.h"
+#include "typedvalue.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -1385,13 +1386,12 @@ void AcHandler::fillBlock(unsigned char* block, DeviceStruct* source, int first,
             resetOneShot(source, index);
             value = 0.0f;
         }
-        double rounded = value;
-        if (rounded > 0.0)
-            rounded += 0.000005;
-        else if (rounded < 0.0)
-            rounded -= 0.000005;
-        const float scale = float(m_settingFlag[index]);
-        const int32_t word = Saturate::toInt32(scale * float(rounded));
+        // The same conversion as a setting of this parameter, so both send the same word.
+        const int scale = m_settingFlag[index];
+        int64_t whole = 0;
+        if (!cp::TypedValue::scaledWord(value, scale, &whole))
+            whole = 0;
+        const int32_t word = Saturate::toInt32(double(whole));
         block[2 * k] = uint8_t((uint32_t(word) >> 8) & 0xFF);
         block[2 * k + 1] = uint8_t(uint32_t(word) & 0xFF);
         if (m_debug)
