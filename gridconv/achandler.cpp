@@ -7,6 +7,7 @@
 #include "serial.h"
 #include "temperaturecurve.h"
 #include "timeseam.h"
+#include "typedvalue.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -1385,13 +1386,12 @@ void AcHandler::fillBlock(unsigned char* block, DeviceStruct* source, int first,
             resetOneShot(source, index);
             value = 0.0f;
         }
-        double rounded = value;
-        if (rounded > 0.0)
-            rounded += 0.000005;
-        else if (rounded < 0.0)
-            rounded -= 0.000005;
-        const float scale = float(m_settingFlag[index]);
-        const int32_t word = Saturate::toInt32(scale * float(rounded));
+        // The same conversion as a setting of this parameter, so both send the same word.
+        const int scale = m_settingFlag[index];
+        int64_t whole = 0;
+        if (!cp::TypedValue::scaledWord(value, scale, &whole))
+            whole = 0;
+        const int32_t word = Saturate::toInt32(double(whole));
         block[2 * k] = uint8_t((uint32_t(word) >> 8) & 0xFF);
         block[2 * k + 1] = uint8_t(uint32_t(word) & 0xFF);
         if (m_debug)
@@ -1639,12 +1639,18 @@ void AcHandler::readFaultRecord(int m, DeviceStruct* d)
         return;
     d->faultRequest = 0;
     cp::ModbusConnection* c = d->connection;
-    // Only a read command may answer it: an id of a setting would write that setting.
-    if (c->ctrlSignals().find(400 + kind) == c->ctrlSignals().end()) {
-        printf("AcHandler::process module %d fault record kind %d has no read command\n", m, kind);
-        return;
+    // A table may give the read as a command row or as a settings row; a settings row is sent
+    // as it stands, so only one whose function code reads (1 to 4) may answer: any other would
+    // write that setting.
+    const int id = 400 + kind;
+    if (c->ctrlSignals().find(id) == c->ctrlSignals().end()) {
+        auto row = c->settingSignals().find(id);
+        if (row == c->settingSignals().end() || row->second->fun < 1 || row->second->fun > 4) {
+            printf("AcHandler::process module %d fault record kind %d has no read row\n", m, kind);
+            return;
+        }
     }
-    if (c->control(400 + kind, 0.0f, nullptr, 0, false) == 0)
+    if (c->control(id, 0.0f, nullptr, 0, false) == 0)
         return;
     d->rxLength = c->getRxbuff(d->rxBuff);
     d->faultKind = kind;

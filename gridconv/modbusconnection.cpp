@@ -5,6 +5,7 @@
 #include "esf/time.h"
 #include "modbusframe.h"
 #include "serial.h"
+#include "typedvalue.h"
 
 #include <limits.h>
 #include <math.h>
@@ -925,13 +926,18 @@ int ModbusConnection::control(int id, float value, char* data, int len, bool bro
     const SettingSignal& set = *s->second;
     if (set.address == 0xFFFF)
         return 1;
-    const double scaled = (double)set.scale * value;
-    int word = 0;
+    // The value goes out as typed: 2.3 with scale 10 is 23, not the 22 of its binary value.
+    const double scaled = TypedValue::scaled(value, set.scale);
+    int64_t whole = 0;
     bool singleWrite = set.fun == 5 || set.fun == 6;
-    if (!truncToInt(scaled, &word) || (singleWrite && (word < -32768 || word > 0xFFFF))) {
+    if (!TypedValue::scaledWord(value, set.scale, &whole) || whole < INT_MIN || whole > INT_MAX
+        || (singleWrite && (whole < -32768 || whole > 0xFFFF))) {
         printf("ModbusConnection::control %d: value %g does not fit the register\n", id, scaled);
         return 0;
     }
+    const int word = int(whole);
+    // Integer registers take the truncated word itself, so the body agrees with it.
+    const float item = set.type == 3 ? float(scaled) : float(word);
     f->clearBuffer();
     f->setCrc(m_crcOrder);
     f->setNode(node);
@@ -942,11 +948,11 @@ int ModbusConnection::control(int id, float value, char* data, int len, bool bro
     f->setValue(word);
     int bad = 0;
     if (set.partCount == 0) {
-        bad = f->addInfoData((float)scaled, set.type);
+        bad = f->addInfoData(item, set.type);
     } else {
         for (int i = 0; i < set.partCount && !bad; ++i) {
             int part = set.parts[i];
-            float v = part == 0 ? (float)scaled : (part == -1 ? 0.0f : m_values[part]);
+            float v = part == 0 ? item : (part == -1 ? 0.0f : m_values[part]);
             bad = f->addInfoData(v, set.type);
         }
     }

@@ -202,8 +202,10 @@ int Serial::setInternal()
         cfsetospeed(&tio, B38400);
         tcflush(m_fd, TCIFLUSH);
         tcsetattr(m_fd, TCSANOW, &tio);
-        // A port without custom divisors (a pty among them) keeps 38400; the open goes on.
-        setCustomDivisor(m_baudrate);
+        // A port without custom divisors (a pty among them) would run at 38400, not at the rate
+        // asked for: that is a failure, not an open line.
+        if (!setCustomDivisor(m_baudrate))
+            return 0;
     }
 
     switch (parity) {

@@ -26,6 +26,7 @@ Form::Form(QWidget* parent)
     connect(ui->interface_switch, &interface_Switch::sendcommond, this, &Form::sendcommond);
     connect(ui->interface_ctrmod, &interface_CtrMod::sendcommond, this, &Form::sendcommond);
     connect(ui->interface_logout, &interface_LogOut::sendcommond, this, &Form::sendcommond_udisk);
+    connect(ui->interface_sysset, &interface_SysSet::sendcommond_udisk, this, &Form::sendcommond_udisk);
     connect(this, &Form::btnstate_changed, ui->interface_loginin, &interface_login::slot_btnstate_changed);
     connect(ui->interface_ctrway, &interface_Energy::sinal_hidesome, this, &Form::slot_hidesome);
     connect(ui->listWidget, &QListWidget::itemClicked, this, &Form::slot_item);

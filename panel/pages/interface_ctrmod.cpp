@@ -104,12 +104,19 @@ int interface_CtrMod::setDc(int index, float value)
 }
 
 // Register 0 of the upward servers is the control mode they report; nobody waits for them.
+// Register 100 is where the upper system writes a mode, and the main window takes it over
+// whenever it differs from the mode in force: it follows a local choice too, or that choice
+// would be undone within a second.
 void interface_CtrMod::tellServers(int mode, int iecMode)
 {
-    if (m_rtuData)
+    if (m_rtuData) {
         m_rtuData->setting(0, 0, float(mode), 0);
-    if (m_tcpData)
+        m_rtuData->setting(0, 100, float(mode), 0);
+    }
+    if (m_tcpData) {
         m_tcpData->setting(0, 0, float(mode), 0);
+        m_tcpData->setting(0, 100, float(mode), 0);
+    }
     if (m_iecData)
         m_iecData->setting(0, 0, float(iecMode), 0);
 }

@@ -42,6 +42,7 @@ void interface_SysSet::loadtab_delay()
     m_module->settitle(tr("模块"));
     m_module->hide();
     connect(m_tab, &Tab_set::sendcommond, this, &interface_SysSet::sendcommond);
+    connect(m_tab, &Tab_set::sendcommond_udisk, this, &interface_SysSet::sendcommond_udisk);
     connect(m_pages, &PageTurnAdv::page, this, &interface_SysSet::_change_sub_interface);
 }
 

@@ -34,6 +34,8 @@ public:
 
 signals:
     void sendcommond(int code);
+    // Relay of the settings page's requests to the data-handling object.
+    void sendcommond_udisk(int code);
 
 public slots:
     // Page p (1-based) of the current sub-page.

@@ -94,6 +94,9 @@ public:
 
 signals:
     void sendcommond(int code);
+    // A request to the data-handling object, as the records page makes them: 5 restarts the
+    // snapshot timer with the period now set.
+    void sendcommond_udisk(int code);
 
 private slots:
     void on_comboBox_11_activated(int row);

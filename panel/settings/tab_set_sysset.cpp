@@ -418,6 +418,8 @@ void Tab_set::on_lineEdit_9_selectionChanged()
     set[10].value = v;
     tipSucceeded();
     savemonitorset();
+    // The running timer keeps its old period until it is restarted.
+    emit sendcommond_udisk(5);
 }
 
 void Tab_set::on_lineEdit_10_selectionChanged()

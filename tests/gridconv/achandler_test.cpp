@@ -1,4 +1,5 @@
 #include "achandler.h"
+#include "modbusconnection.h"
 #include "acmodulesim.h"
 #include "paramfile.h"
 #include "rtuline.h"
@@ -981,4 +982,42 @@ TEST_F(AcHandlerPassTest, ALineThatHangsUpMidPollIsReopenedAndTheModulesComeBack
     EXPECT_EQ(back, (std::vector<int>{ 1, 2, 3, 11 }));
     EXPECT_TRUE(lost().empty());
     TimeSeam::useFakeClock(false);
+}
+
+// A table may give the record reads as settings rows: a read row is read and makes the record,
+// a write row is never sent (it would write the module's setting).
+TEST_F(AcHandlerPassTest, FaultRecordReadThroughASettingsRow)
+{
+    struct Case { const char* name; const char* fun; int records; int requestLeft; } cases[] = {
+        { "write row", "6", 0, 1 },
+        { "read row", "3", 1, 0 },
+    };
+    const std::string sample = tree.readFile("conf/acconfig.pdu");
+    for (const Case& c : cases) {
+        h.reset();
+        std::string text = replaced(sample, "6\t401\t读故障记录\t3\t2000\t7E\n7\t402\t读运行记录\t3\t2080\t7E\n", "");
+        text = replaced(text, "[CTRL_SIGNAL_NUM]\n8\n", "[CTRL_SIGNAL_NUM]\n6\n");
+        text = replaced(text, "[SETTING_SIGNAL_NUM]\n19\n", "[SETTING_SIGNAL_NUM]\n21\n");
+        const std::string block2 = "18\t404\t初始参数块2\t10\t1300\t120\t-1\t0\t1\n";
+        text = replaced(text, block2,
+            block2 + "19\t401\t读故障记录\t" + c.fun + "\t2000\t126\t-1\t0\t1\n20\t402\t读运行记录\t" + c.fun
+                + "\t2080\t126\t-1\t0\t1\n");
+        tree.writeFile("conf/acconfig.pdu", text);
+        h.reset(new AcHandler(13, "../conf/acconfig.pdu", false));
+        ASSERT_EQ(h->SerialOpen("/dev/ttySAC1", "19200,n,8,1", 300, 0), 0) << c.name;
+        ASSERT_EQ(h->open(), 0) << c.name;
+        h->setPolling(true);
+        ASSERT_EQ(h->device(1)->connection->ctrlSignals().count(401), 0u);
+
+        const int before = h->getFaultRecordSize();
+        sim[1]->requestFaultRecord(1);
+        h->process();
+        EXPECT_EQ(h->getFaultRecordSize() - before, c.records) << c.name;
+        EXPECT_EQ((sim[1]->holding(103) >> 4) & 3, c.requestLeft) << c.name;
+        if (c.records) {
+            FaultRecord r;
+            ASSERT_EQ(h->getFaultRecord(h->getFaultRecordSize() - 1, &r), 1);
+            EXPECT_EQ(r.module, 1);
+        }
+    }
 }

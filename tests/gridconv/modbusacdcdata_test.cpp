@@ -633,6 +633,34 @@ TEST_F(AcDcLink, InitialSettingsReplay)
     EXPECT_TRUE(writesAt(2, AcModuleSim::INIT_BLOCK_1).empty());
 }
 
+// A typed decimal reaches the module as typed, and the initial-settings replay of the same
+// parameter sends the same word.
+TEST_F(AcDcLink, TypedDecimalsArriveAsTypedAndReplayTheSame)
+{
+    start(1, { 1, 2, 11 });
+    ASSERT_TRUE(waitFor([&] { return online(11); }));
+    struct Case { int index; float typed; int word; } cases[] = {
+        { 71, 2.3f, 23 },      // scale 10
+        { 72, 2.37f, 23 },     // digits beyond the scale are cut
+        { 73, 1.15f, 115 },    // scale 100
+        { 74, 0.95f, 95 },
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(writeAndPoll(11, c.index, c.typed), 0) << c.index;
+        std::vector<std::string> w = writesAt(11, 0x1140 + c.index - 71);
+        ASSERT_FALSE(w.empty()) << c.index;
+        EXPECT_EQ(words(w.back()), (std::vector<int>{ 6, 0x1140 + c.index - 71, c.word })) << c.index;
+    }
+    sim[11]->requestInitialSettings(true);
+    ASSERT_TRUE(waitFor([&] { return sim[11]->initialSettingsAnswered() == 1; }));
+    std::vector<std::string> blocks = writesAt(11, AcModuleSim::INIT_BLOCK_1);
+    ASSERT_FALSE(blocks.empty());
+    std::vector<int> first = words(blocks.back());
+    ASSERT_EQ(first.size(), 122u);
+    for (const Case& c : cases)
+        EXPECT_EQ(first[2 + c.index - 71], c.word) << c.index;
+}
+
 TEST_F(AcDcLink, FaultRecordFlagMakesOneRecord)
 {
     start(1, { 1, 2, 11 });

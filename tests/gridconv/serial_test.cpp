@@ -119,10 +119,13 @@ TEST(Serial, OddRatesGoThroughTheCustomDivisor)
 {
     RuntimeTree tree;
     PtyPair pty(tree);
-    // A pty has no divisor: the refusal is logged and the line still opens.
+    // A pty has no divisor: the line would run at 38400, so it does not open.
     {
         Serial s("/dev/ttySAC1", "57600,e,8,1", 300, 10);
-        EXPECT_EQ(s.open(), 1);
+        EXPECT_EQ(s.open(), 0);
+        char buf[4];
+        EXPECT_EQ(s.recv(buf, 4), -1) << "left closed";
+        EXPECT_EQ(s.change("19200,n,8,1", 300, 10), 1) << "a standard rate then opens the line";
     }
     g_calls.clear();
     Serial::setIoctl(fakeIoctl);
@@ -145,6 +148,32 @@ TEST(Serial, OddRatesGoThroughTheCustomDivisor)
     EXPECT_EQ(cfgetospeed(&tio), speed_t(B38400));
     EXPECT_EQ(tio.c_cflag & (PARENB | PARODD), tcflag_t(PARENB));
     EXPECT_EQ(tio.c_iflag, tcflag_t(IGNPAR | INPCK));
+}
+
+TEST(Serial, RateThePortCannotSetFailsTheOpen)
+{
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    struct Case { const char* name; unsigned long refused; } cases[] = {
+        { "no serial_struct", TIOCGSERIAL },
+        { "divisor refused", TIOCSSERIAL },
+    };
+    for (const Case& c : cases) {
+        static unsigned long refused;
+        refused = c.refused;
+        Serial::setIoctl([](int, unsigned long request, struct serial_struct* info) {
+            if (request == refused)
+                return -1;
+            if (request == TIOCGSERIAL)
+                info->baud_base = 921600;
+            return 0;
+        });
+        Serial s("/dev/ttySAC1", "57600,n,8,1", 300, 10);
+        EXPECT_EQ(s.open(), 0) << c.name;
+        Serial::setIoctl(nullptr);
+        char buf[4];
+        EXPECT_EQ(s.recv(buf, 4), -1) << "left closed: " << c.name;
+    }
 }
 
 TEST(Serial, DelayAndChange)

@@ -15,6 +15,7 @@
 #include "timeseam.h"
 #include "interface_login.h"
 #include "interface_switch.h"
+#include "interface_ctrmod.h"
 #include "mytoolbar.h"
 #include "interface4_1.h"
 #include "interface4_2.h"
@@ -366,6 +367,52 @@ TEST(MyMainWindow, UpperSystemChangesOnlyInRange)
     p.w->tcp->upperWrite(0, 100, 7);
     p.ticks(1);
     EXPECT_EQ(set[1].value, 0);
+}
+
+// The supervisor takes register 100 of the TCP slave whenever it differs from the mode: a mode
+// chosen on the control-mode page must not be undone a second later, and the upper system
+// must still be able to choose again afterwards.
+TEST(MyMainWindow, ControlModeChosenLocallyOrUpstreamSticks)
+{
+    Panel p({ { 1, 2 } });
+    interface_CtrMod* page = p.w->findChild<interface_CtrMod*>("interface_ctrmod");
+    ASSERT_NE(page, nullptr);
+    page->set_local_hand();
+    p.ticks(2);
+    EXPECT_EQ(set[1].value, 0);
+    EXPECT_EQ(p.w->tcp->getStatus(0, 100), 0) << "the upper system reads the mode in force";
+
+    p.w->tcp->upperWrite(0, 100, 2);
+    p.ticks(1);
+    EXPECT_EQ(set[1].value, 2);
+    EXPECT_EQ(p.w->rtu->getStatus(0, 0), 2);
+
+    page->set_local_auto();
+    p.ticks(2);
+    EXPECT_EQ(set[1].value, 1);
+    p.w->tcp->upperWrite(0, 100, 2);
+    p.ticks(1);
+    EXPECT_EQ(set[1].value, 2);
+}
+
+// The settings page's request reaches the data-handling object: the snapshot timer runs with
+// the new period at once, not after a restart.
+TEST(MyMainWindow, SnapshotPeriodFromTheSettingsPageTakesEffectAtOnce)
+{
+    Panel p({ { 10, 15 } });
+    auto snapshotTimers = [&](int minutes) {
+        int n = 0;
+        for (QTimer* t : p.factory.datadeal->findChildren<QTimer*>())
+            n += t->isActive() && t->interval() == minutes * 60000 ? 1 : 0;
+        return n;
+    };
+    ASSERT_EQ(snapshotTimers(15), 1);
+    Tab_set* tab = p.w->findChild<Tab_set*>();
+    ASSERT_NE(tab, nullptr);
+    set[10].value = 40;
+    QMetaObject::invokeMethod(tab, "sendcommond_udisk", Q_ARG(int, 5));
+    EXPECT_EQ(snapshotTimers(40), 1);
+    EXPECT_EQ(snapshotTimers(15), 0);
 }
 
 TEST(MyMainWindow, TipCodes)

@@ -94,6 +94,9 @@ TEST(interface_CtrMod, ModeChoiceIsStoredAndToldEverywhere)
         EXPECT_EQ(Bench::saved(1), c.mode);
         EXPECT_EQ(b.rtu.getStatus(0, 0), c.rtuTcp);
         EXPECT_EQ(b.tcp.getStatus(0, 0), c.rtuTcp);
+        // Where the upper system writes a mode: it follows the local choice.
+        EXPECT_EQ(b.rtu.getStatus(0, 100), c.rtuTcp);
+        EXPECT_EQ(b.tcp.getStatus(0, 100), c.rtuTcp);
         EXPECT_EQ(b.iec.getStatus(0, 0), c.iec);
         const std::string m = std::to_string(c.mode);
         EXPECT_EQ(b.log, (std::vector<std::string> { "ac 0 107 " + m, "dc 0 20 " + m }));

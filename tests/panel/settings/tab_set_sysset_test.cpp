@@ -97,6 +97,23 @@ TEST(Tab_set_sysset, IntegerEntriesKeepToTheirRanges)
     }
 }
 
+// A new snapshot period asks the data-handling object to restart its timer at once (request 5);
+// a refused entry asks nothing.
+TEST(Tab_set_sysset, SnapshotPeriodRestartsTheTimerAtOnce)
+{
+    struct Case { const char* text; std::vector<int> requests; } cases[] = {
+        { "61", {} },
+        { "30", { 5 } },
+    };
+    for (const Case& c : cases) {
+        Page p;
+        std::vector<int> requests;
+        QObject::connect(&p.tab, &Tab_set::sendcommond_udisk, [&](int code) { requests.push_back(code); });
+        p.entry("on_lineEdit_9_selectionChanged", c.text);
+        EXPECT_EQ(requests, c.requests) << c.text;
+    }
+}
+
 TEST(Tab_set_sysset, TimeoutOfZeroIsAcceptedAndBacklightShowsTheSettingEvenWhenCancelled)
 {
     Page p;
