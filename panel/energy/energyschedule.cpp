@@ -5,6 +5,7 @@
 #include "keypad.h"
 #include "localdatatable.h"
 #include "monitorset.h"
+#include "tapentry.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +32,7 @@ EnergySchedule::EnergySchedule(QWidget* parent)
     : QWidget(parent)
 {
     setupUi();
+    TapEntry::install(this);
     connectEdits(true);
     connect(this, &EnergySchedule::sendfreshme, this, &EnergySchedule::freshme);
     QMetaObject::connectSlotsByName(this);

@@ -9,6 +9,7 @@
 #include "keypad.h"
 #include "monitorset.h"
 #include "racktable.h"
+#include "tapentry.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -104,6 +105,7 @@ interface_Energy::interface_Energy(QWidget* parent)
     groupBox_mode->hide();
     groupBox_4->hide();
     lineEdit_Status_2->setReadOnly(true);
+    TapEntry::install(this);
     QMetaObject::connectSlotsByName(this);
 }
 

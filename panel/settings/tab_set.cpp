@@ -10,6 +10,7 @@
 #include "keydialog.h"
 #include "shellrunner.h"
 #include "syspath.h"
+#include "tapentry.h"
 #include "timeseam.h"
 #include "writepoll.h"
 
@@ -79,6 +80,7 @@ Tab_set::Tab_set(QWidget* parent)
     // The pre-charge caption has no field of its own and lies below the visible page.
     ui->label_425->hide();
     ui->label_111->hide();
+    TapEntry::install(this);
     chargeCorrection = float(set[51].value);
     dischargeCorrection = float(set[52].value);
     lockUnbuiltPages();
