@@ -359,6 +359,13 @@ void MyMainWindow::init_device()
     }
 }
 
+MyMainWindow::~MyMainWindow()
+{
+    delete datadeal;
+    delete backlight;
+    delete watchdog;
+}
+
 int MyMainWindow::setAc(int module, int index, int value)
 {
     return writeAndPoll(acdcDevice, module, index, float(value));
