@@ -362,6 +362,9 @@ void MyMainWindow::init_device()
 MyMainWindow::~MyMainWindow()
 {
     delete datadeal;
+    // The two upward stand-ins run no thread; the links and the slaves serving them keep theirs.
+    delete dataExport;
+    delete iec104;
     delete backlight;
     delete watchdog;
 }
