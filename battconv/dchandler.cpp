@@ -105,9 +105,6 @@ DcHandler::DcHandler(const char* canIf, int bitrate, int periodMs, bool trace)
     memset(m_canIf, 0, sizeof m_canIf);
     if (canIf)
         strncpy(m_canIf, canIf, sizeof m_canIf - 1);
-    memset(m_status, 0, sizeof m_status);
-    memset(m_alarm, 0, sizeof m_alarm);
-    memset(m_analog, 0, sizeof m_analog);
     memset(m_raw, 0, sizeof m_raw);
     memset(m_faultMask, 0, sizeof m_faultMask);
     m_replyCount = 0;
@@ -481,7 +478,8 @@ DcHandler::RealAnalogStruct DcHandler::snapshot(int m) const
 {
     RealAnalogStruct s;
     memset(&s, 0, sizeof s);
-    memcpy(s.values, m_analog[m], 32 * sizeof(float));
+    for (int i = 0; i < 32; ++i)
+        s.values[i] = m_analog[m][i];
     return s;
 }
 
@@ -555,7 +553,8 @@ void DcHandler::decodeFaultFrame(int m, int pf)
     m_faultSeen[m] = 1;
     m_preCapture[m] = 1;
     memset(m_waveRecord[m].slots[8], 0, sizeof m_waveRecord[m].slots[8]);
-    memcpy(m_waveRecord[m].slots[8], m_analog[m], 32 * sizeof(float));
+    for (int i = 0; i < 32; ++i)
+        m_waveRecord[m].slots[8][i] = m_analog[m][i];
     if (pf - FIRST_FAULT_PF < 32)
         m_faultMask[m] |= uint32_t(1) << (pf - FIRST_FAULT_PF);
     if (m_faultMask[m] == FAULT_MASK_FULL) {
@@ -683,7 +682,7 @@ void DcHandler::decodeAcknowledgement(int m, const CanFrame* f)
     }
 }
 
-void DcHandler::decodeBits(int (*table)[INDICES], int m, int first, const CanFrame* f)
+void DcHandler::decodeBits(Relaxed<int> (*table)[INDICES], int m, int first, const CanFrame* f)
 {
     for (int k = 0; k < 8; ++k)
         for (int b = 0; b < 8; ++b) {

@@ -6,6 +6,7 @@
 #include "faultwavering.h"
 #include "paramrecord.h"
 #include "rackconfig.h"
+#include "relaxed.h"
 
 #include <atomic>
 #include <deque>
@@ -249,7 +250,7 @@ private:
     bool isGroup(int module) const { return module >= FIRST_GROUP && module <= LAST_GROUP; }
     bool online(int module) const { return m_status[module][ONLINE] != 0; }
     bool member(int module, int group) const { return m_status[module][group - 993] == 1; }
-    void decodeBits(int (*table)[INDICES], int module, int first, const CanFrame* f);
+    void decodeBits(Relaxed<int> (*table)[INDICES], int module, int first, const CanFrame* f);
     void decodeAnalogs(int module, const CanFrame* f);
     void decodePriority7(const CanFrame* f);
     float moduleAnalog(int module, int index);
@@ -279,9 +280,9 @@ private:
 
     // Row 0 holds system values where noted. Written by the receive thread, read by every
     // caller without a lock: each value is one aligned word.
-    int m_status[MODULES + 1][INDICES];
-    int m_alarm[MODULES + 1][INDICES];
-    float m_analog[MODULES + 1][INDICES];
+    Relaxed<int> m_status[MODULES + 1][INDICES];
+    Relaxed<int> m_alarm[MODULES + 1][INDICES];
+    Relaxed<float> m_analog[MODULES + 1][INDICES];
     std::atomic<int> m_alive[MODULES + 1];
     uint8_t m_raw[MODULES + 1][RAW_PFS][8];
 

@@ -2,8 +2,10 @@
 #define FUZZDIR_H
 
 #include <dirent.h>
+#include <ftw.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 
@@ -27,24 +29,63 @@ inline void emptyDir(const std::string& dir)
         closedir(d);
 }
 
+inline int removeEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    remove(path);
+    return 0;
+}
+
 inline void removeScratchDir()
 {
-    emptyDir(scratchDir());
-    rmdir(scratchDir().c_str());
+    nftw(scratchDir().c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+// Where scratch files go: $TMPDIR, else the memory file system when there is one, so that an
+// input's file round trip costs no disk.
+inline std::string scratchBase()
+{
+    const char* tmp = getenv("TMPDIR");
+    if (tmp && *tmp)
+        return tmp;
+    return access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+}
+
+inline std::string& makeScratchDir()
+{
+    std::string& dir = scratchDir();
+    if (dir.empty()) {
+        dir = scratchBase() + "/sp-fuzz-XXXXXX";
+        if (!mkdtemp(&dir[0]))
+            abort();
+        atexit(removeScratchDir);
+    }
+    return dir;
 }
 
 // A scratch directory for one fuzzer process, emptied before every input, removed at exit.
 inline const std::string& fuzzDir()
 {
-    std::string& dir = scratchDir();
-    if (dir.empty()) {
-        const char* tmp = getenv("TMPDIR");
-        dir = std::string(tmp ? tmp : "/tmp") + "/sp-fuzz-XXXXXX";
-        if (!mkdtemp(&dir[0]))
-            abort();
-        atexit(removeScratchDir);
-    }
+    std::string& dir = makeScratchDir();
     emptyDir(dir);
+    return dir;
+}
+
+// For readers of fixed relative paths: the scratch directory as a runtime tree (bin, conf,
+// conf-dcdc, conf-sts, log), named by STATIONPANEL_ROOT, with bin as the working directory.
+// Made once; an input's files are overwritten by the next.
+inline const std::string& fuzzTree()
+{
+    static bool made = false;
+    std::string& dir = makeScratchDir();
+    if (!made) {
+        for (const char* sub : { "/bin", "/conf", "/conf-dcdc", "/conf-sts", "/log" })
+            if (mkdir((dir + sub).c_str(), 0755) != 0)
+                abort();
+        setenv("STATIONPANEL_ROOT", dir.c_str(), 1);
+        if (chdir((dir + "/bin").c_str()) != 0)
+            abort();
+        made = true;
+    }
     return dir;
 }
 

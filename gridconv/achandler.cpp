@@ -608,7 +608,7 @@ void AcHandler::u2_or_calc_fuc(int index)
         copyFromU2(index);
         return;
     }
-    int* r = sys->values;
+    Relaxed<int>* r = sys->values;
     auto v = [r](int k) { return float(r[k]) / 1000.0f; };
     auto ratio = [](int num, int den) { return den == 0 ? 0 : Saturate::toInt32(fabs(num * 1000.0 / den)); };
     switch (index) {
@@ -779,6 +779,7 @@ int AcHandler::getdata(int module, int index, float* out)
             *out = 0.0f;
             return -2;
         }
+        std::lock_guard<std::recursive_mutex> energyLock(m_energy.lock());
         const double* acc = m_energy.data().accumulators[g];
         switch (index) {
         case 122: *out = float(acc[EnergyImage::A] + (module == 0 ? m_correction[0] : 0.0)); break;
@@ -903,6 +904,7 @@ void AcHandler::integrateEnergy(int module, const std::map<int, float>& values)
         return it == values.end() || !isfinite(it->second) ? 0.0f : it->second;
     };
     const float a = value(122), b = value(123), c = value(162), d = value(163), e = value(124);
+    std::lock_guard<std::recursive_mutex> energyLock(m_energy.lock());
     auto addTo = [&](int group) {
         double* g = m_energy.data().accumulators[group];
         g[EnergyImage::A] += a;
@@ -1104,7 +1106,9 @@ int AcHandler::setting(int module, int index, float value, int broadcastFlag)
 {
     if (m_open != 1)
         return -1;
-    if (module == 0) {
+    if (module == 0 && index >= 10000 && index <= 10098) {
+        // The tables are saved whole by another thread: no half-updated table reaches the file.
+        std::lock_guard<std::recursive_mutex> energyLock(m_energy.lock());
         EnergyImage::Data& e = m_energy.data();
         if (index >= 10000 && index <= 10047) {
             e.firstPrice[index - 10000] = value;

@@ -7,6 +7,7 @@
 #include "operaterecord.h"
 #include "paramrecord.h"
 #include "rackconfig.h"
+#include "relaxed.h"
 
 #include <atomic>
 #include <list>
@@ -62,8 +63,9 @@ public:
         Modbus485::ParamFile* paramFile;
         std::map<int, ParamRecord*>* paramMap;   // records owned by the file
         int param301;
-        int values[TABLE_SIZE];                  // value x 1000; value 0 is the not-available flag
-        int receivedCount;                       // values of the last poll; reporting from 2 on
+        // Written by the polling thread, read by any caller without a lock.
+        Relaxed<int> values[TABLE_SIZE];         // value x 1000; value 0 is the not-available flag
+        Relaxed<int> receivedCount;              // values of the last poll; reporting from 2 on
         int forSystem;                           // the pending write is part of a system write
     };
 
@@ -263,7 +265,7 @@ private:
     int m_setting67;
     int m_setting69Flag;
     float m_param107;
-    double m_correction[2];
+    double m_correction[2];             // under the energy image's lock
 
     FaultWaveRing m_waveRing;
     std::shared_ptr<ParamThreadState> m_paramThread;

@@ -97,6 +97,7 @@ void EnergyImage::setAside(const std::string& real)
 
 void EnergyImage::load()
 {
+    std::lock_guard<std::recursive_mutex> g(m_lock);
     memset(m_data, 0, sizeof *m_data);
     const std::string real = SysPath::resolve(m_path);
     // What a save cut short left behind; the image itself is still whole.
@@ -124,6 +125,7 @@ void EnergyImage::load()
 
 int EnergyImage::writeData()
 {
+    std::lock_guard<std::recursive_mutex> g(m_lock);
     const std::string real = SysPath::resolve(m_path);
     int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -217,6 +219,7 @@ void EnergyImage::clearSlot(int slot)
 
 int EnergyImage::claimYear(int year)
 {
+    std::lock_guard<std::recursive_mutex> g(m_lock);
     if (year < FIRST_YEAR)
         return -1;
     int slot = (year - FIRST_YEAR) % YEARS;
@@ -249,6 +252,7 @@ int EnergyImage::slotForAdding(const struct tm& t, int* month, int* day)
 
 void EnergyImage::addHalfHour(const struct tm& t, float charge, float discharge)
 {
+    std::lock_guard<std::recursive_mutex> g(m_lock);
     int m, d;
     int y = slotForAdding(t, &m, &d);
     if (y < 0 || t.tm_hour < 0 || t.tm_hour > 23)
@@ -261,6 +265,7 @@ void EnergyImage::addHalfHour(const struct tm& t, float charge, float discharge)
 
 void EnergyImage::addDayDischarge(const struct tm& t, float discharge)
 {
+    std::lock_guard<std::recursive_mutex> g(m_lock);
     int m, d;
     int y = slotForAdding(t, &m, &d);
     if (y < 0)
@@ -270,6 +275,7 @@ void EnergyImage::addDayDischarge(const struct tm& t, float discharge)
 
 int EnergyImage::dated(const HalfHourTable& table, int year, int month, int day, int halfHour, float* out) const
 {
+    std::lock_guard<std::recursive_mutex> g(m_lock);
     if (!out)
         return -1;
     if (year == 0) {
@@ -309,6 +315,7 @@ int EnergyImage::getDayDischarge(int year, int month, int day, float* out) const
 {
     if (!out)
         return -1;
+    std::lock_guard<std::recursive_mutex> g(m_lock);
     const DayTable& table = m_data->dayDischarge;
     if (year == 0) {
         *out = sum(&table[0][0][0], YEARS * MONTHS * DAYS);

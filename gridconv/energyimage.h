@@ -2,6 +2,7 @@
 #define ENERGYIMAGE_H
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <sys/types.h>
 #include <time.h>
@@ -75,8 +76,11 @@ public:
     void addHalfHour(const struct tm& t, float charge, float discharge);
     void addDayDischarge(const struct tm& t, float discharge);
 
+    // The polling thread adds while callers read and save: every use of data() holds lock(),
+    // as the methods here do themselves (a double or a table is not written in one step).
     Data& data() { return *m_data; }
     const Data& data() const { return *m_data; }
+    std::recursive_mutex& lock() const { return m_lock; }
 
 private:
     EnergyImage(const EnergyImage&) = delete;
@@ -90,6 +94,7 @@ private:
     void setAside(const std::string& real);
 
     Data* m_data;
+    mutable std::recursive_mutex m_lock;
     char m_path[128];
     char m_yearPath[128];
     std::atomic<int> m_years[YEARS];

@@ -13,6 +13,8 @@ namespace esf {
 class ActiveThread : public Thread {
 public:
     explicit ActiveThread(const char* name = nullptr, Log* log = nullptr, bool debug = false);
+    // Leaves the manager's list and waits for the thread before the queues go.
+    ~ActiveThread() override { join(); }
     int start() override;
     void stop() override;
 

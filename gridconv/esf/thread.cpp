@@ -10,11 +10,28 @@
 namespace esf {
 
 Thread::Thread(const char* name, Log* log, bool debug)
-    : m_log(log), m_debug(debug), m_id(), m_pid(0), m_state(0), m_quit(false)
+    : m_log(log), m_debug(debug), m_id(), m_joinable(false), m_pid(0), m_state(0), m_quit(false)
 {
     memset(m_name, 0, sizeof m_name);
     if (name)
         strncpy(m_name, name, sizeof m_name - 1);
+}
+
+Thread::~Thread()
+{
+    join();
+}
+
+void Thread::join()
+{
+    stop();
+    if (!m_joinable)
+        return;
+    m_joinable = false;
+    if (pthread_equal(pthread_self(), m_id))
+        pthread_detach(m_id);
+    else
+        pthread_join(m_id, nullptr);
 }
 
 int Thread::sleep(int ms)
@@ -44,6 +61,10 @@ void* Thread::entry(void* self)
 
 int Thread::start()
 {
+    // A thread of an earlier start is waited for, so that only one ever runs.
+    if (m_joinable && m_state == 1)
+        return 0;
+    join();
     m_quit = false;
     m_state = 1;
     if (pthread_create(&m_id, nullptr, entry, this) != 0) {
@@ -51,7 +72,7 @@ int Thread::start()
         printf("Thread::start cannot create %s\n", m_name);
         return 0;
     }
-    pthread_detach(m_id);
+    m_joinable = true;
     return 1;
 }
 

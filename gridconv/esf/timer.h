@@ -13,6 +13,7 @@ namespace esf {
 class Timer : public Thread {
 public:
     Timer();
+    ~Timer() override { join(); }
     int set(int id, int intervalMs, TimerCallback callback, void* arg);
     int kill(int id);
     void clear();

@@ -4,6 +4,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <mutex>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -24,6 +25,20 @@ void closeAtExit()
 {
     Buzz::close();
 }
+}
+
+// Shared by the object and its thread: the thread plays the pattern only while the object lives.
+struct Buzz::Runner {
+    std::mutex lock;
+    Buzz* buzz;
+};
+
+Buzz::~Buzz()
+{
+    if (runner) {
+        std::lock_guard<std::mutex> g(runner->lock);
+        runner->buzz = nullptr;
+    }
 }
 
 Buzz::Buzz(const char* path)
@@ -58,8 +73,15 @@ int Buzz::start()
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, 1024 * 1024);
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
-    const int r = pthread_create(&thread, &attr, loop, this);
+    if (!runner) {
+        runner = std::make_shared<Runner>();
+        runner->buzz = this;
+    }
+    auto* handed = new std::shared_ptr<Runner>(runner);
+    const int r = pthread_create(&thread, &attr, loop, handed);
     pthread_attr_destroy(&attr);
+    if (r != 0)
+        delete handed;
     return r;
 }
 
@@ -181,11 +203,18 @@ void Buzz::tick()
     }
 }
 
-void* Buzz::loop(void* self)
+void* Buzz::loop(void* arg)
 {
-    Buzz* buzz = static_cast<Buzz*>(self);
+    std::unique_ptr<std::shared_ptr<Runner>> handed(static_cast<std::shared_ptr<Runner>*>(arg));
+    std::shared_ptr<Runner> r = *handed;
+    handed.reset();
     for (;;) {
-        buzz->tick();
+        {
+            std::lock_guard<std::mutex> g(r->lock);
+            if (!r->buzz)
+                break;
+            r->buzz->tick();
+        }
         TimeSeam::waitMs(100);
     }
     return nullptr;

@@ -2,6 +2,7 @@
 #define BUZZ_H
 
 #include <atomic>
+#include <memory>
 #include <pthread.h>
 
 // The buzzer on the PWM output ("/dev/pwm"), played from its own thread with a 100 ms tick. The
@@ -10,6 +11,8 @@
 class Buzz {
 public:
     explicit Buzz(const char* path);
+    // The thread keeps running until its next tick, then ends without touching this object.
+    ~Buzz();
     // The open descriptor, else opens the device (closed again at process exit).
     static int open();
     // open(), then the buzzer thread (detached, 1 MiB stack): the open failure or the creation result.
@@ -32,13 +35,15 @@ public:
     static std::atomic<int> noStopFlag;
 
 private:
-    static void* loop(void* self);
+    struct Runner;
+    static void* loop(void* runner);
     void startBeep();
     void toSilence(int mode);
 
     int count;
     int lastMode;
     pthread_t thread;
+    std::shared_ptr<Runner> runner;
 };
 
 #endif

@@ -246,10 +246,27 @@ int DATADEAL::branchCount() const
     return n < 0 ? 0 : n > BRANCHES ? BRANCHES : n;
 }
 
+DATADEAL::~DATADEAL()
+{
+    if (isRunning()) {
+        requestInterruption();
+        wait();
+    }
+    delete operateFile;
+    delete statusFile;
+    delete alarmFile;
+    delete m_buzz;
+    delete m_led;
+    if (m_gpio)
+        m_gpio->close();
+    delete m_gpio;
+    pthread_mutex_destroy(&logMutex);
+}
+
 void DATADEAL::run()
 {
     memset(&recordBuffer, 0, sizeof recordBuffer);
-    for (;;)
+    while (!isInterruptionRequested())
         onePass();
 }
 

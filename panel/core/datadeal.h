@@ -39,6 +39,8 @@ public:
     };
 
     DATADEAL();
+    // Stops the running thread at the end of its pass, then frees what the constructor made.
+    ~DATADEAL() override;
 
     // The devices as DeviceData (the library objects convert to it; a build without a library
     // hands over the view it was made with) and the settings. Before start().

@@ -3,17 +3,32 @@
 #include "hardwarebackend.h"
 #include "timeseam.h"
 
+#include <mutex>
 #include <string.h>
 
 int Led::io_handle = -1;
 int Led::led_pin[Led::LEDS] = { 12, 11, -1, -1, -1, -1, -1, -1 };
 std::atomic<int> Led::sys_state(0);
 
+// Shared by the object and its thread: the thread ticks the LEDs only while the object lives.
+struct Led::Runner {
+    std::mutex lock;
+    Led* led;
+};
+
 Led::Led(int ioHandle)
     : thread()
 {
     io_handle = ioHandle;
     memset(count, 0, sizeof count);
+}
+
+Led::~Led()
+{
+    if (runner) {
+        std::lock_guard<std::mutex> g(runner->lock);
+        runner->led = nullptr;
+    }
 }
 
 void Led::sys_ctl(int state)
@@ -62,11 +77,18 @@ void Led::tick()
     }
 }
 
-void* Led::loop(void* self)
+void* Led::loop(void* arg)
 {
-    Led* led = static_cast<Led*>(self);
+    std::unique_ptr<std::shared_ptr<Runner>> handed(static_cast<std::shared_ptr<Runner>*>(arg));
+    std::shared_ptr<Runner> r = *handed;
+    handed.reset();
     for (;;) {
-        led->tick();
+        {
+            std::lock_guard<std::mutex> g(r->lock);
+            if (!r->led)
+                break;
+            r->led->tick();
+        }
         TimeSeam::waitMs(100);
     }
     return nullptr;
@@ -78,7 +100,14 @@ int Led::show_start()
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, 1024 * 1024);
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
-    const int r = pthread_create(&thread, &attr, loop, this);
+    if (!runner) {
+        runner = std::make_shared<Runner>();
+        runner->led = this;
+    }
+    auto* handed = new std::shared_ptr<Runner>(runner);
+    const int r = pthread_create(&thread, &attr, loop, handed);
     pthread_attr_destroy(&attr);
+    if (r != 0)
+        delete handed;
     return r;
 }

@@ -2,6 +2,7 @@
 #define LED_H
 
 #include <atomic>
+#include <memory>
 #include <pthread.h>
 
 // The status LEDs on GPIO outputs, played from their own thread with a 100 ms tick. The data
@@ -12,6 +13,8 @@ public:
     enum { LEDS = 8 };
 
     explicit Led(int ioHandle);
+    // The thread keeps running until its next tick, then ends without touching this object.
+    ~Led();
     void sys_ctl(int state);
     int get_led_state();
     // Starts the LED thread (detached, 1 MiB stack); the creation result.
@@ -26,10 +29,12 @@ public:
     static std::atomic<int> sys_state;
 
 private:
-    static void* loop(void* self);
+    struct Runner;
+    static void* loop(void* runner);
 
     int count[LEDS];
     pthread_t thread;
+    std::shared_ptr<Runner> runner;
 };
 
 #endif

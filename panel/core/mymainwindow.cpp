@@ -359,6 +359,16 @@ void MyMainWindow::init_device()
     }
 }
 
+MyMainWindow::~MyMainWindow()
+{
+    delete datadeal;
+    // The two upward stand-ins run no thread; the links and the slaves serving them keep theirs.
+    delete dataExport;
+    delete iec104;
+    delete backlight;
+    delete watchdog;
+}
+
 int MyMainWindow::setAc(int module, int index, int value)
 {
     return writeAndPoll(acdcDevice, module, index, float(value));

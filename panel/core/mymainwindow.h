@@ -17,11 +17,14 @@ class DATADEAL;
 extern int debug;
 
 // The panel's main window: builds the frame, loads tables, makes every device once, and
-// supervises the panel once a second. Nothing it makes is ever freed.
+// supervises the panel once a second. The link devices it makes live as long as the process
+// (their threads never stop); the data thread and the board devices go with the window.
 class MyMainWindow : public MyBaseDialog {
     Q_OBJECT
 public:
     explicit MyMainWindow(QWidget* parent = nullptr);
+    // Frees the data thread (stopped first) and the board's devices it opened.
+    ~MyMainWindow() override;
 
     // The write-and-poll of one AC/DC value: 0 done, -1 refused or failed.
     int setAc(int module, int index, int value);

@@ -166,6 +166,10 @@ interface_login::interface_login(QWidget* parent)
 
 interface_login::~interface_login()
 {
+    if (m_upgrade) {
+        m_upgrade->wait();
+        delete m_upgrade;
+    }
     delete ui;
 }
 

@@ -1,0 +1,67 @@
+// Any bytes as the point tables "map.pdu" of the three devices and the display file
+// "pcs_interface.pdu": the panel's name tables, the AC/DC point map and the DC/DC command
+// table are read from them, and every text read ends inside its field.
+#include "dchandler.h"
+#include "fuzzdir.h"
+#include "modbusacdcdata.h"
+#include "nametables.h"
+
+#include <string.h>
+
+struct DcHandlerProbe {
+    static int readCommandTable(DcHandler& h) { return h.readCommandTable(); }
+};
+
+namespace {
+template <size_t ROWS, size_t WIDTH>
+void checkTable(const char (&table)[ROWS][WIDTH])
+{
+    for (size_t i = 0; i < ROWS; ++i)
+        if (strnlen(table[i], WIDTH) == WIDTH)
+            abort();
+}
+
+template <typename Row, size_t ROWS>
+void checkRows(const Row (&rows)[ROWS])
+{
+    for (size_t i = 0; i < ROWS; ++i)
+        if (strnlen(rows[i].name, sizeof rows[i].name) == sizeof rows[i].name)
+            abort();
+}
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string& root = fuzzTree();
+    for (const char* file : { "/conf/map.pdu", "/conf-dcdc/map.pdu", "/conf-sts/map.pdu", "/bin/pcs_interface.pdu" })
+        putFile(root + file, data, size);
+    const int pick = size > 0 ? data[0] : 0;
+
+    clearNameTables();
+    loadDeviceNames(false);
+    loadInterfaceFile(false, pick % 12, (pick >> 4) & 1, (pick >> 5) & 3);
+    checkTable(text_dcac_status);
+    checkTable(text_dcac_alarm);
+    checkTable(text_dcac_analog);
+    checkTable(text_dcdc_status);
+    checkTable(text_dcdc_alarm);
+    checkTable(text_dcdc_analog);
+    checkTable(text_sts_status);
+    checkTable(text_sts_alarm);
+    checkTable(text_sts_analog);
+    checkTable(text_dcac_config);
+    checkTable(text_dcdc_config);
+    checkTable(text_sts_config);
+    checkRows(uiDataInfo);
+    checkRows(uiBmsDataInfo);
+    checkRows(uiRzData);
+
+    static ModbusAcDcData* acdc = new ModbusAcDcData(10, nullptr, nullptr, 100, 0);
+    acdc->config_file_open();
+
+    static DcHandler* dc = new DcHandler("can0", 1000000, 800, false);
+    DcHandlerProbe::readCommandTable(*dc);
+    if (dc->commandTable().size() > DcHandler::INDICES)
+        abort();
+    return 0;
+}
