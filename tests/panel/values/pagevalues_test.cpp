@@ -219,6 +219,8 @@ TEST_F(PageValues, ModuleStatusShowsVersionsAndRunningModules)
 {
     start(0);
     showSub(4);
+    // The U2 unit is polled after module 1: its row is waited for, not assumed read.
+    waitFor([&] { return paint(info).textAt(240, 80 + 35 * 10) == QString::fromUtf8("运行"); });
     expectFields(info, "module status",
         {
             { "AC/DC module 1 version", 180, 80, [&] { return reg(1, 36, 1, false); }, 0 },
