@@ -1,20 +1,40 @@
-// Start-up of the panel to its first painted frame, then CPU time and resident memory while it
-// sits idle. Usage: startup_bench [idle seconds, default 60]
-// Runs offscreen in a throw-away runtime tree laid out from the repository's template.
+// Start-up of the panel to its first painted frame, then CPU time (per thread) and resident
+// memory while it sits idle on its one-line diagram with the full simulated cabinet running:
+// AC/DC modules 1 to 10 and the U2 unit on the pty, DC/DC modules 1 to 10 on can0, two racks on
+// can1, a machine type of ten modules and eight DC branches.
+// Usage: startup_bench [idle seconds, default 60] [warm-up seconds, default 10]
+// Runs offscreen in a throw-away runtime tree laid out from the repository's template; the
+// simulator is a process of its own, so its CPU is not counted.
+#include "form.h"
 #include "monitorset.h"
 #include "mymainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
+#include <dirent.h>
 #include <fstream>
+#include <map>
+#include <signal.h>
+#include <sstream>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
+
+// PCS-1000K of the template's rack table: ten modules, eight branches on the DC/DC link.
+const int kMachineType = 31;
+const int kBranches = 8;
+const double kIdleGoalPercent = 2.0;
+const long kMemoryGoalKiB = 60 * 1024;
 
 class FirstPaint : public QObject {
 public:
@@ -35,32 +55,137 @@ double cpuSeconds()
     return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
 }
 
-long rssKiB()
+long statusKiB(const char* key)
 {
     std::ifstream f("/proc/self/status");
     std::string line;
+    const size_t n = strlen(key);
     while (std::getline(f, line))
-        if (line.compare(0, 6, "VmRSS:") == 0)
-            return atol(line.c_str() + 6);
+        if (line.compare(0, n, key) == 0)
+            return atol(line.c_str() + n);
     return -1;
+}
+
+struct ThreadCpu {
+    std::string name;
+    double seconds = 0;
+    long switches = 0;   // voluntary context switches: the thread's wake-ups
+};
+
+long voluntarySwitches(const std::string& task)
+{
+    std::ifstream f(task + "/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.compare(0, 24, "voluntary_ctxt_switches:") == 0)
+            return atol(line.c_str() + 24);
+    return 0;
+}
+
+// CPU time of every thread of this process by thread id, from /proc/self/task.
+std::map<int, ThreadCpu> threadCpu()
+{
+    std::map<int, ThreadCpu> out;
+    const double tick = double(sysconf(_SC_CLK_TCK));
+    DIR* d = opendir("/proc/self/task");
+    if (!d)
+        return out;
+    while (struct dirent* e = readdir(d)) {
+        const int tid = atoi(e->d_name);
+        if (tid <= 0)
+            continue;
+        const std::string task = std::string("/proc/self/task/") + e->d_name;
+        std::ifstream f(task + "/stat");
+        std::string stat((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+        const size_t open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos)
+            continue;
+        std::istringstream rest(stat.substr(close + 2));
+        std::string field;
+        long utime = 0, stime = 0;
+        // Fields after the name: state is 3; utime 14 and stime 15.
+        for (int k = 3; k <= 15 && rest >> field; ++k) {
+            if (k == 14)
+                utime = atol(field.c_str());
+            if (k == 15)
+                stime = atol(field.c_str());
+        }
+        out[tid] = { stat.substr(open + 1, close - open - 1), (utime + stime) / tick, voluntarySwitches(task) };
+    }
+    closedir(d);
+    return out;
+}
+
+void setParam(const std::string& path, int index, long value)
+{
+    std::ifstream in(path);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    char line[17];
+    snprintf(line, sizeof line, "%04d/%010ld", index, value);
+    if (text.size() >= size_t(index + 1) * 16)
+        text.replace(size_t(index) * 16, 15, line);
+    std::ofstream(path) << text;
+}
+
+pid_t startSimulator(const std::string& root)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const std::string log = root + "/sim.log";
+        if (!freopen(log.c_str(), "w", stdout) || !freopen(log.c_str(), "a", stderr))
+            _exit(127);
+        execl(STATIONPANEL_CABINETSIM, "cabinetsim", "--root", root.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    return pid;
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    const int idle = argc > 1 ? atoi(argv[1]) : 60;
+    const int idle = argc > 1 ? std::max(1, atoi(argv[1])) : 60;
+    const int warmUp = argc > 2 ? std::max(0, atoi(argv[2])) : 10;
     char dir[] = "/tmp/sp-bench-XXXXXX";
     if (!mkdtemp(dir))
         return 1;
-    std::string cmd = std::string("cp -a '") + STATIONPANEL_TEMPLATE_DIR + "/.' '" + dir + "/' && mkdir -p '" + dir
-        + "/log' '" + dir + "/bin'";
+    const std::string root = dir;
+    std::string cmd = "cp -a '" + std::string(STATIONPANEL_TEMPLATE_DIR) + "/.' '" + root + "/' && mkdir -p '" + root
+        + "/log' '" + root + "/bin' '" + root + "/dev' '" + root + "/can' '" + root + "/tmp' '" + root + "/etc'";
     if (system(cmd.c_str()) != 0)
         return 1;
     setenv("STATIONPANEL_ROOT", dir, 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (chdir((std::string(dir) + "/bin").c_str()) != 0)
+    if (chdir((root + "/bin").c_str()) != 0)
         return 1;
+    // The panel and the simulator talk on stdout; the figures go to a copy of it.
+    FILE* report = fdopen(dup(1), "w");
+    if (!report || !freopen((root + "/panel.log").c_str(), "w", stdout) || !freopen((root + "/panel.log").c_str(), "a", stderr))
+        return 1;
+    setvbuf(report, nullptr, _IOLBF, 0);
+
+    // The machine type, the branch count and a transfer switch, as the settings page would keep
+    // them; the simulator reads the battery type from the same file.
+    {
+        int qargc = 1;
+        QCoreApplication settings(qargc, argv);
+        readmonitorset();
+        set[21].value = 0;
+        set[22].value = kMachineType;
+        set[23].value = kBranches;
+        set[24].value = 0;
+        savemonitorset();
+    }
+    const std::string param0 = root + "/conf/param_0.ini";
+    cmd = "cp '" + root + "/conf/default/param.ini' '" + param0 + "'";
+    if (system(cmd.c_str()) != 0)
+        return 1;
+    setParam(param0, 156, long(kMachineType) * 1000);
+
+    const pid_t sim = startSimulator(root);
+    struct stat st;
+    for (int k = 0; k < 500 && lstat((root + "/dev/ttySAC1").c_str(), &st) != 0; ++k)
+        usleep(10000);
 
     QElapsedTimer clock;
     clock.start();
@@ -72,18 +197,55 @@ int main(int argc, char* argv[])
     MyMainWindow* w = new MyMainWindow;
     w->installEventFilter(&paint);
     w->show();
+    w->form()->slot_toolbar(1);   // the diagram, as its tool-bar button shows it
     while (paint.at < 0 && clock.elapsed() < 10000)
         app.processEvents(QEventLoop::AllEvents, 10);
     const double startCpu = cpuSeconds() - cpu0;
-    printf("start-up to first painted frame: %.1f ms (CPU %.1f ms), resident %ld KiB\n", paint.at / 1e6,
-        startCpu * 1000, rssKiB());
+    fprintf(report, "start-up to first painted frame: %.1f ms (CPU %.1f ms), resident %ld KiB\n", paint.at / 1e6,
+        startCpu * 1000, statusKiB("VmRSS:"));
 
+    // Modules come online and the links settle before the idle window opens.
+    QTimer::singleShot(warmUp * 1000, &app, SLOT(quit()));
+    app.exec();
+
+    const std::map<int, ThreadCpu> before = threadCpu();
+    QElapsedTimer wall;
+    wall.start();
     const double idle0 = cpuSeconds();
     QTimer::singleShot(idle * 1000, &app, SLOT(quit()));
     app.exec();
     const double idleCpu = cpuSeconds() - idle0;
-    printf("idle %d s: CPU %.3f s (%.2f %%), resident %ld KiB\n", idle, idleCpu, 100.0 * idleCpu / idle, rssKiB());
-    if (system((std::string("rm -rf '") + dir + "'").c_str()) != 0)
+    const double seconds = wall.nsecsElapsed() / 1e9;
+    const std::map<int, ThreadCpu> after = threadCpu();
+
+    const double percent = 100.0 * idleCpu / seconds;
+    const long rss = statusKiB("VmRSS:");
+    fprintf(report, "idle %.1f s on the diagram, simulated cabinet running: CPU %.3f s = %.2f %% of one core (goal < %.0f %%)\n",
+        seconds, idleCpu, percent, kIdleGoalPercent);
+    fprintf(report, "resident %ld KiB = %.1f MB (goal < %ld MB), peak %ld KiB\n", rss, rss / 1024.0,
+        kMemoryGoalKiB / 1024, statusKiB("VmHWM:"));
+    std::vector<std::pair<double, std::string>> rows;
+    for (const auto& t : after) {
+        auto b = before.find(t.first);
+        const bool had = b != before.end();
+        const double used = t.second.seconds - (had ? b->second.seconds : 0);
+        const long woken = t.second.switches - (had ? b->second.switches : 0);
+        char text[160];
+        snprintf(text, sizeof text, "%7d %-16s %7.3f %6.2f %% %8.1f", t.first, t.second.name.c_str(), used,
+            100.0 * used / seconds, woken / seconds);
+        rows.push_back({ used, text });
+    }
+    std::sort(rows.rbegin(), rows.rend());
+    fprintf(report, "CPU per thread while idle:\n%7s %-16s %7s %8s %8s\n", "thread", "name", "CPU s", "1 core",
+        "wakes/s");
+    for (const auto& r : rows)
+        fprintf(report, "%s\n", r.second.c_str());
+
+    if (sim > 0) {
+        kill(sim, SIGTERM);
+        waitpid(sim, nullptr, 0);
+    }
+    if (system(("rm -rf '" + root + "'").c_str()) != 0)
         return 1;
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "timeseam.h"
 #include "typedvalue.h"
 
+#include <pthread.h>
 #include <math.h>
 #include <stdio.h>
 #include <string.h>
@@ -364,6 +365,7 @@ int AcHandler::close()
 
 void* AcHandler::acParamHandler_thread(void* arg)
 {
+    pthread_setname_np(pthread_self(), "ac-param");
     auto* held = static_cast<std::shared_ptr<ParamThreadState>*>(arg);
     std::shared_ptr<ParamThreadState> state = *held;
     delete held;

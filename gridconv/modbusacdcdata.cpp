@@ -111,6 +111,7 @@ int ModbusAcDcData::open()
 
 void* ModbusAcDcData::acHandler_thread(void* arg)
 {
+    pthread_setname_np(pthread_self(), "ac-poll");
     auto* held = static_cast<std::shared_ptr<PollState>*>(arg);
     std::shared_ptr<PollState> state = *held;
     delete held;

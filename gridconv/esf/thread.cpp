@@ -3,6 +3,7 @@
 #include "esf/log.h"
 #include "timeseam.h"
 
+#include <pthread.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -54,6 +55,10 @@ void* Thread::entry(void* self)
 {
     Thread* t = static_cast<Thread*>(self);
     t->m_pid = getpid();
+    // The kernel keeps 15 characters of a thread's name.
+    char name[16] = { 0 };
+    memcpy(name, t->m_name, strnlen(t->m_name, sizeof name - 1));
+    pthread_setname_np(pthread_self(), name);
     t->run();
     t->m_state = 2;
     return nullptr;

@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <mutex>
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -205,6 +206,7 @@ void Buzz::tick()
 
 void* Buzz::loop(void* arg)
 {
+    pthread_setname_np(pthread_self(), "buzz");
     std::unique_ptr<std::shared_ptr<Runner>> handed(static_cast<std::shared_ptr<Runner>*>(arg));
     std::shared_ptr<Runner> r = *handed;
     handed.reset();

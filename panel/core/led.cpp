@@ -4,6 +4,7 @@
 #include "timeseam.h"
 
 #include <mutex>
+#include <pthread.h>
 #include <string.h>
 
 int Led::io_handle = -1;
@@ -79,6 +80,7 @@ void Led::tick()
 
 void* Led::loop(void* arg)
 {
+    pthread_setname_np(pthread_self(), "led");
     std::unique_ptr<std::shared_ptr<Runner>> handed(static_cast<std::shared_ptr<Runner>*>(arg));
     std::shared_ptr<Runner> r = *handed;
     handed.reset();
