@@ -93,15 +93,31 @@ int BmsHandler::close()
 
 void* BmsHandler::sampleThread(void* arg)
 {
+    pthread_setname_np(pthread_self(), "bms-recv");
     BmsHandler* h = static_cast<BmsHandler*>(arg);
     h->m_running = true;
     while (!h->m_stop) {
         const int wait = h->samplePass();
         if (wait > 0)
-            TimeSeam::waitMs(wait);
+            h->samplePause(wait);
     }
     h->m_running = false;
     return nullptr;
+}
+
+void BmsHandler::samplePause(int ms)
+{
+    if (m_emptyTurns >= 2 && !TimeSeam::fakeClock()) {
+        int wait = RECEIVE_WAIT_MS;
+        if (m_decoder.type() == 7) {
+            const int64_t due = m_lastRequest + REQUEST_MS - TimeSeam::monotonicMs();
+            wait = due < 1 ? 1 : due < wait ? int(due) : wait;
+        }
+        const int r = m_can->waitReadable(wait);
+        if (r == 0 || r == -6)
+            return;
+    }
+    TimeSeam::waitMs(ms);
 }
 
 int BmsHandler::samplePass()
@@ -112,10 +128,12 @@ int BmsHandler::samplePass()
         held = m_lock.try_lock();
     if (!held) {
         wait = IDLE_MS;
+        m_emptyTurns = 0;
     } else {
         CanFrame f;
         const int r = m_can->recv(&f);
         m_lock.unlock();
+        m_emptyTurns = r == -4 ? m_emptyTurns + 1 : 0;
         if (r == CanHandler::FRAME_SIZE) {
             if (m_decoder.dispatch(f) == BmsDecoder::KWBE)
                 reply();

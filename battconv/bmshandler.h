@@ -37,6 +37,7 @@ public:
         BUSY_TRIES = 5,
         IDLE_MS = 10,
         WAKE_UP_GAP_MS = 50,
+        RECEIVE_WAIT_MS = 100,   // longest wait on a quiet bus, so that close() is not kept waiting
     };
 
     BmsHandler(const char* canIf, int bitrate, int period, int extended);
@@ -63,6 +64,10 @@ public:
     // One turn of the receive thread: at most one frame read and decoded, and the type-7
     // request when its period is over. Returns how long to wait before the next turn.
     int samplePass();
+    // The receive thread's wait after a turn. Once a whole wait has brought nothing it waits on
+    // the socket instead (up to the next request), so a quiet bus costs no wake-ups while a
+    // burst of frames is still read in turns of the usual wait.
+    void samplePause(int ms);
     // The type-7 request; every sixth also renews the racks' online flags.
     void timerSendFrame();
     // Two frames to wake the rack, the second 50 ms after the first.
@@ -97,6 +102,7 @@ private:
     int64_t m_lastRequest;
     int m_requests;
     uint8_t m_requestByte;
+    int m_emptyTurns = 0;   // turns in a row that found nothing waiting
 };
 
 #endif

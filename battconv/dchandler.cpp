@@ -377,15 +377,28 @@ int DcHandler::close()
 
 void* DcHandler::sampleThread(void* arg)
 {
+    pthread_setname_np(pthread_self(), "dc-recv");
     DcHandler* h = static_cast<DcHandler*>(arg);
     h->m_lastTimer = getCurrentTimeMillis();
     while (!h->m_stop) {
         const int wait = h->samplePass();
         if (wait > 0)
-            TimeSeam::waitMs(wait);
+            h->samplePause(wait);
     }
     h->m_running = false;
     return nullptr;
+}
+
+void DcHandler::samplePause(int ms)
+{
+    if (m_emptyTurns >= 2 && !m_upgrading && !TimeSeam::fakeClock()) {
+        const double due = m_lastTimer + m_period - getCurrentTimeMillis();
+        const int wait = due < 1 ? 1 : due > RECEIVE_WAIT_MS ? RECEIVE_WAIT_MS : int(due);
+        const int r = m_can->waitReadable(wait);
+        if (r == 0 || r == -6)
+            return;
+    }
+    TimeSeam::waitMs(ms);
 }
 
 int DcHandler::samplePass()
@@ -394,10 +407,12 @@ int DcHandler::samplePass()
     int wait = 0;
     if (!m_sendLock.try_lock()) {
         wait = idle;
+        m_emptyTurns = 0;
     } else {
         CanFrame f;
         const int r = m_can->recv(&f);
         m_sendLock.unlock();
+        m_emptyTurns = r == -4 ? m_emptyTurns + 1 : 0;
         if (r == CanHandler::FRAME_SIZE)
             process(&f);
         else if (r != -5 && r != -8)
@@ -459,11 +474,13 @@ void* DcHandler::everySecond(void* arg, void (DcHandler::*pass)())
 
 void* DcHandler::RealFaultDataThread(void* arg)
 {
+    pthread_setname_np(pthread_self(), "dc-fault");
     return everySecond(arg, &DcHandler::RealFaultData);
 }
 
 void* DcHandler::dcParamHandler_thread(void* arg)
 {
+    pthread_setname_np(pthread_self(), "dc-param");
     return everySecond(arg, &DcHandler::dcParamPass);
 }
 
@@ -1911,6 +1928,7 @@ void DcHandler::startUpgrade()
 
 void* DcHandler::upgradeThread(void* arg)
 {
+    pthread_setname_np(pthread_self(), "dc-upgrade");
     static_cast<DcHandler*>(arg)->startUpgrade();
     return nullptr;
 }

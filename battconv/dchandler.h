@@ -65,6 +65,7 @@ public:
         STEP_POLLS = 1000,      // of 10 ms
         LINE_POLLS = 10000,     // of 1 ms
         BAD_UPGRADE_FILE = -9,  // setting(…, 0, type): the one file fails its record checks
+        RECEIVE_WAIT_MS = 100,  // longest wait on a quiet bus, so that close() is not kept waiting
     };
 
     // Results of one upgrade target: 0 waiting, 1 success, -1 failure reply (data phase: file
@@ -140,6 +141,10 @@ public:
     // One turn of the receive thread: one frame read and decoded, and the timer event when its
     // period is over. Returns how long to wait before the next turn (0: go on at once).
     int samplePass();
+    // The receive thread's wait after a turn. Once a whole wait has brought nothing it waits on
+    // the socket instead (up to the next timer event), so a quiet bus costs no wake-ups while
+    // a burst of frames is still read in turns of the usual wait.
+    void samplePause(int ms);
     // Heartbeat, connection check and, every 900th time, the energy file.
     void timerEvent();
     // Every 4th call: a module that sent anything since the last such call is online.
@@ -274,6 +279,7 @@ private:
     std::atomic<bool> m_stop;
     std::atomic<bool> m_upgrading;
     double m_lastTimer;
+    int m_emptyTurns = 0;   // turns in a row that found nothing waiting
     int m_heartCount;
     int m_connectCount;
     int m_timerCount;

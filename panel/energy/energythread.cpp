@@ -93,6 +93,10 @@ EnergyThread::EnergyThread(QObject* parent)
 EnergyThread::~EnergyThread()
 {
     requestInterruption();
+    {
+        QMutexLocker hold(&m_pauseLock);
+        m_pauseWake.wakeAll();
+    }
     // On a test's stepped clock the loop's pause only ends when time moves: move it on.
     while (!wait(10)) {
         if (TimeSeam::fakeClock())
@@ -179,6 +183,15 @@ void EnergyThread::delay_ms(unsigned int ms)
     if (QThread::currentThread() != this) {
         // Called directly (a test's pass): a stepped clock moves on at once.
         TimeSeam::sleepMs(ms);
+        return;
+    }
+    if (!TimeSeam::fakeClock()) {
+        // One wait that the destructor cuts short, rather than slices that wake the thread
+        // fifty times a second.
+        const int64_t until = TimeSeam::monotonicMs() + ms;
+        QMutexLocker hold(&m_pauseLock);
+        for (int64_t left = ms; left > 0 && !isInterruptionRequested(); left = until - TimeSeam::monotonicMs())
+            m_pauseWake.wait(&m_pauseLock, (unsigned long)left);
         return;
     }
     int64_t left = ms;

@@ -1,8 +1,10 @@
 #ifndef ENERGYTHREAD_H
 #define ENERGYTHREAD_H
 
+#include <QMutex>
 #include <QString>
 #include <QThread>
+#include <QWaitCondition>
 #include <stdint.h>
 #include <time.h>
 
@@ -130,6 +132,10 @@ protected:
     void run() override;
 
 private:
+    // The thread's pauses wait on this; the destructor wakes it.
+    QMutex m_pauseLock;
+    QWaitCondition m_pauseWake;
+
     // Reads of the devices; a missing device or point reads 0.
     float acAnalog(int module, int index) const;
     int acStatus(int module, int index) const;

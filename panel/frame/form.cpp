@@ -4,6 +4,7 @@
 #include "globalvar.h"
 #include "monitorset.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <stdio.h>
@@ -317,8 +318,8 @@ Interface4_5* Form::getslogwidget()
     return ui->interface_logout->getslogwidget();
 }
 
-void Form::paintEvent(QPaintEvent*)
+void Form::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
-    p.fillRect(rect(), QColor("#E6F5EE"));
+    p.fillRect(event->rect(), QColor(0xE6, 0xF5, 0xEE));
 }

@@ -3,6 +3,7 @@
 #include <QBitmap>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 
@@ -14,20 +15,25 @@ MyBaseDialog::MyBaseDialog(QWidget* parent)
     setMouseTracking(true);
 }
 
-void MyBaseDialog::paintEvent(QPaintEvent*)
+void MyBaseDialog::paintEvent(QPaintEvent* event)
 {
-    QBitmap mask(size());
-    mask.fill(Qt::color0);
-    {
-        QPainter mp(&mask);
-        mp.setPen(Qt::NoPen);
-        mp.setBrush(Qt::color1);
-        mp.drawRoundedRect(mask.rect(), 5, 5);
+    // The rounded mask depends only on the size: it is made again only when that changes, not
+    // on every paint of a page above the frame.
+    if (m_maskSize != size()) {
+        QBitmap mask(size());
+        mask.fill(Qt::color0);
+        {
+            QPainter mp(&mask);
+            mp.setPen(Qt::NoPen);
+            mp.setBrush(Qt::color1);
+            mp.drawRoundedRect(mask.rect(), 5, 5);
+        }
+        setMask(mask);
+        m_maskSize = size();
     }
-    setMask(mask); // an unchanged mask is ignored, so this does not repaint again
 
     QPainter p(this);
-    p.fillRect(rect(), QColor(0, 155, 77));
+    p.fillRect(event->rect(), QColor(0, 155, 77));
 }
 
 void MyBaseDialog::mouseDoubleClickEvent(QMouseEvent* event)

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QRect>
+#include <QSize>
 
 // Frameless green dialog with rounded corners; the main window derives from it.
 class MyBaseDialog : public QDialog {
@@ -17,6 +18,7 @@ protected:
 private:
     bool m_maximized = false;
     QRect m_normalGeometry;
+    QSize m_maskSize;   // the size the current mask was made for
 };
 
 #endif
