@@ -2,6 +2,7 @@
 #include "configfile.h"
 #include "timeseam.h"
 
+#include <algorithm>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -50,6 +51,7 @@ void FaultRecordFile::clearCache()
     for (FaultRecord* r : cache)
         delete r;
     cache.clear();
+    dirty.clear();
 }
 
 int FaultRecordFile::create()
@@ -255,7 +257,10 @@ int FaultRecordFile::add(const FaultRecord* record)
     if (!record || (!loaded && !internalRead()))
         return 0;
     if (cache.size() >= size_t(MAX_RECORD_SIZE)) {
-        delete cache.front();
+        FaultRecord* oldest = cache.front();
+        if (oldest->dirty)
+            dirty.erase(std::remove(dirty.begin(), dirty.end(), oldest), dirty.end());
+        delete oldest;
         cache.pop_front();
     }
     FaultRecord* r = new FaultRecord(*record);
@@ -268,6 +273,7 @@ int FaultRecordFile::add(const FaultRecord* record)
     r->index = -1;
     r->dirty = 1;
     cache.push_back(r);
+    dirty.push_back(r);
     return 1;
 }
 
@@ -279,7 +285,7 @@ int FaultRecordFile::write()
         ring.close();
         return 0;
     }
-    bool ok = ring.writeDirty(&cache, &next, &filled, [](const FaultRecord& r, char* bytes) {
+    bool ok = ring.writeDirty(&cache, &dirty, &next, &filled, [](const FaultRecord& r, char* bytes) {
         char slot[SLOT_SIZE + 1];
         formatSlot(r, slot);
         memcpy(bytes, slot, SLOT_SIZE);

@@ -51,6 +51,7 @@ private:
     int next;
     int filled;
     std::deque<FaultRecord*> cache;
+    std::deque<FaultRecord*> dirty;   // added records still to be written, oldest first
     std::mutex lock;
 };
 

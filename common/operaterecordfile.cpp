@@ -1,6 +1,7 @@
 #include "operaterecordfile.h"
 #include "configfile.h"
 
+#include <algorithm>
 #include <math.h>
 #include <stdio.h>
 #include <string.h>
@@ -50,6 +51,7 @@ void OperateRecordFile::clearCache()
     for (OperateRecord* r : cache)
         delete r;
     cache.clear();
+    dirty.clear();
 }
 
 bool OperateRecordFile::create()
@@ -168,7 +170,10 @@ bool OperateRecordFile::set(const OperateRecord* record)
     if (!loaded || !record)
         return false;
     if (cache.size() >= size_t(MAX_RECORD_SIZE)) {
-        delete cache.front();
+        OperateRecord* oldest = cache.front();
+        if (oldest->dirty)
+            dirty.erase(std::remove(dirty.begin(), dirty.end(), oldest), dirty.end());
+        delete oldest;
         cache.pop_front();
     }
     OperateRecord* r = new OperateRecord(*record);
@@ -184,16 +189,14 @@ bool OperateRecordFile::set(const OperateRecord* record)
     r->mdata = field(record->mdata * 1000.0);
     r->dirty = 1;
     cache.push_back(r);
+    dirty.push_back(r);
     return true;
 }
 
 bool OperateRecordFile::write()
 {
     std::lock_guard<std::mutex> guard(lock);
-    bool any = false;
-    for (OperateRecord* r : cache)
-        any = any || r->dirty;
-    if (!any)
+    if (dirty.empty())
         return true;
     std::string image;
     if (ring.open() != 1 || (!headerKnown && !ring.load(&image))) {
@@ -203,7 +206,7 @@ bool OperateRecordFile::write()
     }
     if (!headerKnown)
         takeHeader(image);
-    bool ok = ring.writeDirty(&cache, &next, &filled, [](const OperateRecord& r, char* bytes) {
+    bool ok = ring.writeDirty(&cache, &dirty, &next, &filled, [](const OperateRecord& r, char* bytes) {
         char slot[SLOT_SIZE + 1];
         formatSlot(r, slot);
         memcpy(bytes, slot, SLOT_SIZE);

@@ -52,6 +52,7 @@ private:
     int next;
     int filled;
     std::deque<OperateRecord*> cache;
+    std::deque<OperateRecord*> dirty;   // appended records still to be written, oldest first
     std::mutex lock;
 };
 

@@ -1,5 +1,6 @@
 #include "recordfile.h"
 
+#include <algorithm>
 #include <stdio.h>
 #include <string.h>
 #include <vector>
@@ -42,6 +43,16 @@ void RecordFile::clearCache()
     for (Record* r : cache)
         delete r;
     cache.clear();
+    dirty.clear();
+}
+
+void RecordFile::dropOldest()
+{
+    Record* r = cache.front();
+    if (r->dirty)
+        dirty.erase(std::remove(dirty.begin(), dirty.end(), r), dirty.end());
+    delete r;
+    cache.pop_front();
 }
 
 bool RecordFile::create()
@@ -138,10 +149,8 @@ bool RecordFile::read()
         if (parseSlot(ring.slot(image, k), k, &r, debug))
             cache.push_back(new Record(r));
     }
-    while (cache.size() > size_t(MAX_RECORD_SIZE)) {
-        delete cache.front();
-        cache.pop_front();
-    }
+    while (cache.size() > size_t(MAX_RECORD_SIZE))
+        dropOldest();
     ring.close();
     return true;
 }
@@ -167,10 +176,8 @@ bool RecordFile::set(const Record* record)
         return false;
     std::lock_guard<std::mutex> guard(lock);
     if (record->active) {
-        if (cache.size() >= size_t(MAX_RECORD_SIZE)) {
-            delete cache.front();
-            cache.pop_front();
-        }
+        if (cache.size() >= size_t(MAX_RECORD_SIZE))
+            dropOldest();
         Record* r = new Record(*record);
         r->index = -1;
         for (int32_t* v : { &r->item1, &r->item2, &r->item3 })
@@ -183,6 +190,7 @@ bool RecordFile::set(const Record* record)
         r->active = 1;
         r->dirty = 1;
         cache.push_back(r);
+        dirty.push_back(r);
         return true;
     }
     int32_t items[3] = { record->item1, record->item2, record->item3 };
@@ -196,6 +204,8 @@ bool RecordFile::set(const Record* record)
             RingStore::cleanTime(record->endTime, t);
             setTime(r->endTime, t);
             r->active = 0;
+            if (!r->dirty)
+                dirty.push_back(r);
             r->dirty = 1;
             return true;
         }
@@ -206,10 +216,7 @@ bool RecordFile::set(const Record* record)
 bool RecordFile::write()
 {
     std::lock_guard<std::mutex> guard(lock);
-    bool any = false;
-    for (Record* r : cache)
-        any = any || r->dirty;
-    if (!any)
+    if (dirty.empty())
         return true;
     std::string image;
     if (ring.open() != 1 || (!headerKnown && !(ring.load(&image) && takeHeader(image)))) {
@@ -217,7 +224,7 @@ bool RecordFile::write()
         ring.close();
         return false;
     }
-    bool ok = ring.writeDirty(&cache, &next, &filled, [](const Record& r, char* bytes) {
+    bool ok = ring.writeDirty(&cache, &dirty, &next, &filled, [](const Record& r, char* bytes) {
         char slot[SLOT_SIZE + 1];
         formatSlot(r, slot);
         memcpy(bytes, slot, SLOT_SIZE);

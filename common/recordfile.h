@@ -49,6 +49,8 @@ private:
     bool create();
     bool takeHeader(const std::string& image);
     void clearCache();
+    // The cache's oldest record leaves it (and the list of records still to be written).
+    void dropOldest();
 
     RingStore ring;
     bool debug;
@@ -56,6 +58,7 @@ private:
     int next;
     int filled;
     std::deque<Record*> cache;
+    std::deque<Record*> dirty;   // records of the cache still to be written, in order of change
     std::mutex lock;
 };
 

@@ -2,6 +2,7 @@
 #define RINGSTORE_H
 
 #include <stdint.h>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -41,12 +42,15 @@ public:
     // slots (stamp(k): the time of slot k's record, "" when it holds none) and written back.
     void takeCounters(const std::string& image, int* next, int* size, const std::function<std::string(int)>& stamp);
 
-    // Writes every dirty record of a cache (oldest first) to its slot. A record without a slot
-    // (index < 0) takes slot NEXT - 1, and the record that held that slot before leaves the
-    // cache. Then the counters, then a flush to disk. Rec has `index` and `dirty`;
-    // format(record, bytes) fills slotSize bytes.
+    // Writes the dirty records of a cache to their slots, in the order they were marked (the
+    // `dirty` list; a null entry is skipped). A record without a slot (index < 0) takes slot
+    // NEXT - 1, and the record that held that slot before leaves the cache: the cache is kept
+    // oldest first in ring order, so that record can only be its front. Then the counters, then
+    // a flush to disk. Written entries leave the list; the rest stay for the next call. Rec has
+    // `index` and `dirty`; format(record, bytes) fills slotSize bytes. Nothing here walks the
+    // cache, so an append costs the same however full the ring is.
     template <class Rec, class Format>
-    bool writeDirty(std::deque<Rec*>* cache, int* next, int* size, Format format);
+    bool writeDirty(std::deque<Rec*>* cache, std::deque<Rec*>* dirty, int* next, int* size, Format format);
 
     // Writes a whole slot (slotSize bytes).
     bool writeSlot(int k, const char* bytes);
@@ -85,27 +89,26 @@ private:
 };
 
 template <class Rec, class Format>
-bool RingStore::writeDirty(std::deque<Rec*>* cache, int* next, int* size, Format format)
+bool RingStore::writeDirty(std::deque<Rec*>* cache, std::deque<Rec*>* dirty, int* next, int* size, Format format)
 {
     std::string bytes(size_t(slotSize_) + 1, '\0');
     bool ok = true;
     bool moved = false;
-    for (size_t i = 0; i < cache->size(); ++i) {
-        Rec* r = (*cache)[i];
-        if (!r->dirty)
+    size_t done = 0;
+    for (; done < dirty->size(); ++done) {
+        Rec* r = (*dirty)[done];
+        if (!r)
             continue;
         bool fresh = r->index < 0;
         if (fresh) {
             int k = *next - 1;
             // Nothing may later rewrite this slot on behalf of its previous record.
-            for (size_t j = 0; j < cache->size(); ++j) {
-                if (j != i && (*cache)[j]->index == k) {
-                    delete (*cache)[j];
-                    cache->erase(cache->begin() + long(j));
-                    if (j < i)
-                        --i;
-                    break;
-                }
+            Rec* old = cache->empty() ? nullptr : cache->front();
+            if (old && old != r && old->index == k) {
+                if (old->dirty)
+                    std::replace(dirty->begin() + long(done), dirty->end(), old, static_cast<Rec*>(nullptr));
+                delete old;
+                cache->pop_front();
             }
             r->index = k;
         }
@@ -123,8 +126,8 @@ bool RingStore::writeDirty(std::deque<Rec*>* cache, int* next, int* size, Format
         }
         r->dirty = 0;
     }
-    // Slots first, counters after (both in one write): a power loss in between loses the new
-    // lines, not the ring.
+    dirty->erase(dirty->begin(), dirty->begin() + long(done));
+    // Slots first, counters after: a power loss in between loses the new lines, not the ring.
     if ((moved || stale_) && !writeCounters(*next, *size))
         ok = false;
     if (!flush())
