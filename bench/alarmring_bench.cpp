@@ -1,9 +1,11 @@
-// Appending one alarm to a full alarm history ring and writing it: time per append and the
-// bytes it puts on disk, against the 80 bytes of one slot line. The ring is written in place,
-// so the ratio should stay near 1 however large the file.
+// Appending alarms one at a time to the alarm history ring, from an empty file to a full one and
+// on round the ring, each append written at once as the panel does: CPU time and the bytes
+// handed to the file per append at several fill levels. The goal: CPU flat whatever the fill
+// level (an append never walks the cached records) and the bytes near the 80 of one slot line
+// plus the counters.
+// Usage: alarmring_bench [appends past the full ring, default 1000]
 #include "alarmrecordfile.h"
 #include "syspath.h"
-#include "timeseam.h"
 
 #include <algorithm>
 #include <stdio.h>
@@ -11,6 +13,7 @@
 #include <string.h>
 #include <string>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -32,22 +35,44 @@ bool ioCounters(long long* wchar, long long* writeBytes)
     return *wchar >= 0;
 }
 
-ChargerFault alarm(int code, int point, bool open)
+double threadCpuUs()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e6 + ts.tv_nsec / 1e3;
+}
+
+double wallUs()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1e6 + ts.tv_nsec / 1e3;
+}
+
+ChargerFault alarm(int code, int point)
 {
     ChargerFault a;
     memset(&a, 0, sizeof a);
     a.code = code;
     a.index = point;
-    strcpy(open ? a.startTime : a.endTime, "2024-01-02 03:04:05");
-    a.active = open ? 1 : 0;
+    strcpy(a.startTime, "2024-01-02 03:04:05");
+    a.active = 1;
     return a;
 }
+
+struct Band {
+    int from, to;   // records in the ring after the append, inclusive
+    double cpuUs = 0, wallUs = 0;
+    long long wchar = 0, disk = 0;
+    int appends = 0;
+};
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int appends = argc > 1 ? atoi(argv[1]) : 2000;
+    const int ring = norvale::RecordFile::MAX_RECORD_SIZE;
+    const int past = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
     const char* tmp = getenv("TMPDIR");
     std::string dir = SysPath::resolve(tmp ? tmp : "/tmp") + "/sp-bench-XXXXXX";
     if (!mkdtemp(&dir[0])) {
@@ -56,62 +81,60 @@ int main(int argc, char** argv)
     }
     const std::string path = dir + "/history.log";
 
-    norvale::AlarmRecordFile ring(path.c_str(), false);
-    ring.read();
-    for (int i = 0; i < norvale::RecordFile::MAX_RECORD_SIZE; ++i) {
-        ChargerFault a = alarm(100 + i % 11, i % 150, true);
-        ring.set(&a);
+    std::vector<Band> bands;
+    const int edges[][2] = { { 1, 10 }, { 11, 100 }, { 101, 1000 }, { 1001, 3000 }, { 3001, 5000 }, { 5001, 6400 },
+        { 6401, 6500 } };
+    for (const auto& e : edges) {
+        Band b;
+        b.from = e[0];
+        b.to = e[1];
+        bands.push_back(b);
     }
-    int64_t t0 = TimeSeam::monotonicUs();
-    ring.write();
-    int64_t fillUs = TimeSeam::monotonicUs() - t0;
+    Band wrap;
+    wrap.from = ring + 1;
+    wrap.to = ring + past;
+    bands.push_back(wrap);
 
-    t0 = TimeSeam::monotonicUs();
-    norvale::AlarmRecordFile reread(path.c_str(), false);
-    reread.read();
-    int64_t readUs = TimeSeam::monotonicUs() - t0;
+    norvale::AlarmRecordFile file(path.c_str(), false);
+    file.read();
+    int n = 0;
+    bool haveIo = true;
+    for (Band& b : bands) {
+        long long w0, d0, w1, d1;
+        haveIo = ioCounters(&w0, &d0) && haveIo;
+        for (; n < b.to; ++n) {
+            ChargerFault a = alarm(100 + n % 11, n % 150);
+            const double c = threadCpuUs(), t = wallUs();
+            file.set(&a);
+            file.write();
+            b.cpuUs += threadCpuUs() - c;
+            b.wallUs += wallUs() - t;
+            ++b.appends;
+        }
+        haveIo = ioCounters(&w1, &d1) && haveIo;
+        b.wchar = w1 - w0;
+        b.disk = (d0 >= 0 && d1 >= 0) ? d1 - d0 : -1;
+    }
 
     struct stat st;
     stat(path.c_str(), &st);
-    const long long fileSize = st.st_size;
-
-    long long w0, b0, w1, b1;
-    bool haveIo = ioCounters(&w0, &b0);
-    std::vector<int64_t> us;
-    us.reserve(size_t(appends));
-    for (int i = 0; i < appends; ++i) {
-        ChargerFault a = alarm(200 + i % 10, i % 150, true);
-        int64_t s = TimeSeam::monotonicUs();
-        ring.set(&a);
-        ring.write();
-        us.push_back(TimeSeam::monotonicUs() - s);
-    }
-    haveIo = ioCounters(&w1, &b1) && haveIo;
-    stat(path.c_str(), &st);
-
-    std::sort(us.begin(), us.end());
-    double mean = 0;
-    for (int64_t u : us)
-        mean += double(u);
-    mean /= double(us.size());
-    const double slot = norvale::RecordFile::SLOT_SIZE;
-
-    printf("alarm history ring: %d slots of %d bytes, file %lld bytes (after appends %lld)\n",
-        norvale::RecordFile::MAX_RECORD_SIZE, norvale::RecordFile::SLOT_SIZE, fileSize, (long long)st.st_size);
-    printf("fill %d records with one write: %.1f ms; read of the full ring: %.1f ms\n",
-        norvale::RecordFile::MAX_RECORD_SIZE, double(fillUs) / 1000.0, double(readUs) / 1000.0);
-    printf("append + write to the full ring (%d times): mean %.1f us, median %lld us, p99 %lld us\n", appends, mean,
-        (long long)us[us.size() / 2], (long long)us[us.size() * 99 / 100]);
-    if (haveIo) {
-        double perWrite = double(w1 - w0) / appends;
-        printf("bytes written per record: %.1f (ratio to one slot line: %.2f)\n", perWrite, perWrite / slot);
-        if (b0 >= 0 && b1 >= 0) {
-            double perDisk = double(b1 - b0) / appends;
-            printf("bytes sent to storage per record: %.1f (ratio %.2f; page-sized with each flush)\n", perDisk,
-                perDisk / slot);
-        }
-    } else {
-        printf("bytes written per record: /proc/self/io not available\n");
+    printf("alarm history ring: %d slots of %d bytes, file %lld bytes; each append is set() and write()\n", ring,
+        norvale::RecordFile::SLOT_SIZE, (long long)st.st_size);
+    printf("goal: CPU per append flat over the fill levels; bytes per append = one %d-byte slot + the counters\n",
+        norvale::RecordFile::SLOT_SIZE);
+    printf("%-13s %8s %13s %14s %15s %16s\n", "records", "appends", "CPU us/append", "wall us/append",
+        "bytes/append", "to storage/app.");
+    for (const Band& b : bands) {
+        char range[32];
+        if (b.from > ring)
+            snprintf(range, sizeof range, "full+%d", b.to - ring);
+        else
+            snprintf(range, sizeof range, "%d-%d", b.from, b.to);
+        printf("%-13s %8d %13.1f %14.1f", range, b.appends, b.cpuUs / b.appends, b.wallUs / b.appends);
+        if (haveIo)
+            printf(" %15.1f %16.1f\n", double(b.wchar) / b.appends, b.disk >= 0 ? double(b.disk) / b.appends : -1.0);
+        else
+            printf(" %15s %16s\n", "n/a", "n/a");
     }
 
     unlink(path.c_str());

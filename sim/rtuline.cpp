@@ -10,17 +10,48 @@
 #include <unistd.h>
 
 namespace {
-// Silence that ends a request: a few character times at 19200 baud and slack for the scheduler.
-const int kGapMs = 4;
-
-bool waitReadable(int fd, int ms)
+bool waitReadable(int fd, long us)
 {
     fd_set set;
     FD_ZERO(&set);
     FD_SET(fd, &set);
-    struct timeval tv = { ms / 1000, (ms % 1000) * 1000 };
+    struct timeval tv = { us / 1000000, us % 1000000 };
     return select(fd + 1, &set, nullptr, nullptr, &tv) > 0;
 }
+
+int baudOf(speed_t s)
+{
+    static const struct {
+        speed_t code;
+        int baud;
+    } speeds[] = { { B1200, 1200 }, { B2400, 2400 }, { B4800, 4800 }, { B9600, 9600 }, { B19200, 19200 },
+        { B38400, 38400 }, { B57600, 57600 }, { B115200, 115200 } };
+    for (const auto& k : speeds)
+        if (k.code == s)
+            return k.baud;
+    return 0;
+}
+}
+
+long RtuLine::silenceUs(int baud)
+{
+    // 3.5 characters of 10 bits (start, 8 data, stop: the cabinet's 8N1); above 19200 baud a
+    // fixed 1.75 ms, as slaves on fast lines keep.
+    if (baud <= 0)
+        baud = 19200;
+    return baud > 19200 ? 1750 : long(3.5 * 10 * 1000000.0 / baud + 0.5);
+}
+
+int RtuLine::lineBaud()
+{
+    const int paced = baud_;
+    if (paced > 0)
+        return paced;
+    // Unpaced, the rate the panel set on its side of the pty.
+    struct termios t;
+    if (slave_ >= 0 && tcgetattr(slave_, &t) == 0)
+        return baudOf(cfgetospeed(&t));
+    return 0;
 }
 
 RtuLine::RtuLine() {}
@@ -86,8 +117,10 @@ bool RtuLine::readFrame(std::vector<uint8_t>* frame, int timeoutMs)
         usleep(useconds_t(timeoutMs) * 1000);
         return false;
     }
-    if (!waitReadable(master_, timeoutMs))
+    if (!waitReadable(master_, long(timeoutMs) * 1000))
         return false;
+    // A request ends after 3.5 characters of silence, as a real slave cuts it.
+    const long gap = silenceUs(lineBaud());
     uint8_t buf[512];
     for (;;) {
         ssize_t n = ::read(master_, buf, sizeof buf);
@@ -95,7 +128,7 @@ bool RtuLine::readFrame(std::vector<uint8_t>* frame, int timeoutMs)
             frame->insert(frame->end(), buf, buf + n);
         else if (n < 0 && errno != EAGAIN && errno != EINTR)
             return !frame->empty();
-        if (frame->size() > 1024 || !waitReadable(master_, kGapMs))
+        if (frame->size() > 1024 || !waitReadable(master_, gap))
             return true;
     }
 }

@@ -44,8 +44,12 @@ public:
 
     long requests() const { return requests_; }
 
+    // The silence that ends a request at this rate: 3.5 character times (1.75 ms above 19200).
+    static long silenceUs(int baud);
+
 private:
     bool readFrame(std::vector<uint8_t>* frame, int timeoutMs);
+    int lineBaud();
     void reply(int node, const std::vector<uint8_t>& body, const Faults& f);
 
     int master_ = -1;
