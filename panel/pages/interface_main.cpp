@@ -7,6 +7,7 @@
 #include "modbusacdcdata.h"
 #include "monitorset.h"
 #include "nametables.h"
+#include "paintdiff.h"
 #include "racktable.h"
 #include "timeseam.h"
 
@@ -76,7 +77,7 @@ interface_Main::interface_Main(QWidget* parent)
     ui->image_SW->hide();
 
     m_timer = new QTimer(this);
-    connect(m_timer, &QTimer::timeout, this, QOverload<>::of(&QWidget::update));
+    connect(m_timer, &QTimer::timeout, this, &interface_Main::refresh);
 }
 
 interface_Main::~interface_Main()
@@ -101,7 +102,7 @@ void interface_Main::setDiviceData(modbus::ModbusrtuDevice* rtu, ModbusAcDcData*
 void interface_Main::startfresh(int stop)
 {
     if (stop == 0) {
-        connect(m_timer, &QTimer::timeout, this, QOverload<>::of(&QWidget::update), Qt::UniqueConnection);
+        connect(m_timer, &QTimer::timeout, this, &interface_Main::refresh, Qt::UniqueConnection);
         m_timer->start(200);
     } else {
         disconnect(m_timer, &QTimer::timeout, this, nullptr);
@@ -144,14 +145,56 @@ int interface_Main::inverterType() const
     return int(v);
 }
 
+void interface_Main::refresh()
+{
+    if (!m_hasData || !isVisible()) {
+        update();
+        return;
+    }
+    // The next frame is first recorded without drawing and compared with the last one, so that
+    // only what changed (the moving chevrons, a new value) is repainted, not the whole page and
+    // the frame beneath it. The recording leaves the phases and kept powers as they were: the
+    // paint itself moves them on.
+    PaintDiff next(this);
+    {
+        const int phaseA = m_phaseA, phaseB = m_phaseB;
+        const float grid = m_gridPower, load = m_loadPower, ac = m_acPower;
+        QPainter painter(&next);
+        drawFrame(painter);
+        m_phaseA = phaseA;
+        m_phaseB = phaseB;
+        m_gridPower = grid;
+        m_loadPower = load;
+        m_acPower = ac;
+    }
+    const QRegion changed = m_painted.empty() ? QRegion(rect()) : next.changedSince(m_painted);
+    m_painted = next.items();
+    if (changed.isEmpty()) {
+        // Nothing to paint: the next look comes as a paint would have armed it.
+        m_timer->start(100);
+        return;
+    }
+    m_requested = true;
+    update(changed);
+}
+
 void interface_Main::paintEvent(QPaintEvent*)
 {
     // Each paint arms the next one, so a slow paint never queues up repaints behind it.
     m_timer->stop();
+    if (!m_requested)
+        m_painted.clear();   // a paint the page did not ask for: the next look repaints it all
+    m_requested = false;
     if (!m_hasData)
         return;
 
     QPainter painter(this);
+    drawFrame(painter);
+    m_timer->start(100);
+}
+
+void interface_Main::drawFrame(QPainter& painter)
+{
     QFont font = painter.font();
     font.setPointSize(10);
     painter.setFont(font);
@@ -170,8 +213,6 @@ void interface_Main::paintEvent(QPaintEvent*)
     if (n > 1)
         showLine(painter, step, 240, step * n, 240, 1);
     showBranches(painter, n, step);
-
-    m_timer->start(100);
 }
 
 void interface_Main::showLine(QPainter& painter, int x1, int y1, int x2, int y2, int state)

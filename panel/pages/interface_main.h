@@ -1,7 +1,10 @@
 #ifndef INTERFACE_MAIN_H
 #define INTERFACE_MAIN_H
 
+#include "paintdiff.h"
+
 #include <QWidget>
+#include <vector>
 
 class DeviceData;
 class ModbusAcDcData;
@@ -20,7 +23,8 @@ class interface_Main;
 
 // The home page (tab 0): a live one-line diagram of the cabinet, from the grid connection at
 // the top down to one column per battery string. Everything but the five picture labels is
-// painted afresh at each paint, ten times a second while the page is shown.
+// painted at each paint, ten times a second while the page is shown; a paint covers only
+// what changed since the one before.
 class interface_Main : public QWidget {
     Q_OBJECT
 public:
@@ -57,6 +61,10 @@ protected:
     DeviceData* m_stsData = nullptr;
     bool m_hasData = false;
 
+private slots:
+    // The timer's look at the devices: repaints what changed since the last paint.
+    void refresh();
+
 private:
     enum SwitchPicture { kSwitchNormal, kSwitchRed, kSwitchGrey };
     enum BreakerPicture { kBreakerClosed, kBreakerOpen };
@@ -70,6 +78,8 @@ private:
     float rowValue(DeviceData* device, int module, int row) const;
     int status(DeviceData* device, int module, int index) const;
     int inverterType() const;
+    // One frame: the phases move on, then every section is drawn.
+    void drawFrame(QPainter& painter);
 
     Ui::interface_Main* ui;
     QTimer* m_timer = nullptr;
@@ -87,6 +97,9 @@ private:
     // Which picture each label holds, so a picture is loaded again only when the choice changes.
     SwitchPicture m_switchPicture = kSwitchNormal;
     BreakerPicture m_breakerPicture = kBreakerOpen;
+    // What the last look recorded, and whether the coming paint is the one it asked for.
+    std::vector<PaintDiff::Item> m_painted;
+    bool m_requested = false;
 };
 
 #endif

@@ -1,0 +1,49 @@
+#ifndef PAINTDIFF_H
+#define PAINTDIFF_H
+
+#include <QByteArray>
+#include <QPaintDevice>
+#include <QRect>
+#include <QRegion>
+#include <QSize>
+#include <vector>
+
+class QPaintEngine;
+class QWidget;
+
+// A paint device that draws nothing: it keeps each thing painted on it as the rectangle it
+// covers and a key of how it was painted, so that two frames of a page can be compared and
+// only the rectangles that differ repainted.
+class PaintDiff : public QPaintDevice {
+public:
+    struct Item {
+        QRect rect;
+        QByteArray key;
+    };
+
+    // Same size and resolution as the widget whose frames it records.
+    explicit PaintDiff(const QWidget* like);
+    ~PaintDiff() override;
+
+    QPaintEngine* paintEngine() const override;
+    const std::vector<Item>& items() const { return m_items; }
+    // Where this frame differs from an earlier one: the rectangle of every thing that only one
+    // of the two holds.
+    QRegion changedSince(const std::vector<Item>& before) const;
+
+protected:
+    int metric(PaintDeviceMetric metric) const override;
+
+private:
+    PaintDiff(const PaintDiff&) = delete;
+    PaintDiff& operator=(const PaintDiff&) = delete;
+
+    class Engine;
+    Engine* m_engine;
+    std::vector<Item> m_items;
+    QSize m_size;
+    int m_dpiX;
+    int m_dpiY;
+};
+
+#endif
