@@ -12,6 +12,7 @@
 #include "timeseam.h"
 
 #include <QPainter>
+#include <QHash>
 #include <QPixmap>
 #include <QTimer>
 
@@ -34,6 +35,17 @@ void placePicture(QLabel* label, const char* file, int x, int y)
     if (!pixmap.isNull())
         label->resize(pixmap.size());
     label->move(x, y);
+}
+
+// The painter's pictures, loaded once: reading them at every paint cost a file look-up each,
+// ten times a second. A picture that is missing is looked for again at the next paint.
+const QPixmap& picture(const char* file)
+{
+    static QHash<QString, QPixmap> loaded;
+    QPixmap& p = loaded[QString::fromLatin1(file)];
+    if (p.isNull())
+        p.load(QString::fromLatin1(file));
+    return p;
 }
 
 QString one(float v)
@@ -215,6 +227,15 @@ void interface_Main::drawFrame(QPainter& painter)
     showBranches(painter, n, step);
 }
 
+void interface_Main::text(QPainter& painter, int x, int y, const QString& s)
+{
+    // A look only needs to know where a text goes and what it says, not its glyphs.
+    if (PaintDiff* look = dynamic_cast<PaintDiff*>(painter.device()))
+        look->addText(QPoint(x, y), s, painter.font(), painter.pen().color(), painter.transform());
+    else
+        painter.drawText(x, y, s);
+}
+
 void interface_Main::showLine(QPainter& painter, int x1, int y1, int x2, int y2, int state)
 {
     painter.save();
@@ -317,8 +338,8 @@ void interface_Main::showBox(QPainter& painter, int x, int y, int healthCode, co
     painter.setBrush(kPale);
     painter.drawRect(QRect(QPoint(x, y), QPoint(x + 49, y + 39)));
     painter.drawLine(x, y + 40, x + 50, y);
-    painter.drawText(x + 5, y + 17, top);
-    painter.drawText(x + 23, y + 33, bottom);
+    text(painter, x + 5, y + 17, top);
+    text(painter, x + 23, y + 33, bottom);
     painter.restore();
 }
 
@@ -344,11 +365,11 @@ void interface_Main::showBranch(QPainter& painter, int x, int y, float voltage, 
     else
         showDcBox(painter, x - 21, y + 54, states[50 + branchIndex]);
     showSwitch(painter, x, y + 125, true, allData.relay[branchIndex] != 0);
-    painter.drawPixmap(x - 15, y + 173, QPixmap("bs.png"));
+    painter.drawPixmap(x - 15, y + 173, picture("bs.png"));
     painter.save();
     painter.setPen(Qt::black);
-    painter.drawText(x + 20, y + 135, one(voltage) + "V");
-    painter.drawText(x + 20, y + 155, one(current) + "A");
+    text(painter, x + 20, y + 135, one(voltage) + "V");
+    text(painter, x + 20, y + 155, one(current) + "A");
     painter.restore();
 }
 
@@ -375,10 +396,10 @@ void interface_Main::showBranches(QPainter& painter, int n, int step)
             showLine(painter, 371, 288, 650, 288, dcdcstate[20]);
             showDcBox(painter, 329, 266, dcdcstate[50]);
             showSwitch(painter, 550, 288, false, allData.relay[0] != 0);
-            painter.drawPixmap(660, 240, QPixmap("b.png"));
+            painter.drawPixmap(660, 240, picture("b.png"));
             painter.save();
             painter.setPen(Qt::black);
-            painter.drawText(400, 320,
+            text(painter, 400, 320,
                 one(analog(m_dcdcData, 1001, 0)) + "V /" + one(analog(m_dcdcData, 1001, 4)) + "A");
             painter.restore();
         } else {
@@ -394,11 +415,11 @@ void interface_Main::showBranches(QPainter& painter, int n, int step)
             showLine(painter, 350, 240, 350, 288, 1);
         showLine(painter, 361, 288, 650, 288, dcacstate[20]);
         showAcBox(painter, 329, 271, dcacstate[50]);
-        painter.drawPixmap(660, 240, QPixmap("b.png"));
+        painter.drawPixmap(660, 240, picture("b.png"));
         showSwitch(painter, 550, 288, false, allData.relay[0] != 0);
         painter.save();
         painter.setPen(Qt::black);
-        painter.drawText(440, 320, one(analog(m_acdcData, 1001, 4)) + "V /" + one(analog(m_acdcData, 1001, 5)) + "A");
+        text(painter, 440, 320, one(analog(m_acdcData, 1001, 4)) + "V /" + one(analog(m_acdcData, 1001, 5)) + "A");
         painter.restore();
     } else {
         for (int i = 0; i < n; ++i)
@@ -453,16 +474,16 @@ void interface_Main::showg(QPainter& painter, int x, int y)
     if (status(m_acdcData, 0, 56) == 1) {
         painter.setPen(QColor(139, 139, 139));
         painter.setBrush(QColor(139, 139, 139));
-        painter.drawPixmap(60, 128, QPixmap("offgrid.png"));
+        painter.drawPixmap(60, 128, picture("offgrid.png"));
         mode = tr("离网");
     } else {
         painter.setPen(kGreen);
         painter.setBrush(kGreen);
-        painter.drawPixmap(60, 128, QPixmap("ongrid.png"));
+        painter.drawPixmap(60, 128, picture("ongrid.png"));
         mode = tr("并网");
     }
     painter.setPen(Qt::black);
-    painter.drawText(87, 148, mode);
+    text(painter, 87, 148, mode);
     painter.restore();
 }
 
@@ -501,43 +522,43 @@ void interface_Main::showsts(QPainter& painter, int x, int y)
     painter.setPen(Qt::black);
     const float u[3] = { rowValue(m_acdcData, 0, 0), rowValue(m_acdcData, 0, 1), rowValue(m_acdcData, 0, 2) };
     m_acPower = rowValue(m_acdcData, 0, 18);
-    painter.drawText(380, 108, tr("交流母线:"));
-    painter.drawText(378, 128, "U: " + one(u[0]) + " /" + one(u[1]) + " /" + one(u[2]));
-    painter.drawText(380, 148, "I: " + one(rowValue(m_acdcData, 0, 3)) + " /" + one(rowValue(m_acdcData, 0, 4)) + " /"
+    text(painter, 380, 108, tr("交流母线:"));
+    text(painter, 378, 128, "U: " + one(u[0]) + " /" + one(u[1]) + " /" + one(u[2]));
+    text(painter, 380, 148, "I: " + one(rowValue(m_acdcData, 0, 3)) + " /" + one(rowValue(m_acdcData, 0, 4)) + " /"
             + one(rowValue(m_acdcData, 0, 5)));
-    painter.drawText(380, 168, "P: " + one(m_acPower) + "kW");
+    text(painter, 380, 168, "P: " + one(m_acPower) + "kW");
 
     if (set[21].value == 0) {
         m_gridPower = rowValue(m_stsData, 0, 48);
         m_loadPower = rowValue(m_stsData, 0, 78);
-        painter.drawText(150, 108, tr("电网:"));
-        painter.drawText(148, 128, "U: " + one(rowValue(m_stsData, 0, 30)) + " /" + one(rowValue(m_stsData, 0, 31))
+        text(painter, 150, 108, tr("电网:"));
+        text(painter, 148, 128, "U: " + one(rowValue(m_stsData, 0, 30)) + " /" + one(rowValue(m_stsData, 0, 31))
                 + " /" + one(rowValue(m_stsData, 0, 32)));
-        painter.drawText(150, 148, "I: " + one(rowValue(m_stsData, 0, 33)) + " /" + one(rowValue(m_stsData, 0, 34))
+        text(painter, 150, 148, "I: " + one(rowValue(m_stsData, 0, 33)) + " /" + one(rowValue(m_stsData, 0, 34))
                 + " /" + one(rowValue(m_stsData, 0, 35)));
-        painter.drawText(150, 168, "P: " + one(m_gridPower) + "kW");
-        painter.drawText(590, 108, tr("负载:"));
-        painter.drawText(588, 128, "U: " + one(rowValue(m_stsData, 0, 60)) + " /" + one(rowValue(m_stsData, 0, 61))
+        text(painter, 150, 168, "P: " + one(m_gridPower) + "kW");
+        text(painter, 590, 108, tr("负载:"));
+        text(painter, 588, 128, "U: " + one(rowValue(m_stsData, 0, 60)) + " /" + one(rowValue(m_stsData, 0, 61))
                 + " /" + one(rowValue(m_stsData, 0, 62)));
-        painter.drawText(590, 148, "I: " + one(rowValue(m_stsData, 0, 63)) + " /" + one(rowValue(m_stsData, 0, 64))
+        text(painter, 590, 148, "I: " + one(rowValue(m_stsData, 0, 63)) + " /" + one(rowValue(m_stsData, 0, 64))
                 + " /" + one(rowValue(m_stsData, 0, 65)));
-        painter.drawText(590, 168, "P: " + one(m_loadPower) + "kW");
+        text(painter, 590, 168, "P: " + one(m_loadPower) + "kW");
     } else {
         const int type = inverterType();
         if (type == 3 || type == 8) {
             // Grid and load measured by the U2 unit of the AC/DC link.
             const float grid = analog(m_acdcData, 11, 78);
-            painter.drawText(150, 108, tr("电网:"));
-            painter.drawText(148, 128, "U: " + one(analog(m_acdcData, 0, 36)) + " /" + one(analog(m_acdcData, 0, 37))
+            text(painter, 150, 108, tr("电网:"));
+            text(painter, 148, 128, "U: " + one(analog(m_acdcData, 0, 36)) + " /" + one(analog(m_acdcData, 0, 37))
                     + " /" + one(analog(m_acdcData, 0, 38)));
-            painter.drawText(150, 148, "I: " + one(analog(m_acdcData, 11, 65)) + " /" + one(analog(m_acdcData, 11, 66))
+            text(painter, 150, 148, "I: " + one(analog(m_acdcData, 11, 65)) + " /" + one(analog(m_acdcData, 11, 66))
                     + " /" + one(analog(m_acdcData, 11, 67)));
-            painter.drawText(150, 168, "P: " + one(grid) + "kW");
-            painter.drawText(590, 108, tr("负载:"));
-            painter.drawText(588, 128, "U: " + one(u[0]) + " /" + one(u[1]) + " /" + one(u[2]));
-            painter.drawText(590, 148, "I: " + one(analog(m_acdcData, 11, 79)) + " /" + one(analog(m_acdcData, 11, 80))
+            text(painter, 150, 168, "P: " + one(grid) + "kW");
+            text(painter, 590, 108, tr("负载:"));
+            text(painter, 588, 128, "U: " + one(u[0]) + " /" + one(u[1]) + " /" + one(u[2]));
+            text(painter, 590, 148, "I: " + one(analog(m_acdcData, 11, 79)) + " /" + one(analog(m_acdcData, 11, 80))
                     + " /" + one(analog(m_acdcData, 11, 81)));
-            painter.drawText(590, 168, "P: " + one(grid - m_acPower) + "kW");
+            text(painter, 590, 168, "P: " + one(grid - m_acPower) + "kW");
         }
         // Without a transfer switch the grid and load lines stay still.
         m_gridPower = 0;
@@ -559,7 +580,7 @@ void interface_Main::showpv(QPainter& painter, int x, int y)
     const float current = analog(m_acdcData, 11, 5);
     painter.save();
     painter.setPen(Qt::black);
-    painter.drawText(150, 275, one(analog(m_acdcData, 11, 4)) + " V /" + one(current) + " A");
+    text(painter, 150, 275, one(analog(m_acdcData, 11, 4)) + " V /" + one(current) + " A");
 
     const time_t now = TimeSeam::wallTime();
     struct tm local;
@@ -568,8 +589,8 @@ void interface_Main::showpv(QPainter& painter, int x, int y)
     const QString todayText = dayDischarge(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, &today) == 0
         ? QString::number(double(today), 'f', 0)
         : QString("---");
-    painter.drawText(150, 295, todayText + " kWh" + tr("(日累计)"));
-    painter.drawText(150, 315, QString::number(double(analog(m_acdcData, 11, 42)), 'f', 0) + " kWh" + tr("(总累计)"));
+    text(painter, 150, 295, todayText + " kWh" + tr("(日累计)"));
+    text(painter, 150, 315, QString::number(double(analog(m_acdcData, 11, 42)), 'f', 0) + " kWh" + tr("(总累计)"));
     painter.restore();
 
     if (current == 0) {

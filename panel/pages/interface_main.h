@@ -80,6 +80,8 @@ private:
     int inverterType() const;
     // One frame: the phases move on, then every section is drawn.
     void drawFrame(QPainter& painter);
+    // Every text of the page goes through here, so that a look can note it without laying it out.
+    void text(QPainter& painter, int x, int y, const QString& s);
 
     Ui::interface_Main* ui;
     QTimer* m_timer = nullptr;

@@ -1,5 +1,6 @@
 #include "paintdiff.h"
 
+#include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QPixmap>
@@ -144,6 +145,19 @@ PaintDiff::PaintDiff(const QWidget* like)
 PaintDiff::~PaintDiff()
 {
     delete m_engine;
+}
+
+void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
+    const QTransform& transform)
+{
+    const QFontMetrics metrics(font, this);
+    const QRect area(baseline.x(), baseline.y() - metrics.ascent(), metrics.maxWidth() * text.size(),
+        metrics.ascent() + metrics.descent());
+    QByteArray key("t");
+    const int numbers[3] = { baseline.x(), baseline.y(), int(colour.rgba()) };
+    key.append(reinterpret_cast<const char*>(numbers), sizeof numbers);
+    key += text.toUtf8() + '\0' + font.key().toUtf8();
+    m_items.push_back({ transform.mapRect(area).adjusted(-2, -2, 2, 2), key });
 }
 
 QPaintEngine* PaintDiff::paintEngine() const

@@ -2,6 +2,9 @@
 #define PAINTDIFF_H
 
 #include <QByteArray>
+#include <QColor>
+#include <QFont>
+#include <QTransform>
 #include <QPaintDevice>
 #include <QRect>
 #include <QRegion>
@@ -24,6 +27,10 @@ public:
     // Same size and resolution as the widget whose frames it records.
     explicit PaintDiff(const QWidget* like);
     ~PaintDiff() override;
+
+    // A text noted without laying it out: its rectangle is what the widest glyphs could cover.
+    void addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
+        const QTransform& transform);
 
     QPaintEngine* paintEngine() const override;
     const std::vector<Item>& items() const { return m_items; }
