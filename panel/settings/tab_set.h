@@ -73,6 +73,8 @@ public:
     void settime(QString& text);
     // Default charging parameters of a lead-acid DC branch from its capacity and cell count.
     void setParmToDefault(int branch);
+    // "00:24" and four random bytes, two hexadecimal digits each.
+    QString newMacAddress();
 
     int firstIndex = 0;
     int subIndex = 1;
@@ -182,6 +184,15 @@ private slots:
     void on_comboBox_12_activated(int row);
     void on_pushButton_12_clicked();
     void on_pushButton_13_clicked();
+
+    // Factory operations.
+    void on_pushButton_2_clicked();
+    void on_pushButton_3_clicked();
+    void on_pushButton_4_clicked();
+    void on_pushButton_5_clicked();
+    void on_pushButton_7_clicked();
+    void on_pushButton_8_clicked();
+    void on_pushButton_ScreenShots_clicked();
 
 private:
     // The keypad of an entry slot: true with the typed value when accepted and within [lo, hi].
