@@ -13,29 +13,6 @@
 
 namespace {
 
-// Answers each message box that opens with the next answer, and keeps what each said.
-struct Boxes {
-    std::vector<QMessageBox::StandardButton> answers;
-    QStringList texts;
-    QPointer<QMessageBox> last;
-    QTimer timer;
-    explicit Boxes(std::vector<QMessageBox::StandardButton> a)
-        : answers(std::move(a))
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this]() {
-            QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || box == last || answers.empty())
-                return;
-            last = box;
-            texts << box->text();
-            const QMessageBox::StandardButton answer = answers.front();
-            answers.erase(answers.begin());
-            box->button(answer)->click();
-        });
-        timer.start(5);
-    }
-};
-
 const char kNotice[] = "该设置需机架下电重启生效,请将机架下电!";
 
 struct Factory : SettingsPage {

@@ -17,35 +17,6 @@
 
 namespace {
 
-// Answers each message box that opens with the next answer (Ok for one-button boxes when the
-// list runs out), and keeps what each said.
-struct Boxes {
-    std::vector<QMessageBox::StandardButton> answers;
-    QStringList texts;
-    QPointer<QMessageBox> last;
-    QTimer timer;
-    explicit Boxes(std::vector<QMessageBox::StandardButton> a = {})
-        : answers(std::move(a))
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this]() {
-            QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || box == last)
-                return;
-            last = box;
-            texts << box->text();
-            QMessageBox::StandardButton answer = QMessageBox::Ok;
-            if (!answers.empty()) {
-                answer = answers.front();
-                answers.erase(answers.begin());
-            }
-            if (!box->button(answer))
-                answer = QMessageBox::Ok;
-            box->button(answer)->click();
-        });
-        timer.start(5);
-    }
-};
-
 // Answers the keypad with text, then the boxes that follow.
 struct KeyThenBoxes {
     KeyPadTyper typer;
