@@ -154,6 +154,11 @@ void AcModuleSim::tick(double dt)
 void AcModuleSim::publish()
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    publishUnlocked();
+}
+
+void AcModuleSim::publishUnlocked()
+{
     const bool running = (holding(100, true) & 3) == Running;
     const double p = running ? powerKw_ : 0.0;
     const double u = 400.0 + 1.5 * std::sin(t_ / 7.0 + node_);
@@ -270,6 +275,8 @@ void AcModuleSim::written(int function, int address, const std::vector<uint16_t>
             RegisterSlave::setHoldingUnlocked(103, uint16_t(v & ~(1u << 6)));
         }
     }
+    // A command shows in the measurements at once (a stop takes the power to 0).
+    publishUnlocked();
     printf("AC/DC module %d: write fc %d at 0x%04X, %zu word(s), first %u\n", node_, function, address, words.size(), w);
     fflush(stdout);
 }

@@ -55,6 +55,7 @@ protected:
 private:
     void setBits(int reg, int shift, int width, int value);
     void publish();
+    void publishUnlocked();
 
     int node_;
     double t_ = 0;

@@ -9,7 +9,9 @@
 #include "form.h"
 #include "globalvar.h"
 #include "idturn.h"
+#include "interface_ctrmod.h"
 #include "interface_main.h"
+#include "interface_switch.h"
 #include "interface_sysinf.h"
 #include "monitorset.h"
 #include "mymainwindow.h"
@@ -19,6 +21,7 @@
 #include "runtimetree.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
@@ -253,7 +256,8 @@ TEST_F(PageValues, BmsFRowsShowTheRackUnderTheirCaptions)
     info->findChild<IdTurn*>()->setCurrentId(1);
     ASSERT_TRUE(waitFor([&] {
         paint(info);
-        return std::fabs(rec.textAt(550, 176).toDouble() - bms->snapshot(0).tempMax) < 0.2;
+        return std::fabs(rec.textAt(250, 368).toDouble() - bms->snapshot(0).cellMax) < 0.002
+            && std::fabs(rec.textAt(550, 176).toDouble() - bms->snapshot(0).tempMax) < 0.2;
     }));
     auto rack = [&] { return bms->snapshot(0); };
     auto y = [](int k) { return 80 + 32 * k; };
@@ -292,6 +296,57 @@ TEST_F(PageValues, BmsFRowsShowTheRackUnderTheirCaptions)
         }
         EXPECT_GT(values, 5) << "BMS-F page " << pageNumber;
     }
+}
+
+// The operation and control-mode pages' commands reach the simulated modules and take effect.
+TEST_F(PageValues, OperationCommandsReachTheModulesAndTakeEffect)
+{
+    start(0);
+    interface_Switch* ops = window->form()->findChild<interface_Switch*>();
+    interface_CtrMod* mode = window->form()->findChild<interface_CtrMod*>();
+    ASSERT_TRUE(ops && mode);
+    std::vector<int> tips;
+    QObject::connect(ops, &interface_Switch::sendcommond, [&](int code) { tips.push_back(code); });
+    auto wrote = [&](int node, const std::string& line) {
+        const std::vector<std::string> w = ac[node]->writes();
+        return std::find(w.begin(), w.end(), line) != w.end();
+    };
+
+    QMetaObject::invokeMethod(ops, "on_btn_off_clicked", Qt::DirectConnection);
+    EXPECT_EQ(tips, std::vector<int>{ 3 }) << "总关机 answered";
+    EXPECT_TRUE(wrote(1, "6 4096 0"));
+    EXPECT_EQ(ac[1]->runState(), AcModuleSim::Stopped);
+    ASSERT_TRUE(waitFor([] { return dcacstate[20] == 26; })) << "branch state " << int(dcacstate[20]);
+    showSub(0);
+    paint(info);
+    expectText("DC info after the stop", 365, 160, "0.0");
+    expectText("DC info after the stop", 365, 200, "停机");
+
+    tips.clear();
+    QMetaObject::invokeMethod(ops, "on_btn_on_clicked", Qt::DirectConnection);
+    EXPECT_EQ(tips, std::vector<int>{ 3 }) << "总开机 answered";
+    EXPECT_EQ(ac[1]->runState(), AcModuleSim::Running);
+    ASSERT_TRUE(waitFor([] { return dcacstate[20] == 23; }));
+
+    tips.clear();
+    QMetaObject::invokeMethod(ops, "on_btn_outgrid_clicked", Qt::DirectConnection);
+    QMetaObject::invokeMethod(ops, "on_btn_clearfault_clicked", Qt::DirectConnection);
+    QMetaObject::invokeMethod(ops, "on_btn_off_2_clicked", Qt::DirectConnection);
+    QMetaObject::invokeMethod(ops, "on_btn_dc1_on_clicked", Qt::DirectConnection);
+    QMetaObject::invokeMethod(ops, "on_btn_ingrid_clicked", Qt::DirectConnection);
+    EXPECT_EQ(tips, std::vector<int>(5, 3));
+    EXPECT_TRUE(wrote(1, "6 4098 1")) << "off-grid";
+    EXPECT_TRUE(wrote(1, "6 4097 1")) << "fault reset";
+    EXPECT_TRUE(wrote(1, "6 4098 0")) << "grid-tied";
+    EXPECT_EQ(ac[1]->runState(), AcModuleSim::Running) << "the branch start follows the AC stop";
+
+    // Control modes: the converters' mode and dispatch points are written.
+    mode->set_local_auto();
+    mode->set_telecont();
+    mode->set_local_hand();
+    EXPECT_TRUE(wrote(1, "6 4400 1"));
+    EXPECT_TRUE(wrote(1, "6 4400 2"));
+    EXPECT_TRUE(wrote(1, "6 4400 0"));
 }
 
 }
