@@ -298,6 +298,66 @@ TEST_F(PageValues, BmsFRowsShowTheRackUnderTheirCaptions)
     }
 }
 
+// The generic protocol (battery types without a protocol of their own, here BMS-G-pre).
+TEST_F(PageValues, GenericBmsRowsShowTheRack)
+{
+    start(8);
+    showSub(5);
+    info->findChild<IdTurn*>()->setCurrentId(1);
+    auto rack = [&] { return bms->snapshot(0); };
+    auto y = [](int k) { return 80 + 32 * k; };
+    paint(info);
+    expectText("generic page 1", 400, y(1), "使能");
+    expectText("generic page 1", 400, y(4), "开启");
+    expectText("generic page 1", 400, y(5), QString::number(rack().cycles));
+    expectText("generic page 1 caption", 200, y(5), "循环次数");
+    showSub(5, 3);
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return std::fabs(rec.textAt(290, y(10)).toDouble() - rack().cellMax) < 0.002;
+    }));
+    expectFields(info, "generic page 3",
+        {
+            { "SOC", 290, y(0), [&] { return std::round(rack().soc / 0.4) * 0.4; }, 1 },
+            { "rack voltage", 290, y(1), [&] { return rack().rackVoltage(); }, 1 },
+            { "rack current", 290, y(2), [&] { return rack().current; }, 1 },
+            { "SOH", 290, y(3), [&] { return rack().soh; }, 2 },
+            { "charge limit", 290, y(5), [&] { return rack().chargeLimit; }, 1 },
+            { "discharge limit", 290, y(7), [&] { return rack().dischargeLimit; }, 1 },
+            { "rack power", 290, y(9), [&] { return rack().power(); }, 1 },
+            { "max cell voltage", 290, y(10), [&] { return rack().cellMax; }, 3 },
+            { "min cell voltage", 590, y(0), [&] { return rack().cellMin; }, 3 },
+            { "max temperature", 590, y(5), [&] { return std::round(rack().tempMax); }, 0 },
+            { "min temperature", 590, y(6), [&] { return std::round(rack().tempMin); }, 0 },
+        });
+    expectText("generic page 3 caption", 50, y(0), "SOC(%)");
+    expectText("generic page 3 caption", 350, y(5), "最高温度(℃)");
+}
+
+// The 11-bit protocol of battery type 4.
+TEST_F(PageValues, KwbeRowsShowTheBattery)
+{
+    start(4);
+    showSub(5, 3);
+    auto rack = [&] { return bms->snapshot(0); };
+    auto y = [](int k) { return 80 + 30 * k; };
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return std::fabs(rec.textAt(420, y(0)).toDouble() - rack().rackVoltage()) < 0.02;
+    }));
+    expectFields(info, "type 4 page 3",
+        {
+            { "rack voltage", 420, y(0), [&] { return rack().rackVoltage(); }, 2 },
+            { "rack current", 420, y(1), [&] { return rack().current; }, 1 },
+            { "SOC", 420, y(2), [&] { return std::round(rack().soc); }, 0 },
+            { "SOH", 420, y(3), [&] { return std::round(rack().soh); }, 0 },
+            { "max temperature", 420, y(4), [&] { return rack().tempMax; }, 1 },
+            { "charge limit", 420, y(6), [&] { return rack().chargeLimit; }, 1 },
+            { "discharge limit", 420, y(7), [&] { return rack().dischargeLimit; }, 1 },
+        });
+    expectText("type 4 page 3 caption", 120, y(2), "SOC(%)");
+}
+
 // The operation and control-mode pages' commands reach the simulated modules and take effect.
 TEST_F(PageValues, OperationCommandsReachTheModulesAndTakeEffect)
 {
