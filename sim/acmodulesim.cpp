@@ -130,7 +130,7 @@ void AcModuleSim::tick(double dt)
         if (running) {
             // Without a set-point the module swings gently between charging and discharging.
             p = powerSet_ ? powerKw_ : 20.0 * std::sin(t_ * 2 * M_PI / 600.0 + node_);
-            runSeconds_ += long(dt);
+            runSeconds_ += dt;
         }
         const double wh = std::fabs(p) * dt / 3.6;
         if (node_ == 11) {
@@ -198,6 +198,11 @@ void AcModuleSim::publishUnlocked()
         set(28 + ph, u16(s / 3.0 * 10));
         set(40 + ph, s16(pf * 1000));
     }
+    // The DC bus stands a little above the battery, split evenly about the midpoint.
+    const double bus = udc + 30.0;
+    set(43, u16(bus * 10));
+    set(44, u16(bus / 2 * 10));
+    set(45, u16(bus / 2 * 10));
     const uint16_t flow = running && p < 0 ? 1u << 2 : running && p > 0 ? 1u << 3 : 0u;
     set(100, uint16_t((holding(100, true) & ~(3u << 2)) | flow));
     set(31, u16(std::floor(pendingChargeWh_)));
@@ -205,8 +210,9 @@ void AcModuleSim::publishUnlocked()
     set(33, u16(std::floor(pendingPvWh_)));
     set(34, 0);
     set(35, 0);
-    set(37, uint16_t(runSeconds_ & 0xFFFF));
-    set(38, uint16_t((runSeconds_ >> 16) & 0xFFFF));
+    const long seconds = long(runSeconds_);
+    set(37, uint16_t(seconds & 0xFFFF));
+    set(38, uint16_t((seconds >> 16) & 0xFFFF));
     set(39, 0);
     // DC paths 1 and 2 as input registers.
     RegisterSlave::setInputUnlocked(200, u16(udc * 10));

@@ -63,7 +63,8 @@ protected:
         line.stop();
     }
 
-    void start(int batteryType)
+    // The settings hook changes the monitor settings before the window reads them.
+    void start(int batteryType, const std::function<void()>& settings = {})
     {
         ASSERT_TRUE(line.open(tree.path("dev/ttySAC1")));
         for (int node = 1; node <= 11; ++node) {
@@ -82,6 +83,8 @@ protected:
         readmonitorset();
         set[26].value = batteryType;
         BmsType = batteryType;
+        if (settings)
+            settings();
         window = new MyMainWindow;
         info = window->form()->findChild<interface_SysInf*>();
         diagram = window->form()->findChild<interface_Main*>();
@@ -156,6 +159,44 @@ TEST_F(PageValues, DcInfoShowsTheBranchOfTheAcDcModules)
     expectText("run state", 365, 200, "放电");
     expectText("alarm state", 365, 240, "正常");
     expectText("breaker", 365, 280, "闭合");
+}
+
+// Branches on the DC/DC link: each column is one group of DC/DC modules.
+TEST_F(PageValues, DcInfoShowsTheBranchesOfTheDcDcModules)
+{
+    start(0, [] {
+        set[24].value = 0;
+        set[23].value = 2;
+    });
+    for (int n = 1; n <= 10; ++n) {
+        dcBus.module(n)->setStatus(DcModuleSim::STATUS_STOPPED, false);
+        dcBus.module(n)->setStatus(DcModuleSim::STATUS_RUNNING, true);
+        dcBus.module(n)->setPower(-6.5);   // charging, 10 A at 650 V
+    }
+    ASSERT_TRUE(waitFor([] { return dcdcstate[20] == 21 && dcdcstate[21] == 21 && dcdcstate[1] == 21; }))
+        << "branch state " << int(dcdcstate[20]);
+    showSub(0);
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return std::fabs(rec.textAt(260, 160).toDouble() + 32.5) < 0.05
+            && std::fabs(rec.textAt(470, 160).toDouble() + 32.5) < 0.05;
+    })) << rec.textAt(260, 160).toStdString();
+    // Two branches: columns at x 260 and 470; five modules in each.
+    for (int x : { 260, 470 }) {
+        const double u = rec.textAt(x, 80).toDouble();
+        const double i = rec.textAt(x, 120).toDouble();
+        const double p = rec.textAt(x, 160).toDouble();
+        EXPECT_NEAR(u, 650.0, 2.1) << x;
+        EXPECT_NEAR(i, -50.0, 0.5) << x;
+        EXPECT_NEAR(p, -32.5, 0.05) << x;
+        EXPECT_NEAR(u * i / 1000, p, 0.3) << x;
+        expectText("DC/DC branch state", x, 200, "充电");
+        expectText("DC/DC branch health", x, 240, "正常");
+        EXPECT_NEAR(rec.textAt(x, 320).toDouble(), 750.0, 0.1) << "bus voltage at " << x;
+    }
+    showSub(4);
+    paint(info);
+    expectText("DC/DC module 1", 540, 80, "运行");
 }
 
 TEST_F(PageValues, AcInfoShowsPhasesAndTotalsOfTheModules)
