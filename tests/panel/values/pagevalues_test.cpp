@@ -16,6 +16,7 @@
 #include "monitorset.h"
 #include "mymainwindow.h"
 #include "pageturnadv.h"
+#include "racktable.h"
 #include "paintrecorder.h"
 #include "rtuline.h"
 #include "runtimetree.h"
@@ -197,6 +198,23 @@ TEST_F(PageValues, DcInfoShowsTheBranchesOfTheDcDcModules)
     showSub(4);
     paint(info);
     expectText("DC/DC module 1", 540, 80, "运行");
+
+    // A branch stop from the operation page reaches the DC/DC modules of that branch only.
+    currentRackInfo.dcViaAcDc = 0;
+    interface_Switch* ops = window->form()->findChild<interface_Switch*>();
+    ASSERT_TRUE(ops);
+    std::vector<int> tips;
+    QObject::connect(ops, &interface_Switch::sendcommond, [&](int code) { tips.push_back(code); });
+    QMetaObject::invokeMethod(ops, "on_btn_dc1_off_clicked", Qt::DirectConnection);
+    EXPECT_EQ(tips, std::vector<int>{ 3 });
+    ASSERT_TRUE(waitFor([] { return dcdcstate[20] == 26; })) << "branch 1 state " << int(dcdcstate[20]);
+    EXPECT_EQ(dcdcstate[21], 21) << "branch 2 runs on";
+    showSub(0);
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return rec.textAt(260, 160) == "0.0";
+    })) << rec.textAt(260, 160).toStdString();
+    expectText("DC info after the branch stop", 260, 200, "停机");
 }
 
 TEST_F(PageValues, AcInfoShowsPhasesAndTotalsOfTheModules)
