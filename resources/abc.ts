@@ -2071,7 +2071,7 @@
         <translation>Charged energy(kWh):</translation>
     </message>
     <message>
-        <source>有功放电电量kWh):</source>
+        <source>有功放电电量(kWh):</source>
         <translation>Discharged energy(kWh):</translation>
     </message>
     <message>
@@ -2986,7 +2986,7 @@ Welcome to control panel</translation>
 2.点击应用后，交流参数中关于认证的参数会恢复成默认值</source>
         <translation>Note:
 1.Click the apply button and Reboot the PCS to take effect
-2.After clicking apply, the parameters related to certificationin the AC parameters will be restored to the default values.</translation>
+2.After clicking apply, the parameters related to certification in the AC parameters will be restored to the default values.</translation>
     </message>
     <message>
         <source>Tab 2</source>
