@@ -365,7 +365,11 @@ TEST_F(PageValues, GenericBmsRowsShowTheRack)
     info->findChild<IdTurn*>()->setCurrentId(1);
     auto rack = [&] { return bms->snapshot(0); };
     auto y = [](int k) { return 80 + 32 * k; };
-    paint(info);
+    // The rack's first frames must have arrived before page 1 shows them.
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return rec.textAt(400, y(5)) == QString::number(rack().cycles) && rec.textAt(400, y(4)) == "开启";
+    }));
     expectText("generic page 1", 400, y(1), "使能");
     expectText("generic page 1", 400, y(4), "开启");
     expectText("generic page 1", 400, y(5), QString::number(rack().cycles));
