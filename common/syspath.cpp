@@ -22,6 +22,10 @@ std::string SysPath::resolve(const std::string& path)
         return path;
     if (path.compare(0, r.size(), r) == 0 && (path.size() == r.size() || path[r.size()] == '/'))
         return path;
+    // The runtime tree is the install folder itself, not a second copy beneath it.
+    static const std::string install = "/opt/pcs";
+    if (path.compare(0, install.size(), install) == 0 && (path.size() == install.size() || path[install.size()] == '/'))
+        return r + path.substr(install.size());
     return r + path;
 }
 

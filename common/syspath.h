@@ -4,7 +4,8 @@
 #include <string>
 
 // Every absolute path of the board goes through resolve(): with STATIONPANEL_ROOT set it lands
-// under that directory, unset (the board) it stays as it is. Relative paths are left alone.
+// under that directory, unset (the board) it stays as it is; the install folder "/opt/pcs" is the
+// tree itself. Relative paths are left alone.
 class SysPath {
 public:
     static std::string root();

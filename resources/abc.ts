@@ -1172,6 +1172,126 @@
 <context>
     <name>Tab_set</name>
     <message>
+        <source>监控会自动重启生效该设置，是否确认?</source>
+        <translation>To save and restart the monitor, are you sure?</translation>
+    </message>
+    <message>
+        <source>是否确认恢复出厂设置?</source>
+        <translation>Reset settings,are you sure?</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>请插入U盘</source>
+        <translation>Please insert USB disk</translation>
+    </message>
+    <message>
+        <source>无Logo文件！</source>
+        <translation>No logo file!</translation>
+    </message>
+    <message>
+        <source>重启监控生效</source>
+        <translation>Reboot to take effect!</translation>
+    </message>
+    <message>
+        <source>监控会自动重启生效该设置，确认校准?</source>
+        <translation>To save and restart the Monitor, are you sure?</translation>
+    </message>
+    <message>
+        <source>升级文件不存在,请从U盘导入!</source>
+        <translation>Firmware file doesn't exist,please import from USB disk</translation>
+    </message>
+    <message>
+        <source>U盘中没有DCAC的升级文件，请确认U盘是否存在文件！</source>
+        <translation>Please verify that the U disk has the file</translation>
+    </message>
+    <message>
+        <source>U盘中没有DCDC的升级文件，请确认U盘是否存在文件！</source>
+        <translation>Please verify that the U disk has the file</translation>
+    </message>
+    <message>
+        <source>U盘中没有U2的升级文件，请确认U盘是否存在文件！</source>
+        <translation>Please verify that the U disk has the file</translation>
+    </message>
+    <message>
+        <source>U盘中没有STS的升级文件，请确认U盘是否存在文件！</source>
+        <translation>Please verify that the U disk has the file</translation>
+    </message>
+    <message>
+        <source>文件名不能有空格!</source>
+        <translation>File name can not have spaces!</translation>
+    </message>
+    <message>
+        <source>升级文件导入失败，请重新导入</source>
+        <translation>Import failed, please import again</translation>
+    </message>
+    <message>
+        <source>升级文件不存在!</source>
+        <translation>The file does not exist</translation>
+    </message>
+    <message>
+        <source>正在升级，请等待本次升级结束!</source>
+        <translation>An upgrade is running, please wait until it ends!</translation>
+    </message>
+    <message>
+        <source>没有选择模块!</source>
+        <translation>Not selection module</translation>
+    </message>
+    <message>
+        <source>请输入升级密码:</source>
+        <translation>Please enter the upgrade password</translation>
+    </message>
+    <message>
+        <source>升级密码输入错误!</source>
+        <translation>Password error!</translation>
+    </message>
+    <message>
+        <source>将要升级的模块类型为:</source>
+        <translation>Module type to upgrade: </translation>
+    </message>
+    <message>
+        <source>升级模块编号为:</source>
+        <translation>Module numbers: </translation>
+    </message>
+    <message>
+        <source>升级的文件名为:</source>
+        <translation>File name: </translation>
+    </message>
+    <message>
+        <source>是否确定？</source>
+        <translation>Are you sure?</translation>
+    </message>
+    <message>
+        <source>升级15号时只能单独升级，请检查当前只有一个模块的通信线连接，其他模块的通信线断开。是否确认?</source>
+        <translation>Module 15 can only be upgraded alone: connect the communication line of one module only and disconnect the others. Are you sure?</translation>
+    </message>
+    <message>
+        <source>升级会导致机架停机，是否确认升级？</source>
+        <translation>The PCS will stop running, are you sure?</translation>
+    </message>
+    <message>
+        <source>升级文件打开失败，请重新导入</source>
+        <translation>File open failed，please re-import</translation>
+    </message>
+    <message>
+        <source>升级文件为空文件，请重新导入</source>
+        <translation>File is empty，please re-import</translation>
+    </message>
+    <message>
+        <source>当前存在多个模块，已强制停止升级！升级15号时请移除其他模块的通信线,确保只有一个模块再进行升级!</source>
+        <translation>Several modules answered, the upgrade was stopped! To upgrade module 15, disconnect the communication lines of the other modules so that only one module remains.</translation>
+    </message>
+    <message>
+        <source>升级完成，检测到U盘有monitor.tar.gz监控升级文件,请先拔除U盘再下电重启!</source>
+        <translation>update completed,Please remove the U disk and then restart the PCS!</translation>
+    </message>
+    <message>
+        <source>升级完成，请下电重启!</source>
+        <translation>update completed, please reboot the PCS!</translation>
+    </message>
+    <message>
         <source>警告</source>
         <translation>Warning</translation>
     </message>
@@ -1951,7 +2071,7 @@
         <translation>Charged energy(kWh):</translation>
     </message>
     <message>
-        <source>有功放电电量kWh):</source>
+        <source>有功放电电量(kWh):</source>
         <translation>Discharged energy(kWh):</translation>
     </message>
     <message>
@@ -2866,7 +2986,7 @@ Welcome to control panel</translation>
 2.点击应用后，交流参数中关于认证的参数会恢复成默认值</source>
         <translation>Note:
 1.Click the apply button and Reboot the PCS to take effect
-2.After clicking apply, the parameters related to certificationin the AC parameters will be restored to the default values.</translation>
+2.After clicking apply, the parameters related to certification in the AC parameters will be restored to the default values.</translation>
     </message>
     <message>
         <source>Tab 2</source>

@@ -130,7 +130,7 @@ void AcModuleSim::tick(double dt)
         if (running) {
             // Without a set-point the module swings gently between charging and discharging.
             p = powerSet_ ? powerKw_ : 20.0 * std::sin(t_ * 2 * M_PI / 600.0 + node_);
-            runSeconds_ += long(dt);
+            runSeconds_ += dt;
         }
         const double wh = std::fabs(p) * dt / 3.6;
         if (node_ == 11) {
@@ -154,6 +154,11 @@ void AcModuleSim::tick(double dt)
 void AcModuleSim::publish()
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    publishUnlocked();
+}
+
+void AcModuleSim::publishUnlocked()
+{
     const bool running = (holding(100, true) & 3) == Running;
     const double p = running ? powerKw_ : 0.0;
     const double u = 400.0 + 1.5 * std::sin(t_ / 7.0 + node_);
@@ -193,6 +198,11 @@ void AcModuleSim::publish()
         set(28 + ph, u16(s / 3.0 * 10));
         set(40 + ph, s16(pf * 1000));
     }
+    // The DC bus stands a little above the battery, split evenly about the midpoint.
+    const double bus = udc + 30.0;
+    set(43, u16(bus * 10));
+    set(44, u16(bus / 2 * 10));
+    set(45, u16(bus / 2 * 10));
     const uint16_t flow = running && p < 0 ? 1u << 2 : running && p > 0 ? 1u << 3 : 0u;
     set(100, uint16_t((holding(100, true) & ~(3u << 2)) | flow));
     set(31, u16(std::floor(pendingChargeWh_)));
@@ -200,8 +210,9 @@ void AcModuleSim::publish()
     set(33, u16(std::floor(pendingPvWh_)));
     set(34, 0);
     set(35, 0);
-    set(37, uint16_t(runSeconds_ & 0xFFFF));
-    set(38, uint16_t((runSeconds_ >> 16) & 0xFFFF));
+    const long seconds = long(runSeconds_);
+    set(37, uint16_t(seconds & 0xFFFF));
+    set(38, uint16_t((seconds >> 16) & 0xFFFF));
     set(39, 0);
     // DC paths 1 and 2 as input registers.
     RegisterSlave::setInputUnlocked(200, u16(udc * 10));
@@ -270,6 +281,8 @@ void AcModuleSim::written(int function, int address, const std::vector<uint16_t>
             RegisterSlave::setHoldingUnlocked(103, uint16_t(v & ~(1u << 6)));
         }
     }
+    // A command shows in the measurements at once (a stop takes the power to 0).
+    publishUnlocked();
     printf("AC/DC module %d: write fc %d at 0x%04X, %zu word(s), first %u\n", node_, function, address, words.size(), w);
     fflush(stdout);
 }

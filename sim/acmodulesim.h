@@ -4,7 +4,7 @@
 #include "registerslave.h"
 
 // One AC/DC converter module (or the U2 unit, node 11) as our sample acconfig.pdu polls it:
-// measurements in holding registers 0..42, states and requests in 100..103 (register 100: run
+// measurements in holding registers 0..45, states and requests in 100..103 (register 100: run
 // state in bits 0-1, charging bit 2, discharging bit 3, off-grid bit 4), DC paths in input
 // registers 200.. and 210.., relays in discrete inputs 0..7; commands at 0x1000..0x1002,
 // settings at 0x1100.., the two initial-settings blocks at 0x1200 and 0x1300, fault and
@@ -55,6 +55,7 @@ protected:
 private:
     void setBits(int reg, int shift, int width, int value);
     void publish();
+    void publishUnlocked();
 
     int node_;
     double t_ = 0;
@@ -66,7 +67,7 @@ private:
     bool firstBlockSeen_ = false;
     int initAnswered_ = 0;
     double igbtRaw_ = 2000, ambientRaw_ = 2100;
-    long runSeconds_ = 0;
+    double runSeconds_ = 0;
 };
 
 #endif

@@ -146,11 +146,13 @@ void DcModuleSim::tick(double dt)
         dischargeWh_ += kw * 1000.0 * dt / 3600.0;
     else
         chargeWh_ += -kw * 1000.0 * dt / 3600.0;
-    const double current = kw * 1000.0 / 650.0;
+    // Positions as the panel reads them: 0 battery voltage, 1 state of charge, 2 bus voltage,
+    // 4 battery current, 5 power.
     analog_[0] = int(6500 + 20 * sin(t_ / 10.0));
-    analog_[1] = int(lround(current * 10));
-    analog_[4] = int(lround(kw * 10));
-    analog_[5] = 500;
+    const double current = kw * 1000.0 / (analog_[0] / 10.0);
+    analog_[1] = 500;
+    analog_[4] = int(lround(current * 10));
+    analog_[5] = int(lround(kw * 10));
     analog_[20] = 2773 - int(fabs(kw) * 3);
 }
 

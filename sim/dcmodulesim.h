@@ -27,10 +27,10 @@ public:
     enum {
         STATUS_RUNNING = 0,
         STATUS_STOPPED = 1,
-        STATUS_FAULT = 2,
-        STATUS_ALARM = 3,
-        STATUS_CHARGING = 4,
-        STATUS_DISCHARGING = 5,
+        STATUS_FAULT = 25,
+        STATUS_ALARM = 24,
+        STATUS_CHARGING = 48,
+        STATUS_DISCHARGING = 49,
         STATUS_FIRST_GROUP = 8,     // 8..15: member of group 1..8
         STATUS_SYSTEM_HOST = 17,
         STATUS_GROUP_HOST = 18,

@@ -1,6 +1,8 @@
 #include "monitorset.h"
+#include "filecopy.h"
 #include "shellrunner.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QDataStream>
 #include <QDebug>
@@ -149,6 +151,29 @@ std::string editLine(const QString& sedCommand)
             " && cp /tmp/eth0-setting /etc/eth0-setting").toStdString();
 }
 
+// Reads the 80 settings of a settings stream; false when it is short or damaged.
+bool parse(QIODevice* from, setvalue* loaded)
+{
+    QDataStream in(from);
+    in.setVersion(QDataStream::Qt_4_8);
+    for (int i = 0; i < kCount; ++i) {
+        qint32 v = 0;
+        in >> v >> loaded[i].text;
+        loaded[i].value = v;
+    }
+    return in.status() == QDataStream::Ok;
+}
+
+void take(const setvalue* loaded)
+{
+    for (int i = 0; i < kCount; ++i)
+        set[i] = loaded[i];
+    if (set[58].text != QLatin1String("Y")) {
+        set[58].value = 80;
+        set[58].text = QStringLiteral("Y");
+    }
+}
+
 } // namespace
 
 void readmonitorset()
@@ -158,22 +183,10 @@ void readmonitorset()
     QFile f(QString::fromLatin1(kFile));
     if (f.open(QIODevice::ReadOnly)) {
         setvalue loaded[kCount];
-        QDataStream in(&f);
-        in.setVersion(QDataStream::Qt_4_8);
-        for (int i = 0; i < kCount; ++i) {
-            qint32 v = 0;
-            in >> v >> loaded[i].text;
-            loaded[i].value = v;
-        }
-        bool intact = in.status() == QDataStream::Ok;
+        const bool intact = parse(&f, loaded);
         f.close();
         if (intact) {
-            for (int i = 0; i < kCount; ++i)
-                set[i] = loaded[i];
-            if (set[58].text != QLatin1String("Y")) {
-                set[58].value = 80;
-                set[58].text = QStringLiteral("Y");
-            }
+            take(loaded);
             save = false;
         } else {
             // Keep the damaged file for a look later and start over as if it were missing.
@@ -225,4 +238,40 @@ bool setip(const QString& ip, const QString& mask, const QString& gateway)
         }
     }
     return ok;
+}
+
+bool backupmonitorset(const char* to)
+{
+    QMutexLocker lock(&monitormutex);
+    return copyWhole(kFile, to) == 0;
+}
+
+int restoremonitorset(const char* from)
+{
+    QMutexLocker lock(&monitormutex);
+    QFile f(QString::fromLatin1(from));
+    if (!f.exists())
+        return 0;
+    if (!f.open(QIODevice::ReadOnly)) {
+        printf("restoremonitorset: cannot read %s\n", from);
+        return -1;
+    }
+    const QByteArray bytes = f.readAll();
+    f.close();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    setvalue loaded[kCount];
+    // A damaged copy must not replace good settings.
+    if (!parse(&buffer, loaded)) {
+        printf("restoremonitorset: %s is short or corrupt, nothing restored\n", from);
+        return -1;
+    }
+    if (!replaceFile(bytes))
+        return -1;
+    // The running settings become the restored ones, so the next save keeps them.
+    const int bmsType = BmsType;
+    take(loaded);
+    BmsType = bmsType;
+    return 1;
 }

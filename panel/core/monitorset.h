@@ -22,6 +22,12 @@ extern int BmsType;
 void readmonitorset();
 // Writes set[] to "monitorset.txt", replacing the old file only once the new one is on disk.
 void savemonitorset();
+// Copies "monitorset.txt" as it stands on disk to another file (the factory copy); false on failure.
+bool backupmonitorset(const char* to);
+// Puts a saved copy in place of "monitorset.txt" and makes it the running settings, both under
+// the settings lock, so that no save of the old running settings can come between. 1 restored,
+// 0 no such copy, -1 unreadable or damaged copy (nothing changed).
+int restoremonitorset(const char* from);
 // Rewrites /etc/eth0-setting and applies the address at once. Anything but a plain dotted-quad
 // IPv4 address in any of the three is refused and nothing runs. true when every step of the
 // file edit and the interface set-up succeeded.

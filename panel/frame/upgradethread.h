@@ -25,6 +25,9 @@ public:
 
     // The pass that run() makes once per start(); tests call it directly.
     void onePass();
+    // What the next pass upgrades; read only while no pass runs.
+    const std::vector<int>& upgradeModules() const { return m_modules; }
+    int upgradeKind() const { return m_kind; }
 
 signals:
     void setUpgradeEdit(QString line);

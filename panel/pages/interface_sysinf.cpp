@@ -397,7 +397,7 @@ void interface_SysInf::drawAcTable(QPainter& painter, DeviceData* device, int fi
     if (energyRows) {
         painter.drawText(10, 350, tr("有功充电电量(kWh):"));
         painter.drawText(250, 350, rowText(device, 0, firstRow + 22));
-        painter.drawText(360, 350, tr("有功放电电量kWh):"));
+        painter.drawText(360, 350, tr("有功放电电量(kWh):"));
         painter.drawText(600, 350, rowText(device, 0, firstRow + 23));
         painter.drawText(10, 400, tr("当天充电电量(kWh):"));
         painter.drawText(250, 400, fixed(analog(device, 0, 1200), 0));

@@ -1,5 +1,6 @@
 #include "tab_set.h"
 #include "ui_tab_set.h"
+#include "upgradethread.h"
 
 #include "devicedata.h"
 #include "devicedataof.h"
@@ -48,6 +49,7 @@ const BuiltSubPage kBuiltSubPages[] = {
     { 1, &Tab_set::fresh_machtype },
     { 2, &Tab_set::fresh_sysset },
     { 3, &Tab_set::fresh_pcsset },
+    { 9, nullptr },
 };
 
 const BuiltSubPage* builtSubPage(int subPage)
@@ -85,6 +87,7 @@ Tab_set::Tab_set(QWidget* parent)
     dischargeCorrection = float(set[52].value);
     lockUnbuiltPages();
     showDcInType();
+    initUpgrade();
 }
 
 void Tab_set::lockUnbuiltPages()
@@ -96,6 +99,11 @@ void Tab_set::lockUnbuiltPages()
 
 Tab_set::~Tab_set()
 {
+    // A pass still running holds pointers into this page's devices.
+    if (upgradeThread) {
+        upgradeThread->wait();
+        delete upgradeThread;
+    }
     delete ui;
 }
 

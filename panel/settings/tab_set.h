@@ -1,10 +1,15 @@
 #ifndef TAB_SET_H
 #define TAB_SET_H
 
+#include <QList>
 #include <QString>
 #include <QTabWidget>
 
+struct dirent;
+
 class DeviceData;
+class UpgradeThread;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class ModbusAcDcData;
@@ -73,6 +78,19 @@ public:
     void settime(QString& text);
     // Default charging parameters of a lead-acid DC branch from its capacity and cell count.
     void setParmToDefault(int branch);
+    // "00:24" and four random bytes, two hexadecimal digits each.
+    QString newMacAddress();
+
+    // Firmware upgrade tab: file filters of the four module types and of the monitor package.
+    static int selectAcFlies(const struct dirent* entry);
+    static int selectDcFlies(const struct dirent* entry);
+    static int selectU2Flies(const struct dirent* entry);
+    static int selectStsFlies(const struct dirent* entry);
+    static int selectMonitorFlies(const struct dirent* entry);
+    void initUpgrade();
+    UpgradeThread* upgradeThread = nullptr;
+    QList<QCheckBox*> moduleBoxes;
+    int upgradeTotal = 0;
 
     int firstIndex = 0;
     int subIndex = 1;
@@ -183,6 +201,42 @@ private slots:
     void on_pushButton_12_clicked();
     void on_pushButton_13_clicked();
 
+    // Factory operations.
+    void on_pushButton_2_clicked();
+    void on_pushButton_3_clicked();
+    void on_pushButton_4_clicked();
+    void on_pushButton_5_clicked();
+    void on_pushButton_7_clicked();
+    void on_pushButton_8_clicked();
+    void on_pushButton_ScreenShots_clicked();
+
+    // Firmware upgrade tab.
+    void on_ImportFileButton_clicked();
+    void on_comboBox_Type_activated(const QString& type);
+    void on_radioButton_All_clicked();
+    void on_radioButton_Module_clicked();
+    void on_checkBox_clicked();
+    void on_checkBox_2_clicked();
+    void on_checkBox_3_clicked();
+    void on_checkBox_4_clicked();
+    void on_checkBox_5_clicked();
+    void on_checkBox_6_clicked();
+    void on_checkBox_7_clicked();
+    void on_checkBox_8_clicked();
+    void on_checkBox_9_clicked();
+    void on_checkBox_10_clicked();
+    void on_checkBox_11_clicked();
+    void on_checkBox_12_clicked();
+    void on_checkBox_13_clicked();
+    void on_checkBox_14_clicked();
+    void on_checkBox_15_clicked();
+    void on_StartUpgradeButton_clicked();
+    void on_UpgradeFinishButton_clicked();
+    // The worker's results.
+    void setButtonState();
+    void setUpgradeExpertState();
+    void showUpgradeSucess();
+
 private:
     // The keypad of an entry slot: true with the typed value when accepted and within [lo, hi].
     bool askInt(const QString& hint, int lo, int hi, int* out);
@@ -219,6 +273,13 @@ private:
     bool needsPowerCycle();
     void tipSucceeded();
     void writeDcInType(int branch, int type, bool leadAcidDefaults);
+    void allSelectModule();
+    void sinleSelectModule();
+    QCheckBox* moduleBox(int number) const;
+    // The imports of the chosen type already in /tmp: one is shown, several are all removed.
+    void lookInTmp();
+    void moduleBoxClicked(int number);
+    void upgradeError(const QString& text);
 
     Ui::tab_set* ui = nullptr;
     modbus::ModbusrtuDevice* rtuDev = nullptr;

@@ -21,7 +21,10 @@ TEST(SysPath, AbsolutePathsLandUnderRoot)
     struct Case { const char* in; std::string out; } cases[] = {
         { "/udisk", r + "/udisk" },
         { "/etc/eth0-setting", r + "/etc/eth0-setting" },
-        { "/opt/pcs/bin/logo.png", r + "/opt/pcs/bin/logo.png" },
+        { "/opt/pcs/bin/logo.png", r + "/bin/logo.png" },
+        { "/opt/pcs/conf-dcdc", r + "/conf-dcdc" },
+        { "/opt/pcs", r },
+        { "/opt/pcsx/a", r + "/opt/pcsx/a" },
         { "monitorset.txt", "monitorset.txt" },
         { "../log", "../log" },
         { "", "" },

@@ -995,13 +995,14 @@ TEST_F(AcHandlerPassTest, FaultRecordReadThroughASettingsRow)
     const std::string sample = tree.readFile("conf/acconfig.pdu");
     for (const Case& c : cases) {
         h.reset();
-        std::string text = replaced(sample, "6\t401\t读故障记录\t3\t2000\t7E\n7\t402\t读运行记录\t3\t2080\t7E\n", "");
-        text = replaced(text, "[CTRL_SIGNAL_NUM]\n8\n", "[CTRL_SIGNAL_NUM]\n6\n");
-        text = replaced(text, "[SETTING_SIGNAL_NUM]\n19\n", "[SETTING_SIGNAL_NUM]\n21\n");
-        const std::string block2 = "18\t404\t初始参数块2\t10\t1300\t120\t-1\t0\t1\n";
-        text = replaced(text, block2,
-            block2 + "19\t401\t读故障记录\t" + c.fun + "\t2000\t126\t-1\t0\t1\n20\t402\t读运行记录\t" + c.fun
-                + "\t2080\t126\t-1\t0\t1\n");
+        std::string text = replaced(sample, "10\t401\t读故障记录\t3\t2000\t7E\n11\t402\t读运行记录\t3\t2080\t7E\n", "");
+        text = replaced(text, "[CTRL_SIGNAL_NUM]\n12\n", "[CTRL_SIGNAL_NUM]\n10\n");
+        text = replaced(text, "[SETTING_SIGNAL_NUM]\n21\n", "[SETTING_SIGNAL_NUM]\n23\n");
+        const std::string last = "20\t95\t";
+        const size_t end = text.find('\n', text.find(last));
+        ASSERT_NE(end, std::string::npos);
+        text.insert(end + 1, std::string("21\t401\t读故障记录\t") + c.fun + "\t2000\t126\t-1\t0\t1\n22\t402\t读运行记录\t"
+                + c.fun + "\t2080\t126\t-1\t0\t1\n");
         tree.writeFile("conf/acconfig.pdu", text);
         h.reset(new AcHandler(13, "../conf/acconfig.pdu", false));
         ASSERT_EQ(h->SerialOpen("/dev/ttySAC1", "19200,n,8,1", 300, 0), 0) << c.name;

@@ -382,7 +382,7 @@ TEST_F(AcDcLink, ConcurrentWritesToOneModuleAreNeverLost)
         std::atomic<int> go{ 0 };
         int r[2] = { 9, 9 };
         std::thread a([&] { while (!go) {} r[0] = dev->setting(1, 60, float(round), 0); });
-        std::thread b([&] { while (!go) {} r[1] = dev->setting(1, 61, float(round), 0); });
+        std::thread b([&] { while (!go) {} r[1] = dev->setting(1, 64, float(round), 0); });
         go = 1;
         a.join();
         b.join();
@@ -405,7 +405,7 @@ TEST_F(AcDcLink, SystemWriteFansOutBeforeItsResult)
     ASSERT_TRUE(waitFor([&] { return online(1) && online(2) && dev->getStatus(11, 0) == 1; }));
     records();
 
-    ASSERT_EQ(dev->setting(0, 61, 3.0f, 0), 0);
+    ASSERT_EQ(dev->setting(0, 64, 3.0f, 0), 0);
     int r = 2;
     for (int i = 0; i < 100000 && (r = dev->getSettingResult(0)) == 2; ++i)
         usleep(200);
@@ -425,19 +425,19 @@ TEST_F(AcDcLink, SystemWriteFansOutBeforeItsResult)
     EXPECT_EQ(codes, (std::vector<int>{ 101, 102, 111, 1100 }));
     float v = 0.0f;
     for (int id : { 0, 1001, 1008 }) {
-        EXPECT_EQ(dev->getConfig(id, 61, &v), 0);
+        EXPECT_EQ(dev->getConfig(id, 64, &v), 0);
         EXPECT_EQ(v, 3.0f) << id;
     }
 
     // One module that refuses makes the system write fail.
     exception(2, 4);
-    EXPECT_EQ(writeAndPoll(0, 61, 4.0f), -1);
+    EXPECT_EQ(writeAndPoll(0, 64, 4.0f), -1);
     exception(2, 0);
-    EXPECT_EQ(writeAndPoll(0, 61, 5.0f), 0);
+    EXPECT_EQ(writeAndPoll(0, 64, 5.0f), 0);
 
     // A branch write reaches its members only.
     const size_t before = writesAt(2, 0x1101).size();
-    EXPECT_EQ(writeAndPoll(1001, 61, 6.0f), 0);
+    EXPECT_EQ(writeAndPoll(1001, 64, 6.0f), 0);
     EXPECT_EQ(writesAt(1, 0x1101).back(), "6 4353 60");
     EXPECT_EQ(writesAt(2, 0x1101).size(), before);
 }
@@ -612,7 +612,7 @@ TEST_F(AcDcLink, InitialSettingsReplay)
     EXPECT_EQ(second[1], AcModuleSim::INIT_BLOCK_2);
     EXPECT_EQ(second[2], 584);
     EXPECT_EQ(second[3], 0);
-    EXPECT_EQ(w[2], "6 4356 3");          // setting 69
+    EXPECT_EQ(w[2], "6 4098 3");          // setting 69
     EXPECT_EQ(w[3], "6 4355 2");          // setting 67
     EXPECT_EQ(w[4], "16 4368 0 150");     // branch 1's index-70 set-point
     EXPECT_EQ(w[5], "6 4354 120");        // and its index-66 one

@@ -332,13 +332,11 @@ TEST(DatadealExport, ExportAllGathersEverythingIntoOneArchive)
     t.tree.writeFile("log/dcdcfaultRecord.log", "dc faults");
     t.tree.writeFile("log/stsfaultRecord.log", "sts faults");
     t.tree.writeFile("bin/log.dat", std::string(SLOT, '\x5a'));
-    ASSERT_EQ(system(("mkdir -p '" + t.tree.path("opt/pcs/conf") + "' '" + t.tree.path("opt/pcs/conf-dcdc") + "' '"
-                         + t.tree.path("opt/pcs/bin") + "'").c_str()),
-        0);
-    t.tree.writeFile("opt/pcs/conf/param_1.ini", "0000/0000001000\n");
-    t.tree.writeFile("opt/pcs/conf/notes.txt", "not a parameter file");
-    t.tree.writeFile("opt/pcs/conf-dcdc/param_2.ini", "0001/0000002000\n");
-    t.tree.writeFile("opt/pcs/bin/monitorset.txt", "settings");
+    t.tree.writeFile("conf/param_1.ini", "0000/0000001000\n");
+    t.tree.writeFile("conf/notes.txt", "not a parameter file");
+    t.tree.writeFile("conf-dcdc/param_2.ini", "0001/0000002000\n");
+    t.tree.writeFile("conf-sts/param_3.ini", "0002/0000003000\n");
+    t.tree.writeFile("bin/monitorset.txt", "settings");
     // Versions: the first AC/DC module online is 2, the unit 11, the DC/DC module 3, the switch.
     t.ac.status[{ 2, 0 }] = 1;
     t.ac.analog[{ 2, 40 }] = 1.25f;
@@ -390,9 +388,10 @@ TEST(DatadealExport, ExportAllGathersEverythingIntoOneArchive)
         { "Logfiles/Data.xls", "bin/Data.xls" },
         { "Logfiles/version.dat", "bin/version.dat" },
         { "Logfiles/log.dat", "bin/log.dat" },
-        { "Logfiles/ConfigFile/conf/param_1.ini", "opt/pcs/conf/param_1.ini" },
-        { "Logfiles/ConfigFile/conf-dcdc/param_2.ini", "opt/pcs/conf-dcdc/param_2.ini" },
-        { "Logfiles/ConfigFile/monitorset.txt", "opt/pcs/bin/monitorset.txt" },
+        { "Logfiles/ConfigFile/conf/param_1.ini", "conf/param_1.ini" },
+        { "Logfiles/ConfigFile/conf-dcdc/param_2.ini", "conf-dcdc/param_2.ini" },
+        { "Logfiles/ConfigFile/conf-sts/param_3.ini", "conf-sts/param_3.ini" },
+        { "Logfiles/ConfigFile/monitorset.txt", "bin/monitorset.txt" },
     };
     for (const Packed& p : packed) {
         const std::string in = std::string("unpacked/") + p.inArchive;

@@ -214,7 +214,7 @@ TEST_F(SysInfTest, AcGridAndLoadTablesGreyWhileTheirSourceIsSilent)
     EXPECT_EQ(rec.textAt(10, 400), "当天充电电量(kWh):");
     EXPECT_EQ(rec.textAt(250, 400), "124");
     EXPECT_EQ(rec.textAt(600, 400), "45");
-    EXPECT_EQ(rec.textAt(360, 350), "有功放电电量kWh):");
+    EXPECT_EQ(rec.textAt(360, 350), "有功放电电量(kWh):");
     page.change_sub_interface(2);
     paint();
     EXPECT_EQ(rec.textAt(10, 400), "") << "no energy rows for the grid";

@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
+#include <vector>
 
 // Fakes whose writes stay pending for a number of polls.
 class PendingDevice : public FakeDevice {
@@ -73,6 +75,35 @@ struct BoxAnswer {
                 return;
             timer.stop();
             text = box->text();
+            box->button(answer)->click();
+        });
+        timer.start(5);
+    }
+};
+
+// Answers each message box that opens with the next answer (Ok for one-button boxes when the
+// list runs out), and keeps what each said.
+struct Boxes {
+    std::vector<QMessageBox::StandardButton> answers;
+    QStringList texts;
+    QPointer<QMessageBox> last;
+    QTimer timer;
+    explicit Boxes(std::vector<QMessageBox::StandardButton> a = {})
+        : answers(std::move(a))
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this]() {
+            QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || box == last)
+                return;
+            last = box;
+            texts << box->text();
+            QMessageBox::StandardButton answer = QMessageBox::Ok;
+            if (!answers.empty()) {
+                answer = answers.front();
+                answers.erase(answers.begin());
+            }
+            if (!box->button(answer))
+                answer = QMessageBox::Ok;
             box->button(answer)->click();
         });
         timer.start(5);

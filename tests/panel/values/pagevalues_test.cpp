@@ -9,16 +9,20 @@
 #include "form.h"
 #include "globalvar.h"
 #include "idturn.h"
+#include "interface_ctrmod.h"
 #include "interface_main.h"
+#include "interface_switch.h"
 #include "interface_sysinf.h"
 #include "monitorset.h"
 #include "mymainwindow.h"
 #include "pageturnadv.h"
+#include "racktable.h"
 #include "paintrecorder.h"
 #include "rtuline.h"
 #include "runtimetree.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
@@ -60,7 +64,8 @@ protected:
         line.stop();
     }
 
-    void start(int batteryType)
+    // The settings hook changes the monitor settings before the window reads them.
+    void start(int batteryType, const std::function<void()>& settings = {})
     {
         ASSERT_TRUE(line.open(tree.path("dev/ttySAC1")));
         for (int node = 1; node <= 11; ++node) {
@@ -79,6 +84,8 @@ protected:
         readmonitorset();
         set[26].value = batteryType;
         BmsType = batteryType;
+        if (settings)
+            settings();
         window = new MyMainWindow;
         info = window->form()->findChild<interface_SysInf*>();
         diagram = window->form()->findChild<interface_Main*>();
@@ -153,6 +160,61 @@ TEST_F(PageValues, DcInfoShowsTheBranchOfTheAcDcModules)
     expectText("run state", 365, 200, "放电");
     expectText("alarm state", 365, 240, "正常");
     expectText("breaker", 365, 280, "闭合");
+}
+
+// Branches on the DC/DC link: each column is one group of DC/DC modules.
+TEST_F(PageValues, DcInfoShowsTheBranchesOfTheDcDcModules)
+{
+    start(0, [] {
+        set[24].value = 0;
+        set[23].value = 2;
+    });
+    for (int n = 1; n <= 10; ++n) {
+        dcBus.module(n)->setStatus(DcModuleSim::STATUS_STOPPED, false);
+        dcBus.module(n)->setStatus(DcModuleSim::STATUS_RUNNING, true);
+        dcBus.module(n)->setPower(-6.5);   // charging, 10 A at 650 V
+    }
+    ASSERT_TRUE(waitFor([] { return dcdcstate[20] == 21 && dcdcstate[21] == 21 && dcdcstate[1] == 21; }))
+        << "branch state " << int(dcdcstate[20]);
+    showSub(0);
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return std::fabs(rec.textAt(260, 160).toDouble() + 32.5) < 0.05
+            && std::fabs(rec.textAt(470, 160).toDouble() + 32.5) < 0.05;
+    })) << rec.textAt(260, 160).toStdString();
+    // Two branches: columns at x 260 and 470; five modules in each.
+    for (int x : { 260, 470 }) {
+        const double u = rec.textAt(x, 80).toDouble();
+        const double i = rec.textAt(x, 120).toDouble();
+        const double p = rec.textAt(x, 160).toDouble();
+        EXPECT_NEAR(u, 650.0, 2.1) << x;
+        EXPECT_NEAR(i, -50.0, 0.5) << x;
+        EXPECT_NEAR(p, -32.5, 0.05) << x;
+        EXPECT_NEAR(u * i / 1000, p, 0.3) << x;
+        expectText("DC/DC branch state", x, 200, "充电");
+        expectText("DC/DC branch health", x, 240, "正常");
+        EXPECT_NEAR(rec.textAt(x, 320).toDouble(), 750.0, 0.1) << "bus voltage at " << x;
+    }
+    showSub(4);
+    paint(info);
+    expectText("DC/DC module 1", 540, 80, "运行");
+
+    // A branch stop from the operation page reaches the DC/DC modules of that branch only.
+    currentRackInfo.dcViaAcDc = 0;
+    interface_Switch* ops = window->form()->findChild<interface_Switch*>();
+    ASSERT_TRUE(ops);
+    std::vector<int> tips;
+    QObject::connect(ops, &interface_Switch::sendcommond, [&](int code) { tips.push_back(code); });
+    QMetaObject::invokeMethod(ops, "on_btn_dc1_off_clicked", Qt::DirectConnection);
+    EXPECT_EQ(tips, std::vector<int>{ 3 });
+    ASSERT_TRUE(waitFor([] { return dcdcstate[20] == 26; })) << "branch 1 state " << int(dcdcstate[20]);
+    EXPECT_EQ(dcdcstate[21], 21) << "branch 2 runs on";
+    showSub(0);
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return rec.textAt(260, 160) == "0.0";
+    })) << rec.textAt(260, 160).toStdString();
+    expectText("DC info after the branch stop", 260, 200, "停机");
 }
 
 TEST_F(PageValues, AcInfoShowsPhasesAndTotalsOfTheModules)
@@ -253,7 +315,8 @@ TEST_F(PageValues, BmsFRowsShowTheRackUnderTheirCaptions)
     info->findChild<IdTurn*>()->setCurrentId(1);
     ASSERT_TRUE(waitFor([&] {
         paint(info);
-        return std::fabs(rec.textAt(550, 176).toDouble() - bms->snapshot(0).tempMax) < 0.2;
+        return std::fabs(rec.textAt(250, 368).toDouble() - bms->snapshot(0).cellMax) < 0.002
+            && std::fabs(rec.textAt(550, 176).toDouble() - bms->snapshot(0).tempMax) < 0.2;
     }));
     auto rack = [&] { return bms->snapshot(0); };
     auto y = [](int k) { return 80 + 32 * k; };
@@ -292,6 +355,121 @@ TEST_F(PageValues, BmsFRowsShowTheRackUnderTheirCaptions)
         }
         EXPECT_GT(values, 5) << "BMS-F page " << pageNumber;
     }
+}
+
+// The generic protocol (battery types without a protocol of their own, here BMS-G-pre).
+TEST_F(PageValues, GenericBmsRowsShowTheRack)
+{
+    start(8);
+    showSub(5);
+    info->findChild<IdTurn*>()->setCurrentId(1);
+    auto rack = [&] { return bms->snapshot(0); };
+    auto y = [](int k) { return 80 + 32 * k; };
+    // The rack's first frames must have arrived before page 1 shows them.
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return rec.textAt(400, y(5)) == QString::number(rack().cycles) && rec.textAt(400, y(4)) == "开启";
+    }));
+    expectText("generic page 1", 400, y(1), "使能");
+    expectText("generic page 1", 400, y(4), "开启");
+    expectText("generic page 1", 400, y(5), QString::number(rack().cycles));
+    expectText("generic page 1 caption", 200, y(5), "循环次数");
+    showSub(5, 3);
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return std::fabs(rec.textAt(290, y(10)).toDouble() - rack().cellMax) < 0.002;
+    }));
+    expectFields(info, "generic page 3",
+        {
+            { "SOC", 290, y(0), [&] { return std::round(rack().soc / 0.4) * 0.4; }, 1 },
+            { "rack voltage", 290, y(1), [&] { return rack().rackVoltage(); }, 1 },
+            { "rack current", 290, y(2), [&] { return rack().current; }, 1 },
+            { "SOH", 290, y(3), [&] { return rack().soh; }, 2 },
+            { "charge limit", 290, y(5), [&] { return rack().chargeLimit; }, 1 },
+            { "discharge limit", 290, y(7), [&] { return rack().dischargeLimit; }, 1 },
+            { "rack power", 290, y(9), [&] { return rack().power(); }, 1 },
+            { "max cell voltage", 290, y(10), [&] { return rack().cellMax; }, 3 },
+            { "min cell voltage", 590, y(0), [&] { return rack().cellMin; }, 3 },
+            { "max temperature", 590, y(5), [&] { return std::round(rack().tempMax); }, 0 },
+            { "min temperature", 590, y(6), [&] { return std::round(rack().tempMin); }, 0 },
+        });
+    expectText("generic page 3 caption", 50, y(0), "SOC(%)");
+    expectText("generic page 3 caption", 350, y(5), "最高温度(℃)");
+}
+
+// The 11-bit protocol of battery type 4.
+TEST_F(PageValues, KwbeRowsShowTheBattery)
+{
+    start(4);
+    showSub(5, 3);
+    auto rack = [&] { return bms->snapshot(0); };
+    auto y = [](int k) { return 80 + 30 * k; };
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return std::fabs(rec.textAt(420, y(0)).toDouble() - rack().rackVoltage()) < 0.02;
+    }));
+    expectFields(info, "type 4 page 3",
+        {
+            { "rack voltage", 420, y(0), [&] { return rack().rackVoltage(); }, 2 },
+            { "rack current", 420, y(1), [&] { return rack().current; }, 1 },
+            { "SOC", 420, y(2), [&] { return std::round(rack().soc); }, 0 },
+            { "SOH", 420, y(3), [&] { return std::round(rack().soh); }, 0 },
+            { "max temperature", 420, y(4), [&] { return rack().tempMax; }, 1 },
+            { "charge limit", 420, y(6), [&] { return rack().chargeLimit; }, 1 },
+            { "discharge limit", 420, y(7), [&] { return rack().dischargeLimit; }, 1 },
+        });
+    expectText("type 4 page 3 caption", 120, y(2), "SOC(%)");
+}
+
+// The operation and control-mode pages' commands reach the simulated modules and take effect.
+TEST_F(PageValues, OperationCommandsReachTheModulesAndTakeEffect)
+{
+    start(0);
+    interface_Switch* ops = window->form()->findChild<interface_Switch*>();
+    interface_CtrMod* mode = window->form()->findChild<interface_CtrMod*>();
+    ASSERT_TRUE(ops && mode);
+    std::vector<int> tips;
+    QObject::connect(ops, &interface_Switch::sendcommond, [&](int code) { tips.push_back(code); });
+    auto wrote = [&](int node, const std::string& line) {
+        const std::vector<std::string> w = ac[node]->writes();
+        return std::find(w.begin(), w.end(), line) != w.end();
+    };
+
+    QMetaObject::invokeMethod(ops, "on_btn_off_clicked", Qt::DirectConnection);
+    EXPECT_EQ(tips, std::vector<int>{ 3 }) << "总关机 answered";
+    EXPECT_TRUE(wrote(1, "6 4096 0"));
+    EXPECT_EQ(ac[1]->runState(), AcModuleSim::Stopped);
+    ASSERT_TRUE(waitFor([] { return dcacstate[20] == 26; })) << "branch state " << int(dcacstate[20]);
+    showSub(0);
+    paint(info);
+    expectText("DC info after the stop", 365, 160, "0.0");
+    expectText("DC info after the stop", 365, 200, "停机");
+
+    tips.clear();
+    QMetaObject::invokeMethod(ops, "on_btn_on_clicked", Qt::DirectConnection);
+    EXPECT_EQ(tips, std::vector<int>{ 3 }) << "总开机 answered";
+    EXPECT_EQ(ac[1]->runState(), AcModuleSim::Running);
+    ASSERT_TRUE(waitFor([] { return dcacstate[20] == 23; }));
+
+    tips.clear();
+    QMetaObject::invokeMethod(ops, "on_btn_outgrid_clicked", Qt::DirectConnection);
+    QMetaObject::invokeMethod(ops, "on_btn_clearfault_clicked", Qt::DirectConnection);
+    QMetaObject::invokeMethod(ops, "on_btn_off_2_clicked", Qt::DirectConnection);
+    QMetaObject::invokeMethod(ops, "on_btn_dc1_on_clicked", Qt::DirectConnection);
+    QMetaObject::invokeMethod(ops, "on_btn_ingrid_clicked", Qt::DirectConnection);
+    EXPECT_EQ(tips, std::vector<int>(5, 3));
+    EXPECT_TRUE(wrote(1, "6 4098 1")) << "off-grid";
+    EXPECT_TRUE(wrote(1, "6 4097 1")) << "fault reset";
+    EXPECT_TRUE(wrote(1, "6 4098 0")) << "grid-tied";
+    EXPECT_EQ(ac[1]->runState(), AcModuleSim::Running) << "the branch start follows the AC stop";
+
+    // Control modes: the converters' mode and dispatch points are written.
+    mode->set_local_auto();
+    mode->set_telecont();
+    mode->set_local_hand();
+    EXPECT_TRUE(wrote(1, "6 4400 1"));
+    EXPECT_TRUE(wrote(1, "6 4400 2"));
+    EXPECT_TRUE(wrote(1, "6 4400 0"));
 }
 
 }

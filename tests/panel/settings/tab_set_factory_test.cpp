@@ -1,0 +1,234 @@
+#include "settingspage.h"
+
+#include "mytoolbar.h"
+#include "timeseam.h"
+
+#include <gtest/gtest.h>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const char kNotice[] = "该设置需机架下电重启生效,请将机架下电!";
+
+struct Factory : SettingsPage {
+    Factory()
+    {
+        attach();
+        tree.writeFile("etc/eth0-setting", "IP=192.168.1.10\nMask=255.255.255.0\nGateway=192.168.1.1\nDNS=8.8.8.8\n"
+                                           "MAC=00:24:00:00:00:01\nEND=1\n");
+    }
+    // The settings as saved on disk, read back into set[].
+    int savedValue(int slot)
+    {
+        const int running = set[slot].value;
+        readmonitorset();
+        const int saved = set[slot].value;
+        set[slot].value = running;
+        return saved;
+    }
+};
+
+} // namespace
+
+TEST(Tab_set_factory, ClearDataOnlyWhenConfirmedAndSavedBeforeTheRestart)
+{
+    for (bool yes : { false, true }) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        Factory p;
+        p.tree.writeFile("log/history.log", "x");
+        p.tree.writeFile("log/operaterecord.log", "y");
+        p.tree.writeFile("log/AcData.year", "keep");
+        p.tree.writeFile("bin/log.dat", "z");
+        set[9].value = 7;
+        set[51].value = 1200;
+        set[52].value = 900;
+        p.tab.chargeCorrection = 12;
+        p.tab.dischargeCorrection = 9;
+        savemonitorset();
+        Boxes boxes({ yes ? QMessageBox::Yes : QMessageBox::No });
+        p.slot("on_pushButton_2_clicked");
+
+        ASSERT_EQ(boxes.texts.size(), 1);
+        EXPECT_EQ(boxes.texts[0], "监控会自动重启生效该设置，是否确认?");
+        EXPECT_EQ(p.tree.exists("log/history.log"), !yes);
+        EXPECT_EQ(p.tree.exists("log/operaterecord.log"), !yes);
+        EXPECT_EQ(p.tree.exists("bin/log.dat"), !yes);
+        EXPECT_TRUE(p.tree.exists("log/AcData.year")) << "only the logs go";
+        EXPECT_EQ(p.savedValue(9), yes ? 0 : 7);
+        EXPECT_EQ(p.savedValue(51), yes ? 0 : 1200);
+        EXPECT_EQ(p.savedValue(52), yes ? 0 : 900);
+        EXPECT_EQ(p.tab.chargeCorrection, yes ? 0 : 12);
+        EXPECT_EQ(p.ac.wrote(0, 10048, 0.0f), yes);
+        EXPECT_EQ(p.ac.wrote(0, 10098, 0.0f), yes);
+        EXPECT_EQ(p.tree.commands(), yes ? "reboot\n" : "");
+    }
+}
+
+TEST(Tab_set_factory, SaveThenRestoreBringsTheFactorySetBackAndItStays)
+{
+    Factory p;
+    p.tree.writeFile("conf/param_0.ini", "factory ac\n");
+    p.tree.writeFile("conf/param_1001.ini", "factory branch\n");
+    p.tree.writeFile("conf-dcdc/param_1000.ini", "factory dc\n");
+    p.tree.writeFile("conf-sts/param_1.ini", "factory sts\n");
+    set[10].value = 15;
+    savemonitorset();
+    {
+        Boxes boxes({ QMessageBox::Ok });
+        p.slot("on_pushButton_4_clicked");
+        EXPECT_EQ(boxes.texts, QStringList() << "设置成功");
+    }
+    EXPECT_EQ(p.tree.readFile("conf/param_0.bak"), "factory ac\n");
+    EXPECT_EQ(p.tree.readFile("conf-dcdc/param_1000.bak"), "factory dc\n");
+    EXPECT_EQ(p.tree.readFile("conf-sts/param_1.bak"), "factory sts\n");
+    EXPECT_FALSE(p.tree.exists("conf/param_2.bak")) << "no file, no backup";
+
+    // The cabinet is changed afterwards...
+    p.tree.writeFile("conf/param_0.ini", "changed\n");
+    p.tree.writeFile("conf-sts/param_1.ini", "changed\n");
+    set[10].value = 60;
+    savemonitorset();
+
+    // ...and restored: the files and the running settings are the saved ones.
+    Boxes boxes({ QMessageBox::Yes, QMessageBox::Ok });
+    p.slot("on_pushButton_3_clicked");
+    EXPECT_EQ(boxes.texts, QStringList() << "是否确认恢复出厂设置?" << kNotice);
+    EXPECT_EQ(p.tree.readFile("conf/param_0.ini"), "factory ac\n");
+    EXPECT_EQ(p.tree.readFile("conf-sts/param_1.ini"), "factory sts\n");
+    EXPECT_EQ(set[10].value, 15);
+    // A save of the running settings right after keeps the restored value.
+    savemonitorset();
+    EXPECT_EQ(p.savedValue(10), 15);
+}
+
+TEST(Tab_set_factory, RestoreWithoutBackupsOrWithADamagedOne)
+{
+    {
+        SCOPED_TRACE("no backups at all");
+        Factory p;
+        p.tree.writeFile("conf/param_0.ini", "running\n");
+        Boxes boxes({ QMessageBox::Yes, QMessageBox::Ok });
+        p.slot("on_pushButton_3_clicked");
+        EXPECT_EQ(boxes.texts, QStringList() << "是否确认恢复出厂设置?" << kNotice);
+        EXPECT_EQ(p.tree.readFile("conf/param_0.ini"), "running\n");
+    }
+    {
+        SCOPED_TRACE("answered No");
+        Factory p;
+        p.tree.writeFile("conf/param_0.bak", "factory\n");
+        p.tree.writeFile("conf/param_0.ini", "running\n");
+        Boxes boxes({ QMessageBox::No });
+        p.slot("on_pushButton_3_clicked");
+        EXPECT_EQ(p.tree.readFile("conf/param_0.ini"), "running\n");
+    }
+    {
+        SCOPED_TRACE("damaged settings copy");
+        Factory p;
+        set[10].value = 60;
+        savemonitorset();
+        p.tree.writeFile("bin/monitorset_bak.txt", "short");
+        Boxes boxes({ QMessageBox::Yes, QMessageBox::Ok });
+        p.slot("on_pushButton_3_clicked");
+        EXPECT_EQ(boxes.texts, QStringList() << "是否确认恢复出厂设置?") << "no power-cycle notice after a failure";
+        EXPECT_EQ(p.tip.text(), "设置失败");
+        EXPECT_EQ(set[10].value, 60);
+        EXPECT_EQ(p.savedValue(10), 60);
+    }
+}
+
+TEST(Tab_set_factory, LogoFromTheStick)
+{
+    Factory p;
+    p.slot("on_pushButton_5_clicked");
+    EXPECT_EQ(p.tip.text(), "请插入U盘");
+
+    p.tree.writeFile("dev/udisk", "");
+    p.slot("on_pushButton_5_clicked");
+    EXPECT_EQ(p.tip.text(), "无Logo文件！");
+    EXPECT_FALSE(p.tree.exists("bin/logo.png"));
+
+    p.tree.writeFile("udisk/logo.png", "PNG bytes");
+    Boxes boxes({ QMessageBox::Ok });
+    p.slot("on_pushButton_5_clicked");
+    EXPECT_EQ(p.tip.text(), "设置成功");
+    EXPECT_EQ(boxes.texts, QStringList() << "重启监控生效");
+    EXPECT_EQ(p.tree.readFile("bin/logo.png"), "PNG bytes");
+}
+
+TEST(Tab_set_factory, NewMacAddressInTheNetworkFileAndOnTheInterface)
+{
+    Factory p;
+    p.slot("on_pushButton_7_clicked");
+    std::istringstream lines(p.tree.readFile("etc/eth0-setting"));
+    std::vector<std::string> l;
+    for (std::string s; std::getline(lines, s);)
+        l.push_back(s);
+    ASSERT_EQ(l.size(), 6u);
+    EXPECT_EQ(l[3], "DNS=8.8.8.8");
+    EXPECT_EQ(l[5], "END=1");
+    // Every byte as two hexadecimal digits, also the ones below 16.
+    const QRegularExpression form("^MAC=(00:24(:[0-9a-f]{2}){4})$");
+    const QRegularExpressionMatch m = form.match(QString::fromStdString(l[4]));
+    ASSERT_TRUE(m.hasMatch()) << l[4];
+    const std::string mac = m.captured(1).toStdString();
+    EXPECT_EQ(p.tree.commands(), "ifconfig eth0 down\nifconfig eth0 hw ether " + mac + "\nifconfig eth0 up\n");
+    EXPECT_EQ(p.tip.text(), "设置成功");
+
+    // Seeded by the second: two changes in one second give the same address, the next second another.
+    TimeSeam::useFakeClock(true);
+    TimeSeam::setWallTime(1700000000);
+    const QString a = p.tab.newMacAddress();
+    TimeSeam::advanceMs(500);
+    EXPECT_EQ(p.tab.newMacAddress(), a);
+    TimeSeam::advanceMs(1000);
+    EXPECT_NE(p.tab.newMacAddress(), a);
+    TimeSeam::useFakeClock(false);
+}
+
+TEST(Tab_set_factory, MacChangeReportsAFailedEdit)
+{
+    Factory p;
+    std::remove(p.tree.path("etc/eth0-setting").c_str());
+    p.slot("on_pushButton_7_clicked");
+    EXPECT_EQ(p.tip.text(), "设置失败");
+    EXPECT_FALSE(p.tree.exists("etc/eth0-setting"));
+}
+
+TEST(Tab_set_factory, TouchCalibrationOnlyWhenConfirmed)
+{
+    for (bool yes : { false, true }) {
+        Factory p;
+        Boxes boxes({ yes ? QMessageBox::Yes : QMessageBox::No });
+        p.slot("on_pushButton_8_clicked");
+        EXPECT_EQ(p.tree.commands(), yes ? "ts_calibrate\nreboot\n" : "");
+    }
+}
+
+TEST(Tab_set_factory, ScreenshotCodeIsComparedWhole)
+{
+    struct Case {
+        const char* typed; // null cancels
+        bool shown;
+    };
+    const Case cases[] = { { "5927", true }, { "59271", false }, { "592", false }, { "05927", false },
+        { nullptr, false } };
+    QPushButton shot, exitShot;
+    screenShotBtn = &shot;
+    screenShotExitBtn = &exitShot;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed ? c.typed : "cancelled");
+        Factory p;
+        shot.setVisible(false);
+        exitShot.setVisible(false);
+        p.entry("on_pushButton_ScreenShots_clicked", c.typed);
+        EXPECT_EQ(!shot.isHidden(), c.shown);
+        EXPECT_EQ(!exitShot.isHidden(), c.shown);
+    }
+    screenShotBtn = nullptr;
+    screenShotExitBtn = nullptr;
+}
