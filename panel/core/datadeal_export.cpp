@@ -1,5 +1,6 @@
 // USB export of the logs, the energy report and the archive, and the periodic snapshot "log.dat".
 
+#include "filecopy.h"
 #include "datadeal.h"
 #include "alarmrecordfile.h"
 #include "devicedata.h"
@@ -96,56 +97,6 @@ bool writeAll(int fd, const char* data, size_t size)
     return true;
 }
 
-// Copies a file whole. The target is replaced only by a complete copy, so neither the stick
-// nor a second copy running at the same time ever holds half a file. 0, or -1 with a line.
-int copyFile(const std::string& from, const std::string& to)
-{
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        printf("copyFile cannot read %s: %s\n", from.c_str(), strerror(errno));
-        return -1;
-    }
-    std::string part = to + ".XXXXXX";
-    const int out = mkostemp(&part[0], O_CLOEXEC);
-    if (out < 0) {
-        printf("copyFile cannot write beside %s: %s\n", to.c_str(), strerror(errno));
-        ::close(in);
-        return -1;
-    }
-    bool ok = true;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(in, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0)
-            break;
-        if (!writeAll(out, buf, size_t(n))) {
-            ok = false;
-            break;
-        }
-    }
-    // The source's modes; a FAT stick has none, and the copy is good all the same.
-    struct stat st;
-    if (fstat(in, &st) == 0)
-        fchmod(out, st.st_mode & 0777);
-    ::close(in);
-    if (::close(out) != 0)
-        ok = false;
-    if (ok && rename(part.c_str(), to.c_str()) != 0)
-        ok = false;
-    if (!ok) {
-        printf("copyFile %s to %s failed: %s\n", from.c_str(), to.c_str(), strerror(errno));
-        unlink(part.c_str());
-        return -1;
-    }
-    return 0;
-}
-
 int removeEntry(const char* path, const struct stat*, int, struct FTW*)
 {
     return ::remove(path) == 0 || errno == ENOENT ? 0 : -1;
@@ -194,7 +145,7 @@ void copyMatching(const std::string& dir, const char* suffix, const std::string&
         const std::string from = dir + "/" + e->d_name;
         struct stat st;
         if (stat(from.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            copyFile(from, toDir + "/" + e->d_name);
+            copyWhole(from, toDir + "/" + e->d_name);
     }
     closedir(d);
 }
@@ -229,7 +180,7 @@ bool startThread(void* (*body)(void*), ExportJob* job)
 
 void copyReport(bool all)
 {
-    const int r = copyFile("Data.xls", all ? std::string("Logfiles/Data.xls") : onStick("Data.xls"));
+    const int r = copyWhole("Data.xls", all ? std::string("Logfiles/Data.xls") : onStick("Data.xls"));
     ShellRunner::run("sync");
     postReport(2, r == 0 ? 13 : 21);
 }
@@ -391,7 +342,7 @@ void DATADEAL::copyOut(int id, int count, int started, int done, const char* fro
     emit sendcommond(id, started);
     QCoreApplication::processEvents();
     const std::string to = m_gathering ? std::string("Logfiles/") + name : onStick(name);
-    const int r = copyFile(from, to);
+    const int r = copyWhole(from, to);
     ShellRunner::run("sync");
     emit sendcommond(id, r == 0 ? done : 21);
 }
@@ -567,23 +518,23 @@ void* DATADEAL::download_log(void* arg)
         copyMatching(SysPath::resolve("/opt/pcs/conf"), ".ini", "Logfiles/ConfigFile/conf");
         copyMatching(SysPath::resolve("/opt/pcs/conf-dcdc"), ".ini", "Logfiles/ConfigFile/conf-dcdc");
         copyMatching(SysPath::resolve("/opt/pcs/conf-sts"), ".ini", "Logfiles/ConfigFile/conf-sts");
-        copyFile(SysPath::resolve("/opt/pcs/bin/monitorset.txt"), "Logfiles/ConfigFile/monitorset.txt");
+        copyWhole(SysPath::resolve("/opt/pcs/bin/monitorset.txt"), "Logfiles/ConfigFile/monitorset.txt");
         // Not while a snapshot is half written.
         pthread_mutex_lock(job.snapshotLock);
-        copyFile("log.dat", "Logfiles/log.dat");
+        copyWhole("log.dat", "Logfiles/log.dat");
         pthread_mutex_unlock(job.snapshotLock);
-        copyFile("version.dat", "Logfiles/version.dat");
+        copyWhole("version.dat", "Logfiles/version.dat");
         unlink("Logfiles.tar.gz");
         ok = ShellRunner::run("tar -czf Logfiles.tar.gz Logfiles/") == 0;
         if (!ok)
             printf("%s tar failed\n", __PRETTY_FUNCTION__);
-        ok = ok && copyFile("Logfiles.tar.gz", onStick("Logfiles.tar.gz")) == 0;
+        ok = ok && copyWhole("Logfiles.tar.gz", onStick("Logfiles.tar.gz")) == 0;
         removeTree("Logfiles");
         unlink("Logfiles.tar.gz");
     } else {
         unlink(onStick("log.dat").c_str());
         pthread_mutex_lock(job.snapshotLock);
-        ok = copyFile("log.dat", onStick("log.dat")) == 0;
+        ok = copyWhole("log.dat", onStick("log.dat")) == 0;
         pthread_mutex_unlock(job.snapshotLock);
     }
     ShellRunner::run("sync");
