@@ -372,6 +372,7 @@ int DcHandler::close()
     m_stop = false;
     std::lock_guard<std::mutex> g(m_sendLock);
     m_can->close();
+    m_backlog.clear();
     return 0;
 }
 
@@ -410,7 +411,13 @@ int DcHandler::samplePass()
         m_emptyTurns = 0;
     } else {
         CanFrame f;
-        const int r = m_can->recv(&f);
+        int r = CanHandler::FRAME_SIZE;
+        if (!m_backlog.empty()) {
+            f = m_backlog.front();
+            m_backlog.pop_front();
+        } else {
+            r = m_can->recv(&f);
+        }
         m_sendLock.unlock();
         m_emptyTurns = r == -4 ? m_emptyTurns + 1 : 0;
         if (r == CanHandler::FRAME_SIZE)
@@ -1271,6 +1278,15 @@ int DcHandler::quickThreeSend(const CanFrame* f)
     return r;
 }
 
+void DcHandler::keepForLater(const CanFrame& f)
+{
+    // Bounded like a CAN controller's receive buffer: a link that floods while we wait loses
+    // its oldest frames, not our memory.
+    if (m_backlog.size() >= 1024)
+        m_backlog.pop_front();
+    m_backlog.push_back(f);
+}
+
 void DcHandler::dealwithframe(const CanFrame* f)
 {
     if (!f->ff || (f->da != 0x11 && f->da != 0x12) || f->p == 1)
@@ -1295,8 +1311,11 @@ int DcHandler::internalsend(const CanFrame* f, int m)
             // Everything waiting is read each millisecond: on a busy bus one frame at a time
             // would fall behind the acknowledgement.
             CanFrame in;
-            for (int k = 0; k < 64 && m_can->recv(&in) == CanHandler::FRAME_SIZE; ++k)
+            for (int k = 0; k < 64 && m_can->recv(&in) == CanHandler::FRAME_SIZE; ++k) {
                 dealwithframe(&in);
+                if (in.pf < 0x60 || in.pf > 0x6F)
+                    keepForLater(in);
+            }
             if (m_pending[m] == 0)
                 return 0;
             if (sleeps >= 21)
@@ -1356,8 +1375,11 @@ int DcHandler::init_dsp(int m)
             {
                 std::lock_guard<std::mutex> g(m_sendLock);
                 CanFrame in;
-                for (int k = 0; k < 64 && !got && m_can->recv(&in) == CanHandler::FRAME_SIZE; ++k)
+                for (int k = 0; k < 64 && !got && m_can->recv(&in) == CanHandler::FRAME_SIZE; ++k) {
                     got = in.pf == row.pf && in.sa == MODULE_BASE + m;
+                    if (!got)
+                        keepForLater(in);
+                }
             }
             if (!got)
                 TimeSeam::sleepMs(1);

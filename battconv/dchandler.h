@@ -268,7 +268,11 @@ private:
     std::mutex m_recordLock;
 
     CanHandler* m_can;
-    std::mutex m_sendLock;   // every use of the link
+    std::mutex m_sendLock;   // every use of the link, and m_backlog
+    // Frames read while waiting for an acknowledgement that were not it: the receive thread
+    // takes them before reading the link again, so that a status or fault frame is not lost.
+    std::deque<CanFrame> m_backlog;
+    void keepForLater(const CanFrame& f);
 
     char m_canIf[128];
     int m_bitrate;

@@ -101,7 +101,7 @@ BmsRackSim BmsBusSim::snapshot(int rack)
     return racks_.at(rack);
 }
 
-void BmsBusSim::reportAll()
+void BmsBusSim::report(bool post)
 {
     std::vector<SimFrame> frames;
     {
@@ -112,7 +112,10 @@ void BmsBusSim::reportAll()
         }
     }
     for (const SimFrame& f : frames)
-        port_.send(f);
+        if (post)
+            port_.post(f);
+        else
+            port_.send(f);
 }
 
 void BmsBusSim::received(const SimFrame& f)
@@ -133,7 +136,7 @@ void BmsBusSim::received(const SimFrame& f)
     if (f.da() == 0x42 && f.pf() == 0x00 && f.sa() == 0x00) {
         ++requests_;
         if (protocol_ == BmsRackSim::BMS_F)
-            reportAll();
+            report(true);
     }
 }
 

@@ -40,7 +40,7 @@ public:
     void edit(int rack, const std::function<void(BmsRackSim&)>& change);
     BmsRackSim snapshot(int rack);
     // Every rack's frames once, at once.
-    void reportAll();
+    void reportAll() { report(false); }
 
     long requests() const { return requests_; }
     long replies() const { return replies_; }
@@ -50,6 +50,9 @@ private:
     void receiveLoop();
     void reportLoop();
     void received(const SimFrame& f);
+
+    // Frames of every rack, sent at once or posted (from the thread that reads the bus).
+    void report(bool post);
 
     SimCanPort port_;
     BmsRackSim::Protocol protocol_ = BmsRackSim::GENERIC;

@@ -54,7 +54,7 @@ void DcBusSim::receiveLoop()
         ++received_;
         for (auto& m : modules_)
             for (const SimFrame& reply : m.second->receive(f))
-                port_.send(reply);
+                port_.post(reply);
     }
 }
 

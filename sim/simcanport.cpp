@@ -63,6 +63,16 @@ bool SimCanPort::open(const std::string& root, const std::string& ifname)
 
 void SimCanPort::close()
 {
+    if (sender_.joinable()) {
+        {
+            std::lock_guard<std::mutex> g(postLock_);
+            closing_ = true;
+        }
+        posted_.notify_all();
+        sender_.join();
+        closing_ = false;
+        outbox_.clear();
+    }
     if (fd_ < 0)
         return;
     ::close(fd_);
@@ -117,6 +127,34 @@ bool SimCanPort::send(const SimFrame& f)
     uint8_t bytes[SimFrame::WIRE_SIZE];
     f.pack(bytes);
     return sendBytes(bytes, sizeof bytes);
+}
+
+void SimCanPort::post(const SimFrame& f)
+{
+    {
+        std::lock_guard<std::mutex> g(postLock_);
+        if (fd_ < 0 || closing_)
+            return;
+        outbox_.push_back(f);
+        if (!sender_.joinable())
+            sender_ = std::thread([this] { sendLoop(); });
+    }
+    posted_.notify_one();
+}
+
+void SimCanPort::sendLoop()
+{
+    std::unique_lock<std::mutex> g(postLock_);
+    while (true) {
+        posted_.wait(g, [this] { return closing_ || !outbox_.empty(); });
+        if (closing_)
+            return;
+        const SimFrame f = outbox_.front();
+        outbox_.pop_front();
+        g.unlock();
+        send(f);
+        g.lock();
+    }
 }
 
 bool SimCanPort::receive(SimFrame* f, int timeoutMs)

@@ -3,9 +3,12 @@
 
 #include "simframe.h"
 
+#include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 
 // The simulated cabinet's own endpoint on the virtual CAN bus: a Unix datagram socket in
 // <root>/can/<interface>/; a frame sent reaches every other socket of that directory. A peer
@@ -21,6 +24,10 @@ public:
 
     // Sends to every other endpoint; false when none took it.
     bool send(const SimFrame& f);
+    // Sends later, from the port's own thread, in the order posted. A thread that also reads
+    // the bus posts its replies: were it to wait on a full peer that is itself waiting to send
+    // to us, neither would read again until the wait ran out and frames were lost.
+    void post(const SimFrame& f);
     // Waits up to timeoutMs (0: no wait, negative: for good) for one frame of 16 bytes.
     bool receive(SimFrame* f, int timeoutMs);
     // Raw bytes, for tests that want to put malformed datagrams on the bus.
@@ -29,12 +36,19 @@ public:
     long sent() const { return sent_; }
 
 private:
+    void sendLoop();
+
     int fd_ = -1;
     std::string dir_;
     std::string name_;
     std::mutex sendLock_;
     std::set<std::string> stalled_;   // peers that lose frames until they have room again
     long sent_ = 0;
+    std::mutex postLock_;
+    std::condition_variable posted_;
+    std::deque<SimFrame> outbox_;
+    bool closing_ = false;
+    std::thread sender_;
 };
 
 #endif
