@@ -1397,27 +1397,27 @@
     </message>
     <message>
         <source>MPPT下限电压</source>
-        <translation type="unfinished"></translation>
+        <translation>MPPT lower limit voltage</translation>
     </message>
     <message>
         <source>休眠电压</source>
-        <translation type="unfinished"></translation>
+        <translation>sleep voltage</translation>
     </message>
     <message>
         <source>光伏最大电压</source>
-        <translation type="unfinished"></translation>
+        <translation>Max. voltage of PV</translation>
     </message>
     <message>
         <source>MPPT上限电压</source>
-        <translation type="unfinished"></translation>
+        <translation>MPPT upper limit voltage</translation>
     </message>
     <message>
         <source>直流电压上限</source>
-        <translation type="unfinished"></translation>
+        <translation>DC upper limit voltage</translation>
     </message>
     <message>
         <source>直流输出电压</source>
-        <translation type="unfinished"></translation>
+        <translation>DC out voltage</translation>
     </message>
     <message>
         <source>正代表充电,负代表放电,-770.0~770.0kW,默认0.0</source>
@@ -1486,6 +1486,18 @@
     <message>
         <source>0.0250~0.3,默认0.1,设置0.1表示无功功率变化100%Qn，电压变压10%Vn</source>
         <translation>0.0250~0.3,default 0.1</translation>
+    </message>
+    <message>
+        <source>浮充电压</source>
+        <translation>Float charge voltage</translation>
+    </message>
+    <message>
+        <source>唤醒电压</source>
+        <translation>wakeup voltage</translation>
+    </message>
+    <message>
+        <source>1.0~1500.0A，默认50.0</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -3527,6 +3539,26 @@ Welcome to control panel</translation>
     <message>
         <source>微网下垂使能</source>
         <translation>Micro-grid control commands</translation>
+    </message>
+    <message>
+        <source>均充转浮充电流</source>
+        <translation>Topping to float charge current</translation>
+    </message>
+    <message>
+        <source>直接接入类型*</source>
+        <translation>DC Input Type*</translation>
+    </message>
+    <message>
+        <source>放电起始电压</source>
+        <translation>Start of Discharge Thereshold Voltage</translation>
+    </message>
+    <message>
+        <source>预充最大电流</source>
+        <translation>Maximum precharge current</translation>
+    </message>
+    <message>
+        <source>预充电电压</source>
+        <translation>Precharge voltage</translation>
     </message>
 </context>
 </TS>

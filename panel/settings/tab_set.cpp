@@ -49,6 +49,7 @@ const BuiltSubPage kBuiltSubPages[] = {
     { 1, &Tab_set::fresh_machtype },
     { 2, &Tab_set::fresh_sysset },
     { 3, &Tab_set::fresh_pcsset },
+    { 5, &Tab_set::fresh_dc },
     { 9, nullptr },
 };
 
@@ -60,9 +61,12 @@ const BuiltSubPage* builtSubPage(int subPage)
     return nullptr;
 }
 
+// The switch timing rows (tab 19) have no entries, and no pager offers them.
+const int kTabWithoutEntries = 19;
+
 bool tabIsBuilt(int tab)
 {
-    return tab >= 0 && tab < 28 && builtSubPage(kSubPageOfTab[tab]) != nullptr;
+    return tab >= 0 && tab < 28 && tab != kTabWithoutEntries && builtSubPage(kSubPageOfTab[tab]) != nullptr;
 }
 
 void fillDcParam(int a, int b, int c, int d, int e, int f, int g, int h, int i)

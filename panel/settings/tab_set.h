@@ -68,6 +68,12 @@ public:
     void fresh_machtype(int page);
     void fresh_sysset(int page);
     void fresh_pcsset(int page);
+    // DC parameters of branch dcModule: page 1 or 2, each filled and then laid out by the input type.
+    void fresh_dc(int page);
+    void _fresh_dc1();
+    void __fresh_dc1();
+    void _fresh_dc2();
+    void __fresh_dc2();
     // Lays out the basic DC parameter page by the DC input type of branch dcTypeModule.
     void fresh_basic_dc();
     // Shows the DC input selectors that the chosen machine type has.
@@ -183,6 +189,26 @@ private slots:
     void on_comboBox_51_activated(int row);
     void on_lineEdit_3_selectionChanged();
 
+    // DC parameter sub-page.
+    void on_lineEdit_185_selectionChanged();
+    void on_lineEdit_24_selectionChanged();
+    void on_lineEdit_75_selectionChanged();
+    void on_lineEdit_26_selectionChanged();
+    void on_lineEdit_25_selectionChanged();
+    void on_lineEdit_27_selectionChanged();
+    void on_lineEdit_79_selectionChanged();
+    void on_lineEdit_28_selectionChanged();
+    void on_lineEdit_80_selectionChanged();
+    void on_comboBox_15_activated(int row);
+    void on_comboBox_14_activated(int row);
+    void on_lineEdit_22_selectionChanged();
+    void on_lineEdit_23_selectionChanged();
+    void on_lineEdit_74_selectionChanged();
+    void on_lineEdit_81_selectionChanged();
+    void on_lineEdit_76_selectionChanged();
+    void on_lineEdit_77_selectionChanged();
+    void on_lineEdit_78_selectionChanged();
+
     // Control words, dry contacts and the virtual synchronous machine.
     void on_lineEdit_173_selectionChanged();
     void on_lineEdit_174_selectionChanged();
@@ -260,6 +286,16 @@ private:
     void basicDcLimit(int triple, int acIndex, int dcIndex);
     void leadAcidWrites(float v, const int* acIndex, const int* dcIndex, const double* factor);
     void controlWord(int index);
+    // DC parameter sub-page.
+    struct LeadAcidLimit;
+    float dcBranchConfig(int acIndex, int dcIndex) const;
+    bool dcBranchOnline() const;
+    void dcPageState(QWidget* page);
+    void dcParamWrite(int acIndex, int dcIndex, float v);
+    bool leadAcidAllows(float v, const LeadAcidLimit& limit);
+    void dcParamEntry(const QString& hint, float lo, float hi, int acIndex, int dcIndex, const LeadAcidLimit& limit);
+    void dcLimitEntry(int triple, int acIndex, int dcIndex, double lowPerCell, double highPerCell);
+    void dcSetpointEntry(const QString& hint, float limit, int index);
     void showHelp();
     // Disables the tabs of every sub-page whose refresher is not built yet.
     void lockUnbuiltPages();
