@@ -75,10 +75,64 @@ void SimCanPort::close()
     }
     if (fd_ < 0)
         return;
-    ::close(fd_);
-    fd_ = -1;
+    {
+        std::lock_guard<std::mutex> g(postLock_);
+        ::close(fd_);
+        fd_ = -1;
+    }
     unlink((dir_ + "/" + name_).c_str());
     stalled_.clear();
+}
+
+std::vector<std::string> SimCanPort::peers() const
+{
+    std::vector<std::string> out;
+    DIR* d = opendir(dir_.c_str());
+    if (!d)
+        return out;
+    while (struct dirent* e = readdir(d))
+        if (e->d_name[0] != '.' && name_ != e->d_name)
+            out.push_back(dir_ + "/" + e->d_name);
+    closedir(d);
+    return out;
+}
+
+SimCanPort::Delivery SimCanPort::deliver(const std::string& peer, const void* bytes, size_t len, bool wait)
+{
+    struct sockaddr_un a;
+    if (!address(peer, &a))
+        return GONE;
+    const struct sockaddr* to = reinterpret_cast<struct sockaddr*>(&a);
+    // A peer that once read nothing for the whole wait loses frames at once until it has
+    // room again, so that one stuck listener does not hold up the others.
+    bool sent = sendto(fd_, bytes, len, MSG_DONTWAIT | MSG_NOSIGNAL, to, sizeof a) == ssize_t(len);
+    int e = errno;
+    if (!sent && e == EAGAIN && wait) {
+        std::lock_guard<std::mutex> g(stallLock_);
+        if (!stalled_.count(peer)) {
+            sent = sendto(fd_, bytes, len, MSG_NOSIGNAL, to, sizeof a) == ssize_t(len);
+            e = errno;
+            if (!sent && e == EAGAIN)
+                stalled_.insert(peer);
+        }
+    }
+    if (sent) {
+        std::lock_guard<std::mutex> g(stallLock_);
+        stalled_.erase(peer);
+        return SENT;
+    }
+    if (e == EAGAIN)
+        return FULL;
+    if (e == ECONNREFUSED) {
+        {
+            std::lock_guard<std::mutex> g(stallLock_);
+            stalled_.erase(peer);
+        }
+        struct stat st;
+        if (lstat(peer.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+            unlink(peer.c_str());
+    }
+    return GONE;
 }
 
 bool SimCanPort::sendBytes(const void* bytes, size_t len)
@@ -86,37 +140,9 @@ bool SimCanPort::sendBytes(const void* bytes, size_t len)
     std::lock_guard<std::mutex> g(sendLock_);
     if (fd_ < 0)
         return false;
-    DIR* d = opendir(dir_.c_str());
-    if (!d)
-        return false;
     bool any = false;
-    while (struct dirent* e = readdir(d)) {
-        if (e->d_name[0] == '.' || name_ == e->d_name)
-            continue;
-        const std::string peer = dir_ + "/" + e->d_name;
-        struct sockaddr_un a;
-        if (!address(peer, &a))
-            continue;
-        const struct sockaddr* to = reinterpret_cast<struct sockaddr*>(&a);
-        // A peer that once read nothing for the whole wait loses frames at once until it has
-        // room again, so that one stuck listener does not hold up the others.
-        bool sent = sendto(fd_, bytes, len, MSG_DONTWAIT | MSG_NOSIGNAL, to, sizeof a) == ssize_t(len);
-        if (!sent && errno == EAGAIN && !stalled_.count(peer)) {
-            sent = sendto(fd_, bytes, len, MSG_NOSIGNAL, to, sizeof a) == ssize_t(len);
-            if (!sent && errno == EAGAIN)
-                stalled_.insert(peer);
-        }
-        if (sent) {
-            any = true;
-            stalled_.erase(peer);
-        } else if (errno == ECONNREFUSED) {
-            stalled_.erase(peer);
-            struct stat st;
-            if (lstat(peer.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
-                unlink(peer.c_str());
-        }
-    }
-    closedir(d);
+    for (const std::string& peer : peers())
+        any = deliver(peer, bytes, len, true) == SENT || any;
     if (any)
         ++sent_;
     return any;
@@ -131,15 +157,27 @@ bool SimCanPort::send(const SimFrame& f)
 
 void SimCanPort::post(const SimFrame& f)
 {
+    uint8_t bytes[SimFrame::WIRE_SIZE];
+    f.pack(bytes);
+    bool queued = false;
     {
         std::lock_guard<std::mutex> g(postLock_);
         if (fd_ < 0 || closing_)
             return;
-        outbox_.push_back(f);
-        if (!sender_.joinable())
+        // A peer with room gets it at once, as from a controller; only a full one is left to
+        // the port's thread, and once anything waits there the rest queues behind it in order.
+        for (const std::string& peer : peers()) {
+            if (outbox_.empty() && deliver(peer, bytes, sizeof bytes, false) != FULL)
+                continue;
+            outbox_.push_back({ peer, f });
+            queued = true;
+        }
+        if (queued && !sender_.joinable())
             sender_ = std::thread([this] { sendLoop(); });
     }
-    posted_.notify_one();
+    ++sent_;
+    if (queued)
+        posted_.notify_one();
 }
 
 void SimCanPort::sendLoop()
@@ -149,11 +187,14 @@ void SimCanPort::sendLoop()
         posted_.wait(g, [this] { return closing_ || !outbox_.empty(); });
         if (closing_)
             return;
-        const SimFrame f = outbox_.front();
-        outbox_.pop_front();
+        const Posted p = outbox_.front();
         g.unlock();
-        send(f);
+        uint8_t bytes[SimFrame::WIRE_SIZE];
+        p.frame.pack(bytes);
+        deliver(p.peer, bytes, sizeof bytes, true);
         g.lock();
+        // Taken off only once sent, so that a post meanwhile still queues behind it.
+        outbox_.pop_front();
     }
 }
 

@@ -3,12 +3,14 @@
 
 #include "simframe.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 // The simulated cabinet's own endpoint on the virtual CAN bus: a Unix datagram socket in
 // <root>/can/<interface>/; a frame sent reaches every other socket of that directory. A peer
@@ -36,17 +38,26 @@ public:
     long sent() const { return sent_; }
 
 private:
+    enum Delivery { SENT, FULL, GONE };
+    std::vector<std::string> peers() const;
+    // To one peer; wait: block a while on a full one, as sendBytes does.
+    Delivery deliver(const std::string& peer, const void* bytes, size_t len, bool wait);
     void sendLoop();
 
     int fd_ = -1;
     std::string dir_;
     std::string name_;
     std::mutex sendLock_;
+    std::mutex stallLock_;
     std::set<std::string> stalled_;   // peers that lose frames until they have room again
-    long sent_ = 0;
+    std::atomic<long> sent_{ 0 };
     std::mutex postLock_;
     std::condition_variable posted_;
-    std::deque<SimFrame> outbox_;
+    struct Posted {
+        std::string peer;
+        SimFrame frame;
+    };
+    std::deque<Posted> outbox_;
     bool closing_ = false;
     std::thread sender_;
 };

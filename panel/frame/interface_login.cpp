@@ -1,4 +1,6 @@
 #include "interface_login.h"
+
+#include "filecopy.h"
 #include "ui_interface_login.h"
 
 #include "devicedata.h"
@@ -85,50 +87,6 @@ bool listUpgradeFiles(const std::string& dir, int (*filter)(const struct dirent*
     return true;
 }
 
-// A byte copy to a new file; a partial copy is removed, so a broken stick never leaves a
-// truncated firmware file for the engine to send.
-bool copyWholeFile(const std::string& from, const std::string& to)
-{
-    const int in = ::open(from.c_str(), O_RDONLY);
-    if (in < 0)
-        return false;
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok = true;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(in, buf, sizeof buf);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out, buf + done, size_t(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                ok = false;
-                break;
-            }
-            done += w;
-        }
-        if (!ok)
-            break;
-    }
-    ::close(in);
-    if (::close(out) != 0)
-        ok = false;
-    if (!ok)
-        ::unlink(to.c_str());
-    return ok;
-}
 }
 
 interface_login::interface_login(QWidget* parent)
@@ -443,7 +401,8 @@ int interface_login::copyUpgradeFile(int kind)
                     strerror(errno));
         }
     }
-    if (!copyWholeFile(udisk + "/" + name, tmp + "/" + name))
+    // A partial copy never stays under the firmware name for the engine to send.
+    if (copyWhole(udisk + "/" + name, tmp + "/" + name) != 0)
         printf("interface_login::copyUpgradeFile cannot copy %s to %s\n", name.c_str(), tmp.c_str());
     ShellRunner::run("sync");
     return 0;

@@ -1150,7 +1150,7 @@ protected:
         ASSERT_EQ(h->setting(targets.front(), 2, 0.0f, 0), 0);
         EXPECT_TRUE(h->upgradeRunning());
     }
-    bool finished() { return waitFor([&] { return !h->upgradeRunning(); }, 20000); }
+    bool finished() { return waitFor([&] { return !h->upgradeRunning(); }, 60000); }
     // The modules are told after the upgrade (each broadcast command three times): once the log
     // has that, it has every frame the upgrade sent before.
     bool logged() { return waitFor([&] { return bus->commands(0xBF, 15).size() >= 6; }); }
