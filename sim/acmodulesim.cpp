@@ -120,6 +120,11 @@ int AcModuleSim::initialSettingsAnswered()
     return initAnswered_;
 }
 
+uint16_t AcModuleSim::parameter(int index)
+{
+    return holding(PARAMETERS + index);
+}
+
 void AcModuleSim::tick(double dt)
 {
     {
@@ -270,7 +275,11 @@ void AcModuleSim::written(int function, int address, const std::vector<uint16_t>
         powerSet_ = true;
     }
     // The initial settings arrive as two blocks of 120 registers; the second answers the request.
-    if (function == 16 && words.size() == 120) {
+    if (function == 16 && words.size() == 120 && (address == INIT_BLOCK_1 || address == INIT_BLOCK_2)) {
+        // The blocks carry the parameters in index order: they replace the module's own.
+        const int first = address == INIT_BLOCK_1 ? FIRST_BLOCK_PARAMETER : SECOND_BLOCK_PARAMETER;
+        for (size_t k = 0; k < words.size(); ++k)
+            RegisterSlave::setHoldingUnlocked(PARAMETERS + first + int(k), words[k]);
         if (address == INIT_BLOCK_1) {
             firstBlockSeen_ = true;
         } else if (address == INIT_BLOCK_2 && firstBlockSeen_) {

@@ -7,8 +7,9 @@
 // measurements in holding registers 0..45, states and requests in 100..103 (register 100: run
 // state in bits 0-1, charging bit 2, discharging bit 3, off-grid bit 4), DC paths in input
 // registers 200.. and 210.., relays in discrete inputs 0..7; commands at 0x1000..0x1002,
-// settings at 0x1100.., the two initial-settings blocks at 0x1200 and 0x1300, fault and
-// operation records readable at 0x2000 and 0x2080 (126 registers each).
+// set-points at 0x1100.., the two initial-settings blocks at 0x1200 and 0x1300, every other
+// parameter i as the register 0x1400 + i, fault and operation records readable at 0x2000 and
+// 0x2080 (126 registers each).
 class AcModuleSim : public RegisterSlave {
 public:
     enum RunState { Stopped = 0, Running = 1, Faulted = 2, Standby = 3 };
@@ -19,6 +20,9 @@ public:
         POWER_SETTING = 0x1100,
         INIT_BLOCK_1 = 0x1200,
         INIT_BLOCK_2 = 0x1300,
+        PARAMETERS = 0x1400,
+        FIRST_BLOCK_PARAMETER = 71,
+        SECOND_BLOCK_PARAMETER = 261,
         FAULT_RECORD = 0x2000,
         OPERATION_RECORD = 0x2080,
         RECORD_WORDS = 126,
@@ -45,6 +49,9 @@ public:
     double reportedWh(bool charge);
     // Initial-settings exchanges answered: both blocks arrived after a request.
     int initialSettingsAnswered();
+    // The word the module holds for parameter i: the last single write of it, or what the
+    // initial-settings blocks carried for it, whichever came last.
+    uint16_t parameter(int index);
 
     int node() const { return node_; }
 

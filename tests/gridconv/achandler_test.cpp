@@ -175,7 +175,8 @@ TEST_F(AcHandlerTest, SampleFilesOpenAndGiveTheirTables)
     // The ninth column of the setting rows.
     EXPECT_EQ(h->settingFlag(60), 10);
     EXPECT_EQ(h->settingFlag(67), 1);
-    EXPECT_EQ(h->settingFlag(65), 0);
+    EXPECT_EQ(h->settingFlag(97), 100);
+    EXPECT_EQ(h->settingFlag(76), 0);
     for (int id : { 0, 1, 11, 12, 1001, 1008 })
         ASSERT_NE(h->device(id), nullptr) << id;
     EXPECT_EQ(h->device(1001)->connection, nullptr);
@@ -997,11 +998,11 @@ TEST_F(AcHandlerPassTest, FaultRecordReadThroughASettingsRow)
         h.reset();
         std::string text = replaced(sample, "10\t401\t读故障记录\t3\t2000\t7E\n11\t402\t读运行记录\t3\t2080\t7E\n", "");
         text = replaced(text, "[CTRL_SIGNAL_NUM]\n12\n", "[CTRL_SIGNAL_NUM]\n10\n");
-        text = replaced(text, "[SETTING_SIGNAL_NUM]\n21\n", "[SETTING_SIGNAL_NUM]\n23\n");
-        const std::string last = "20\t95\t";
-        const size_t end = text.find('\n', text.find(last));
+        text = replaced(text, "[SETTING_SIGNAL_NUM]\n152\n", "[SETTING_SIGNAL_NUM]\n154\n");
+        // After the last setting row.
+        const size_t end = text.find("\n\n[EVENT_EXPAND_NUM]");
         ASSERT_NE(end, std::string::npos);
-        text.insert(end + 1, std::string("21\t401\t读故障记录\t") + c.fun + "\t2000\t126\t-1\t0\t1\n22\t402\t读运行记录\t"
+        text.insert(end + 1, std::string("152\t401\t读故障记录\t") + c.fun + "\t2000\t126\t-1\t0\t1\n153\t402\t读运行记录\t"
                 + c.fun + "\t2080\t126\t-1\t0\t1\n");
         tree.writeFile("conf/acconfig.pdu", text);
         h.reset(new AcHandler(13, "../conf/acconfig.pdu", false));

@@ -564,11 +564,11 @@ TEST_F(AcDcLink, InitialSettingsReplay)
     for (int i = 0; i < 400; ++i) {
         std::string line = base.substr(size_t(i) * 16, 16);
         if (i == 71)
-            line = "0071/0000230500\n";
+            line = "0071/0000002000\n";
         else if (i == 73)
-            line = "0073/0000050200\n";
-        else if (i == 74)
-            line = "0074/-000049800\n";
+            line = "0073/0000001000\n";
+        else if (i == 81)
+            line = "0081/-000049800\n";
         else if (i == 92)
             line = "0092/0000001000\n";
         else if (i == 261)
@@ -600,17 +600,17 @@ TEST_F(AcDcLink, InitialSettingsReplay)
     EXPECT_EQ(first[0], 16);
     EXPECT_EQ(first[1], AcModuleSim::INIT_BLOCK_1);
     const int* p = first.data() + 2;      // parameter 71 + k at word k
-    EXPECT_EQ(p[0], 2305);                // 230.5 with scale 10
+    EXPECT_EQ(p[0], 2);                   // 2.0 with scale 1
     EXPECT_EQ(p[1], 0);                   // 72 missing: 0 in its own place
-    EXPECT_EQ(p[2], 5020);                // 73 not shifted onto 72
-    EXPECT_EQ(p[3], 0x10000 - 4980);      // -49.8 with scale 100
+    EXPECT_EQ(p[2], 1);                   // 73 not shifted onto 72
+    EXPECT_EQ(p[10], 0x10000 - 4980);     // 81: -49.8 with scale 100
     EXPECT_EQ(p[18], 3);                  // the value of setting 69
     EXPECT_EQ(p[21], 0);                  // the one-shot 92 goes out as 0
-    EXPECT_EQ(p[4], 0);                   // 75 has no scale
+    EXPECT_EQ(p[5], 0);                   // 76 has no row, so no scale
     std::vector<int> second = words(w[1]);
     ASSERT_EQ(second.size(), 122u);
     EXPECT_EQ(second[1], AcModuleSim::INIT_BLOCK_2);
-    EXPECT_EQ(second[2], 584);
+    EXPECT_EQ(second[2], 5840);           // 58.4 with scale 100
     EXPECT_EQ(second[3], 0);
     EXPECT_EQ(w[2], "6 4098 3");          // setting 69
     EXPECT_EQ(w[3], "6 4355 2");          // setting 67
@@ -640,16 +640,17 @@ TEST_F(AcDcLink, TypedDecimalsArriveAsTypedAndReplayTheSame)
     start(1, { 1, 2, 11 });
     ASSERT_TRUE(waitFor([&] { return online(11); }));
     struct Case { int index; float typed; int word; } cases[] = {
-        { 71, 2.3f, 23 },      // scale 10
-        { 72, 2.37f, 23 },     // digits beyond the scale are cut
-        { 73, 1.15f, 115 },    // scale 100
-        { 74, 0.95f, 95 },
+        { 162, 2.3f, 23 },     // scale 10
+        { 164, 2.37f, 23 },    // digits beyond the scale are cut
+        { 97, 1.15f, 115 },    // scale 100
+        { 81, 0.95f, 95 },
     };
     for (const Case& c : cases) {
         ASSERT_EQ(writeAndPoll(11, c.index, c.typed), 0) << c.index;
-        std::vector<std::string> w = writesAt(11, 0x1140 + c.index - 71);
+        const int address = AcModuleSim::PARAMETERS + c.index;
+        std::vector<std::string> w = writesAt(11, address);
         ASSERT_FALSE(w.empty()) << c.index;
-        EXPECT_EQ(words(w.back()), (std::vector<int>{ 6, 0x1140 + c.index - 71, c.word })) << c.index;
+        EXPECT_EQ(words(w.back()), (std::vector<int>{ 6, address, c.word })) << c.index;
     }
     sim[11]->requestInitialSettings(true);
     ASSERT_TRUE(waitFor([&] { return sim[11]->initialSettingsAnswered() == 1; }));

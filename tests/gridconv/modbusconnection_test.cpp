@@ -62,11 +62,13 @@ TEST(ModbusConnectionLoad, SampleTablesUseEverySectionAndLoad)
     EXPECT_EQ(c.ctrlSignals().at(401)->fun, 3);
     EXPECT_EQ(c.ctrlSignals().at(401)->address, 0x2000);
     EXPECT_EQ(c.ctrlSignals().at(401)->value, 126);
-    ASSERT_EQ(c.settingSignals().count(80), 1u);
-    const ModbusConnection::SettingSignal& s = *c.settingSignals().at(80);
+    ASSERT_EQ(c.settingSignals().count(70), 1u);
+    const ModbusConnection::SettingSignal& s = *c.settingSignals().at(70);
     EXPECT_EQ(s.fun, 16);
-    EXPECT_EQ(s.partCount, 3);
-    EXPECT_EQ(std::vector<int>(s.parts, s.parts + 3), (std::vector<int>{ 0, -1, 290 }));
+    EXPECT_EQ(s.count, 2);
+    EXPECT_EQ(s.type, 2);
+    ASSERT_EQ(c.settingSignals().count(156), 1u);
+    EXPECT_EQ(c.settingSignals().at(156)->address, 0x1400 + 156);
     EXPECT_EQ(c.settingSignals().at(60)->partCount, 0);
     EXPECT_EQ(c.eventSignals().size(), 7u + 3 + 4);
     EXPECT_EQ(c.getEventLevel(13), 2);

@@ -106,8 +106,15 @@ TEST(AcModuleSim, CommandsAndSettingsAct)
     ASSERT_EQ(modbus_write_registers(b.ctx, 0x1300, 120, block), 120);
     EXPECT_EQ((b.modules[2]->holding(103) >> 6) & 1, 0);
     EXPECT_EQ(b.modules[2]->initialSettingsAnswered(), 1);
+    // The blocks are the parameters 71.. and 261.. in order; a later single write replaces one.
+    EXPECT_EQ(b.modules[2]->parameter(71), 0);
+    EXPECT_EQ(b.modules[2]->parameter(156), 85);
+    EXPECT_EQ(b.modules[2]->parameter(380), 119);
+    ASSERT_EQ(modbus_write_register(b.ctx, AcModuleSim::PARAMETERS + 156, 7), 1);
+    EXPECT_EQ(b.modules[2]->parameter(156), 7);
+    EXPECT_EQ(b.modules[2]->parameter(157), 86);
     const auto writes = b.modules[2]->writes();
-    ASSERT_EQ(writes.size(), 6u);
+    ASSERT_EQ(writes.size(), 7u);
     EXPECT_EQ(writes[0], "6 4096 0");
 
     // A fault record read answers the request.

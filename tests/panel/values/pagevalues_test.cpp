@@ -467,9 +467,10 @@ TEST_F(PageValues, OperationCommandsReachTheModulesAndTakeEffect)
     mode->set_local_auto();
     mode->set_telecont();
     mode->set_local_hand();
-    EXPECT_TRUE(wrote(1, "6 4400 1"));
-    EXPECT_TRUE(wrote(1, "6 4400 2"));
-    EXPECT_TRUE(wrote(1, "6 4400 0"));
+    const std::string controlMode = "6 " + std::to_string(AcModuleSim::PARAMETERS + 107) + " ";
+    EXPECT_TRUE(wrote(1, controlMode + "1"));
+    EXPECT_TRUE(wrote(1, controlMode + "2"));
+    EXPECT_TRUE(wrote(1, controlMode + "0"));
 }
 
 }
