@@ -167,8 +167,9 @@ TEST(Tab_set_cert, ReactiveModeWithinWhatTheStandardAllows)
         EXPECT_EQ(s.order, want) << c.name;
         EXPECT_TRUE(s.ac.wrote(0, 71, float(c.standard))) << c.name;
         EXPECT_TRUE(s.sts.wrote(0, 48, float(c.standard))) << c.name;
-        if (c.writes94)
+        if (c.writes94) {
             EXPECT_TRUE(s.ac.wrote(0, 94, 1)) << c.name;
+        }
     }
 }
 
