@@ -2513,6 +2513,358 @@ Welcome to control panel</translation>
         <translation>Active power control mode</translation>
     </message>
     <message>
+        <source>功率变化模式</source>
+        <translation>Power change mode</translation>
+    </message>
+    <message>
+        <source>常规功率变换速率</source>
+        <translation>RR-Normal ramp rate</translation>
+    </message>
+    <message>
+        <source>软启动功率变换速率</source>
+        <translation>SS-Soft-start ramp rate</translation>
+    </message>
+    <message>
+        <source>电网恢复延时</source>
+        <translation>Grid recovery delay</translation>
+    </message>
+    <message>
+        <source>孤岛检测使能</source>
+        <translation>Anti-islanding enable</translation>
+    </message>
+    <message>
+        <source>电压频率穿越使能</source>
+        <translation>FVRT function</translation>
+    </message>
+    <message>
+        <source>电压频率穿越限流使能</source>
+        <translation>FVRT Limit function</translation>
+    </message>
+    <message>
+        <source>离网电压启动模式</source>
+        <translation>Off -grid Volt startup mode</translation>
+    </message>
+    <message>
+        <source>离网交流电压调节</source>
+        <translation>Off-grid AC Volt regulation</translation>
+    </message>
+    <message>
+        <source>DRMs模式使能</source>
+        <translation>DRMs mode enable</translation>
+    </message>
+    <message>
+        <source>认证快检保护</source>
+        <translation>fast protect for certification</translation>
+    </message>
+    <message>
+        <source>接地故障使能</source>
+        <translation>Ground Fault Detecting</translation>
+    </message>
+    <message>
+        <source>电压保护</source>
+        <translation>L/HVRT</translation>
+    </message>
+    <message>
+        <source>过压1段保护幅值</source>
+        <translation>OVR1 protect voltage</translation>
+    </message>
+    <message>
+        <source>过压1段保护时间</source>
+        <translation>OVR1 trip time</translation>
+    </message>
+    <message>
+        <source>过压2段保护幅值</source>
+        <translation>OVR2 protect voltage</translation>
+    </message>
+    <message>
+        <source>过压2段保护时间</source>
+        <translation>OVR2 trip time</translation>
+    </message>
+    <message>
+        <source>欠压1段保护幅值</source>
+        <translation>UVR1 protect voltage</translation>
+    </message>
+    <message>
+        <source>欠压1段保护时间</source>
+        <translation>UVR1 trip time</translation>
+    </message>
+    <message>
+        <source>欠压2段保护幅值</source>
+        <translation>UVR2 protect voltage</translation>
+    </message>
+    <message>
+        <source>欠压2段保护时间</source>
+        <translation>UVR2 trip time</translation>
+    </message>
+    <message>
+        <source>欠压3段保护幅值</source>
+        <translation>UVR3 protect voltage</translation>
+    </message>
+    <message>
+        <source>欠压3段保护时间</source>
+        <translation>UVR3 trip time</translation>
+    </message>
+    <message>
+        <source>10分钟过压幅值</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>频率保护</source>
+        <translation>L/HFRT</translation>
+    </message>
+    <message>
+        <source>过频1段保护幅值</source>
+        <translation>OFR1 protect frequency</translation>
+    </message>
+    <message>
+        <source>过频1段保护时间</source>
+        <translation>OFR1 trip time</translation>
+    </message>
+    <message>
+        <source>过频2段保护幅值</source>
+        <translation>OFR2  protect frequency</translation>
+    </message>
+    <message>
+        <source>过频2段保护时间</source>
+        <translation>OFR2  trip time</translation>
+    </message>
+    <message>
+        <source>欠频1段保护幅值</source>
+        <translation>UFR1  protect frequency</translation>
+    </message>
+    <message>
+        <source>欠频1段保护时间</source>
+        <translation>UFR1 trip time</translation>
+    </message>
+    <message>
+        <source>欠频2段保护幅值</source>
+        <translation>UFR2 protect frequency</translation>
+    </message>
+    <message>
+        <source>欠频2段保护时间</source>
+        <translation>UFR2 trip time</translation>
+    </message>
+    <message>
+        <source>电压穿越</source>
+        <translation>L/HVRT</translation>
+    </message>
+    <message>
+        <source>高压1段穿越幅值</source>
+        <translation>OVR1 voltage</translation>
+    </message>
+    <message>
+        <source>高压1段穿越时间</source>
+        <translation>OVR1 time</translation>
+    </message>
+    <message>
+        <source>高压2段穿越幅值</source>
+        <translation>OVR2 voltage</translation>
+    </message>
+    <message>
+        <source>高压2段穿越时间</source>
+        <translation>OVR2 time</translation>
+    </message>
+    <message>
+        <source>低压1段穿越幅值</source>
+        <translation>UVR1 voltage</translation>
+    </message>
+    <message>
+        <source>低压1段穿越时间</source>
+        <translation>UVR1 time</translation>
+    </message>
+    <message>
+        <source>低压2段穿越幅值</source>
+        <translation>UVR2 voltage</translation>
+    </message>
+    <message>
+        <source>低压2段穿越时间</source>
+        <translation>UVR2 time</translation>
+    </message>
+    <message>
+        <source>低压3段穿越幅值</source>
+        <translation>UVR3 voltage</translation>
+    </message>
+    <message>
+        <source>低压3段穿越时间</source>
+        <translation>UVR3 time</translation>
+    </message>
+    <message>
+        <source>功率因数曲线设置</source>
+        <translation>PF curve settings</translation>
+    </message>
+    <message>
+        <source>频率穿越</source>
+        <translation>L/HFRT</translation>
+    </message>
+    <message>
+        <source>过频1段穿越幅值</source>
+        <translation>OFR1 frequency</translation>
+    </message>
+    <message>
+        <source>过频1段穿越时间</source>
+        <translation>OFR1 time</translation>
+    </message>
+    <message>
+        <source>过频2段穿越幅值</source>
+        <translation>OFR2 frequency</translation>
+    </message>
+    <message>
+        <source>过频2段穿越时间</source>
+        <translation>OFR2 time</translation>
+    </message>
+    <message>
+        <source>欠频1段穿越幅值</source>
+        <translation>UFR1 frequency</translation>
+    </message>
+    <message>
+        <source>欠频1段穿越时间</source>
+        <translation>UFR1 time</translation>
+    </message>
+    <message>
+        <source>欠频2段穿越幅值</source>
+        <translation>UFR2 frequency</translation>
+    </message>
+    <message>
+        <source>欠频2段穿越时间</source>
+        <translation>UFR2 time</translation>
+    </message>
+    <message>
+        <source>恢复并网上限频率</source>
+        <translation>Restore upper limit freq</translation>
+    </message>
+    <message>
+        <source>恢复并网下限频率</source>
+        <translation>Restore lower limit freq</translation>
+    </message>
+    <message>
+        <source>电压调无功</source>
+        <translation>Volt-VAr</translation>
+    </message>
+    <message>
+        <source>电压无功调节点V1</source>
+        <translation>Volt/var point 1</translation>
+    </message>
+    <message>
+        <source>电压无功调节点V2</source>
+        <translation>Volt/var point 2</translation>
+    </message>
+    <message>
+        <source>电压无功调节点V3</source>
+        <translation>Volt/var point 3</translation>
+    </message>
+    <message>
+        <source>电压无功调节点V4</source>
+        <translation>Volt/var point 4</translation>
+    </message>
+    <message>
+        <source>最大容性无功调节量Q1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>初始容性无功调节量Q2</source>
+        <translation>Initial capacitive reactive regulation 2</translation>
+    </message>
+    <message>
+        <source>初始感性无功调节量Q3</source>
+        <translation>Initial inductive reactive regulation 3</translation>
+    </message>
+    <message>
+        <source>最大感性无功调节量Q4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>电压无功调节反应时间</source>
+        <translation>Volt/var reaction time</translation>
+    </message>
+    <message>
+        <source>电压无功调节参考电压</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>电压调有功</source>
+        <translation>Volt-Watt </translation>
+    </message>
+    <message>
+        <source>过压降有功起始调节点V1</source>
+        <translation>Volt/Watt V1</translation>
+    </message>
+    <message>
+        <source>过压降有功终止调节点V2</source>
+        <translation>Volt/Watt V2</translation>
+    </message>
+    <message>
+        <source>过压降有功起始功率P1</source>
+        <translation>Volt-Wat P1</translation>
+    </message>
+    <message>
+        <source>过压降有功终止功率P2</source>
+        <translation>Volt-Wat P2</translation>
+    </message>
+    <message>
+        <source>过压降有功反应时间</source>
+        <translation>Volt/Watt response time</translation>
+    </message>
+    <message>
+        <source>过压降有功恢复延时</source>
+        <translation>Volt/Watt delay</translation>
+    </message>
+    <message>
+        <source>频率调有功</source>
+        <translation>Freq-Watt</translation>
+    </message>
+    <message>
+        <source>过频降有功调节点</source>
+        <translation>Freq/Watt point</translation>
+    </message>
+    <message>
+        <source>过频降有功调节斜率</source>
+        <translation>Freq/Watt ramp rate</translation>
+    </message>
+    <message>
+        <source>过频降有功反应时间</source>
+        <translation>Freq-Watt response time</translation>
+    </message>
+    <message>
+        <source>过频反应终止调节点</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>欠频反应起始调节点</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>欠频反应终止调节点</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>防逆流控制命令0</source>
+        <translation>Non-export command 0</translation>
+    </message>
+    <message>
+        <source>负载不平衡补偿功能使能</source>
+        <translation>Load imbalance compensation</translation>
+    </message>
+    <message>
+        <source>本地功率因数控制功能使能</source>
+        <translation>Local PF control</translation>
+    </message>
+    <message>
+        <source>本地变压器容量设置</source>
+        <translation>Local transformer capacity</translation>
+    </message>
+    <message>
+        <source>电网电流CT变比</source>
+        <translation>Grid current CT</translation>
+    </message>
+    <message>
+        <source>防逆流功率设置</source>
+        <translation>Non-export power setting</translation>
+    </message>
+    <message>
+        <source>本地功率因数设置</source>
+        <translation>Local power factor setting</translation>
+    </message>
+    <message>
         <source>设定有功模式</source>
         <translation>Fixed Power</translation>
     </message>

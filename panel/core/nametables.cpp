@@ -133,11 +133,13 @@ const char* const kGridNum[] = { "[UiRzVersionNum_China]", "[UiRzVersionNum_Amer
 const char* const kGridData[] = { "[UiRzVersion_China]", "[UiRzVersion_America]", "[UiRzVersion_Australia]",
     "[UiRzVersion_UK]" };
 
-int readGridRows(esf::ConfigFile& cf, int gridCode)
+int readGridRows(esf::ConfigFile& cf, int gridCode, unsigned char* loaded)
 {
     if (gridCode < 0 || gridCode > 3)
         gridCode = 0;
     memset(uiRzData, 0, sizeof uiRzData);
+    if (loaded)
+        memset(loaded, 0, UI_RZ_ROWS);
     int count = openSection(cf, kGridNum[gridCode], kGridData[gridCode]);
     int read = 0;
     for (int i = 0; i < count; ++i) {
@@ -147,8 +149,12 @@ int readGridRows(esf::ConfigFile& cf, int gridCode)
         if (!cf.read("%d%d%d%512s%512s%f%f%f", &row, &ac, &sts, name, hint, &lo, &hi, &def))
             break;
         ++read;
-        if (row < 0 || row >= UI_RZ_ROWS)
+        if (row < 0 || row >= UI_RZ_ROWS) {
+            printf("readGridRows %s row %d outside 0..%d skipped\n", kGridData[gridCode], row, UI_RZ_ROWS - 1);
             continue;
+        }
+        if (loaded)
+            loaded[row] = 1;
         UiRzData& r = uiRzData[row];
         r.acIdx = ac;
         r.stsIdx = sts;
@@ -263,14 +269,16 @@ int loadInterfaceFile(bool english, int bmsType, int bmsVariant, int gridCode)
     return loadGridCodeRows(english, gridCode);
 }
 
-int loadGridCodeRows(bool english, int gridCode)
+int loadGridCodeRows(bool english, int gridCode, unsigned char* loaded)
 {
     esf::ConfigFile cf;
     if (!cf.open(fileName("pcs_interface.pdu", english).c_str())) {
         memset(uiRzData, 0, sizeof uiRzData);
+        if (loaded)
+            memset(loaded, 0, UI_RZ_ROWS);
         return 0;
     }
-    int n = readGridRows(cf, gridCode);
+    int n = readGridRows(cf, gridCode, loaded);
     cf.close();
     return n;
 }

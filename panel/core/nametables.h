@@ -53,7 +53,8 @@ void loadDeviceNames(bool english);
 // grid-code rows of gridCode (0..3). Returns the number of grid-code rows read.
 int loadInterfaceFile(bool english, int bmsType, int bmsVariant, int gridCode);
 // Just the grid-code rows, as the certification switch-over reloads them. Returns the count.
-int loadGridCodeRows(bool english, int gridCode);
+// loaded (UI_RZ_ROWS bytes, may be null) marks the rows that the file filled.
+int loadGridCodeRows(bool english, int gridCode, unsigned char* loaded = nullptr);
 
 // The section pair of the battery rows for a battery type and variant.
 const char* bmsNumSection(int bmsType, int bmsVariant);

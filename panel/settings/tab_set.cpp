@@ -138,6 +138,7 @@ void Tab_set::setDeviceViews(DeviceData* rtu, DeviceData* tcp, DeviceData* acdc,
     if (set[54].value < 0 || set[54].value > 2)
         set[54].value = int(acConfig(108));
     loadPageFiles();
+    initAcShow();
     if (tcpView)
         tcpView->setting(0, 600, 1.0f, 0);
 }

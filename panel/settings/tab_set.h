@@ -74,6 +74,21 @@ public:
     void __fresh_dc1();
     void _fresh_dc2();
     void __fresh_dc2();
+    // AC sub-page: one refresher per form page, chosen by page number and grid code.
+    void fresh_ac(int page);
+    void _fresh_ac1();
+    void _fresh_ac2();
+    void _fresh_ac3();
+    void _fresh_ac4();
+    void _fresh_ac5();
+    void _fresh_ac6();
+    void _fresh_ac7();
+    void _fresh_ac8();
+    void _fresh_ac9();
+    // Lays the AC pages out for the grid code set[53] from the certification rows.
+    void initAcShow();
+    // Switches to the certification standard chosen on the machine-type page.
+    void setRzVersion();
     // Lays out the basic DC parameter page by the DC input type of branch dcTypeModule.
     void fresh_basic_dc();
     // Shows the DC input selectors that the chosen machine type has.
@@ -227,6 +242,94 @@ private slots:
     void on_pushButton_12_clicked();
     void on_pushButton_13_clicked();
 
+    // AC sub-page.
+    void on_comboBox_27_activated(int row);
+    void on_comboBox_13_activated(int row);
+    void on_lineEdit_15_selectionChanged();
+    void on_lineEdit_16_selectionChanged();
+    void on_lineEdit_17_selectionChanged();
+    void on_comboBox_18_activated(int row);
+    void on_lineEdit_52_selectionChanged();
+    void on_lineEdit_53_selectionChanged();
+    void on_lineEdit_54_selectionChanged();
+    void on_comboBox_24_activated(int row);
+    void on_comboBox_20_activated(int row);
+    void on_comboBox_22_activated(int row);
+    void on_comboBox_25_activated(int row);
+    void on_comboBox_52_activated(int row);
+    void on_lineEdit_18_selectionChanged();
+    void on_comboBox_21_activated(int row);
+    void on_comboBox_48_activated(int row);
+    void on_comboBox_19_activated(int row);
+    void on_comboBox_23_activated(int row);
+    void on_comboBox_26_activated(int row);
+    void on_lineEdit_165_selectionChanged();
+    void on_lineEdit_164_selectionChanged();
+    void on_lineEdit_166_selectionChanged();
+    void on_lineEdit_167_selectionChanged();
+    // Certification entries of the AC sub-page.
+    void on_lineEdit_56_selectionChanged();
+    void on_lineEdit_57_selectionChanged();
+    void on_lineEdit_58_selectionChanged();
+    void on_lineEdit_59_selectionChanged();
+    void on_lineEdit_60_selectionChanged();
+    void on_lineEdit_61_selectionChanged();
+    void on_lineEdit_62_selectionChanged();
+    void on_lineEdit_63_selectionChanged();
+    void on_lineEdit_64_selectionChanged();
+    void on_lineEdit_65_selectionChanged();
+    void on_lineEdit_175_selectionChanged();
+    void on_lineEdit_66_selectionChanged();
+    void on_lineEdit_67_selectionChanged();
+    void on_lineEdit_68_selectionChanged();
+    void on_lineEdit_69_selectionChanged();
+    void on_lineEdit_70_selectionChanged();
+    void on_lineEdit_71_selectionChanged();
+    void on_lineEdit_72_selectionChanged();
+    void on_lineEdit_73_selectionChanged();
+    void on_lineEdit_124_selectionChanged();
+    void on_lineEdit_125_selectionChanged();
+    void on_lineEdit_126_selectionChanged();
+    void on_lineEdit_127_selectionChanged();
+    void on_lineEdit_128_selectionChanged();
+    void on_lineEdit_138_selectionChanged();
+    void on_lineEdit_140_selectionChanged();
+    void on_lineEdit_134_selectionChanged();
+    void on_lineEdit_136_selectionChanged();
+    void on_lineEdit_135_selectionChanged();
+    void on_lineEdit_129_selectionChanged();
+    void on_lineEdit_130_selectionChanged();
+    void on_lineEdit_131_selectionChanged();
+    void on_lineEdit_132_selectionChanged();
+    void on_lineEdit_133_selectionChanged();
+    void on_lineEdit_137_selectionChanged();
+    void on_lineEdit_139_selectionChanged();
+    void on_lineEdit_141_selectionChanged();
+    void on_lineEdit_161_selectionChanged();
+    void on_lineEdit_162_selectionChanged();
+    void on_lineEdit_147_selectionChanged();
+    void on_lineEdit_149_selectionChanged();
+    void on_lineEdit_143_selectionChanged();
+    void on_lineEdit_145_selectionChanged();
+    void on_lineEdit_144_selectionChanged();
+    void on_lineEdit_142_selectionChanged();
+    void on_lineEdit_153_selectionChanged();
+    void on_lineEdit_154_selectionChanged();
+    void on_lineEdit_155_selectionChanged();
+    void on_lineEdit_156_selectionChanged();
+    void on_lineEdit_146_selectionChanged();
+    void on_lineEdit_152_selectionChanged();
+    void on_lineEdit_150_selectionChanged();
+    void on_lineEdit_151_selectionChanged();
+    void on_lineEdit_163_selectionChanged();
+    void on_lineEdit_157_selectionChanged();
+    void on_lineEdit_158_selectionChanged();
+    void on_lineEdit_159_selectionChanged();
+    void on_lineEdit_160_selectionChanged();
+    void on_lineEdit_176_selectionChanged();
+    void on_lineEdit_177_selectionChanged();
+    void on_lineEdit_178_selectionChanged();
+
     // Factory operations.
     void on_pushButton_2_clicked();
     void on_pushButton_3_clicked();
@@ -296,6 +399,11 @@ private:
     void dcParamEntry(const QString& hint, float lo, float hi, int acIndex, int dcIndex, const LeadAcidLimit& limit);
     void dcLimitEntry(int triple, int acIndex, int dcIndex, double lowPerCell, double highPerCell);
     void dcSetpointEntry(const QString& hint, float limit, int index);
+    // AC sub-page helpers.
+    void certEntry(int edit);
+    void refreshCertPage(int refresher);
+    void showConfig(QLineEdit* edit, int index, int decimals);
+    void config127Write(int keep, int bit, int row);
     void showHelp();
     // Disables the tabs of every sub-page whose refresher is not built yet.
     void lockUnbuiltPages();

