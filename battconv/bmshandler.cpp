@@ -83,6 +83,7 @@ int BmsHandler::open()
 int BmsHandler::close()
 {
     m_stop = true;
+    m_can->interrupt();
     while (m_running)
         TimeSeam::sleepMs(10);
     m_stop = false;

@@ -37,7 +37,7 @@ public:
         BUSY_TRIES = 5,
         IDLE_MS = 10,
         WAKE_UP_GAP_MS = 50,
-        RECEIVE_WAIT_MS = 100,   // longest wait on a quiet bus, so that close() is not kept waiting
+        RECEIVE_WAIT_MS = 1000,  // longest wait on a quiet bus; close() cuts it short
     };
 
     BmsHandler(const char* canIf, int bitrate, int period, int extended);

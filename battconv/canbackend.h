@@ -23,6 +23,9 @@ public:
     virtual int close(int fd) = 0;
     // The address family the socket is bound with.
     virtual int family() const = 0;
+    // Frames the backend has already taken off the socket and holds for read(): a wait for
+    // input must not block while there are any.
+    virtual int pending() const { return 0; }
 
     // The virtual bus whenever STATIONPANEL_ROOT is set, otherwise the kernel's CAN sockets.
     static CanBackend* make();

@@ -8,8 +8,10 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/eventfd.h>
 #include <sys/select.h>
 #include <time.h>
+#include <unistd.h>
 
 namespace {
 const unsigned char EXTENDED_BIT = 0x80;
@@ -18,7 +20,7 @@ const unsigned char RTR_BIT = 0x40;
 }
 
 CanHandler::CanHandler(bool trace)
-    : m_socket(-1), m_family(0), m_ifindex(0), m_extended(1), m_nonblocking(0), m_trace(trace), m_backend(nullptr)
+    : m_socket(-1), m_wake(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), m_family(0), m_ifindex(0), m_extended(1), m_nonblocking(0), m_trace(trace), m_backend(nullptr)
 {
     for (int k = 0; k < REFUSED_KINDS; ++k) {
         m_refusedAt[k] = 0;
@@ -45,6 +47,15 @@ CanHandler::~CanHandler()
 {
     close();
     delete m_backend;
+    if (m_wake >= 0)
+        ::close(m_wake);
+}
+
+void CanHandler::interrupt()
+{
+    const uint64_t one = 1;
+    if (m_wake >= 0 && ::write(m_wake, &one, sizeof one) != ssize_t(sizeof one))
+        printf("CanHandler::interrupt: %s\n", strerror(errno));
 }
 
 int CanHandler::open(const char* ifname, int bitrate, unsigned char extended, int nonblocking)
@@ -184,18 +195,32 @@ int CanHandler::wait(int ms, bool forWrite)
         return -1;
     if (ms <= 0)
         return -6;
+    if (!forWrite && m_backend->pending() > 0)
+        return 0;
+    const bool wakeable = !forWrite && m_wake >= 0;
     int left = ms;
     while (left > 0) {
         const int slice = left > SLICE_MS ? SLICE_MS : left;
         fd_set set;
         FD_ZERO(&set);
         FD_SET(m_socket, &set);
+        if (wakeable)
+            FD_SET(m_wake, &set);
+        const int top = wakeable && m_wake > m_socket ? m_wake : m_socket;
         struct timeval tv = { slice / 1000, (slice % 1000) * 1000 };
-        const int r = select(m_socket + 1, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr, &tv);
+        const int r = select(top + 1, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr, &tv);
         if (r < 0)
             return -3;
+        if (r > 0 && FD_ISSET(m_socket, &set))
+            return 0;
+        if (r > 0 && wakeable && FD_ISSET(m_wake, &set)) {
+            uint64_t count;
+            if (::read(m_wake, &count, sizeof count) < 0 && errno != EAGAIN)
+                return -3;
+            return -6;
+        }
         if (r > 0)
-            return FD_ISSET(m_socket, &set) ? 0 : -3;
+            return -3;
         left -= slice;
     }
     return -6;

@@ -28,6 +28,10 @@ public:
     int recv(CanFrame* frame);
     // 0 ready; -1 closed; -6 ms not positive or time-out; -3 error. Waited in slices of 5 s.
     int waitReadable(int ms);
+    // Ends a waitReadable of another thread, or the next one, at once with -6: the owner's
+    // receive thread can then wait on a quiet bus for as long as it likes and still stop
+    // promptly.
+    void interrupt();
     int waitWritable(int ms);
     // Wall-clock milliseconds.
     static double getCurrentTimeMillis();
@@ -50,6 +54,7 @@ private:
     void refused(int kind, const char* text);
 
     int m_socket;
+    int m_wake;   // an event counter that interrupt() raises
     int m_family;
     int m_ifindex;
     unsigned char m_extended;

@@ -367,6 +367,7 @@ void DcHandler::chooseRack()
 int DcHandler::close()
 {
     m_stop = true;
+    m_can->interrupt();
     while (m_running)
         TimeSeam::sleepMs(10);
     m_stop = false;
@@ -393,8 +394,10 @@ void* DcHandler::sampleThread(void* arg)
 void DcHandler::samplePause(int ms)
 {
     if (m_emptyTurns >= 2 && !m_upgrading && !TimeSeam::fakeClock()) {
+        // Up to the next timer event; close() cuts the wait short.
+        const int longest = m_period > 0 && m_period < RECEIVE_WAIT_MS ? m_period : RECEIVE_WAIT_MS;
         const double due = m_lastTimer + m_period - getCurrentTimeMillis();
-        const int wait = due < 1 ? 1 : due > RECEIVE_WAIT_MS ? RECEIVE_WAIT_MS : int(due);
+        const int wait = due < 1 ? 1 : due > longest ? longest : int(due);
         const int r = m_can->waitReadable(wait);
         if (r == 0 || r == -6)
             return;

@@ -65,7 +65,7 @@ public:
         STEP_POLLS = 1000,      // of 10 ms
         LINE_POLLS = 10000,     // of 1 ms
         BAD_UPGRADE_FILE = -9,  // setting(…, 0, type): the one file fails its record checks
-        RECEIVE_WAIT_MS = 100,  // longest wait on a quiet bus, so that close() is not kept waiting
+        RECEIVE_WAIT_MS = 1000, // longest wait on a quiet bus (the timer period is shorter)
     };
 
     // Results of one upgrade target: 0 waiting, 1 success, -1 failure reply (data phase: file

@@ -3,6 +3,8 @@
 
 #include "canbackend.h"
 
+#include <array>
+#include <deque>
 #include <set>
 #include <string>
 
@@ -11,6 +13,12 @@
 // endpoint of the directory, never back to the sender, as on SocketCAN by default. A peer
 // that reads nothing for as long as a kernel socket's buffer would last loses frames, as a node
 // that cannot keep up with a real bus does.
+//
+// A datagram carries one frame or a burst of them back to back (a whole number of frames, at
+// most MAX_BURST). A Unix socket queues only ten datagrams where a kernel CAN socket holds a few
+// hundred frames, so a reader moves whatever its socket holds into a queue of its own of about
+// that size; without both, a burst of frames would trickle in ten at a time and wake the reader
+// far more often than a real bus does.
 class VirtualCanBackend : public CanBackend {
 public:
     explicit VirtualCanBackend(const std::string& root);
@@ -23,22 +31,28 @@ public:
     ssize_t read(int fd, void* frame, size_t len) override;
     int close(int fd) override;
     int family() const override;
+    int pending() const override;
 
     // The bus directory of an interface under a root.
     static std::string busDirectory(const std::string& root, const char* ifname);
     // Interface names are short words; anything else would leave the bus directory.
     static bool validName(const char* ifname);
 
+    enum { FRAME_BYTES = 16, MAX_BURST = 256, QUEUE_FRAMES = 4 * MAX_BURST };
+
     const std::string& endpoint() const { return m_endpoint; }
 
 private:
     bool sendTo(int fd, const std::string& peer, const void* frame, size_t len, bool* ownError);
+    // Takes one datagram off the socket: its length, as recv(2); its frames join the queue.
+    ssize_t take(int fd, int flags);
 
     std::string m_root;
     std::string m_dir;
     std::string m_name;       // this endpoint's file name in the directory
     std::string m_endpoint;   // its whole path
     std::set<std::string> m_stalled;   // peers that lose frames until they have room again
+    std::deque<std::array<unsigned char, FRAME_BYTES>> m_queue;   // frames read, not yet taken
 };
 
 #endif

@@ -207,18 +207,21 @@ int ParamFile::ansywrite()
         fprintf(stderr, "cannot open param file(%s) for write\n", path);
         return 0;
     }
+    bool wrote = fromDefault;
     for (auto& r : records) {
         ParamRecord* rec = r.second;
         if (rec->saved == 1 && !fromDefault)
             continue;
         int w = ParamLine::writeAt(fp, rec->index, rec->value);
+        wrote = true;
         if (w == 1)
             rec->saved = 1;
         else if (w == 0)
             printf("ParamFile::ansywrite: %s line %d (%f) does not fit, skipped\n", path, rec->index, double(rec->value));
     }
-    // Both forms: a value the module was sent must survive a power cut.
-    if (fsync(fileno(fp)) != 0)
+    // Both forms: a value the module was sent must survive a power cut. A pass that changed
+    // nothing has nothing to flush: the DC/DC link runs one every second on every file.
+    if (wrote && fsync(fileno(fp)) != 0)
         printf("ParamFile::ansywrite: %s not flushed: %s\n", path, strerror(errno));
     fclose(fp);
     return 1;

@@ -111,11 +111,12 @@ void BmsBusSim::report(bool post)
             frames.insert(frames.end(), more.begin(), more.end());
         }
     }
+    if (!post) {
+        port_.sendBurst(frames);
+        return;
+    }
     for (const SimFrame& f : frames)
-        if (post)
-            port_.post(f);
-        else
-            port_.send(f);
+        port_.post(f);
 }
 
 void BmsBusSim::received(const SimFrame& f)

@@ -60,9 +60,13 @@ void DcBusSim::receiveLoop()
 
 void DcBusSim::reportAll()
 {
-    for (auto& m : modules_)
-        for (const SimFrame& f : m.second->report())
-            port_.send(f);
+    // One burst for all modules, as their reports follow each other on a real bus.
+    std::vector<SimFrame> frames;
+    for (auto& m : modules_) {
+        const std::vector<SimFrame> more = m.second->report();
+        frames.insert(frames.end(), more.begin(), more.end());
+    }
+    port_.sendBurst(frames);
 }
 
 void DcBusSim::reportLoop()

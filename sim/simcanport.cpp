@@ -1,5 +1,6 @@
 #include "simcanport.h"
 
+#include <algorithm>
 #include <atomic>
 #include <dirent.h>
 #include <errno.h>
@@ -82,6 +83,7 @@ void SimCanPort::close()
     }
     unlink((dir_ + "/" + name_).c_str());
     stalled_.clear();
+    inbox_.clear();
 }
 
 std::vector<std::string> SimCanPort::peers() const
@@ -155,6 +157,20 @@ bool SimCanPort::send(const SimFrame& f)
     return sendBytes(bytes, sizeof bytes);
 }
 
+bool SimCanPort::sendBurst(const std::vector<SimFrame>& frames)
+{
+    bool all = true;
+    std::vector<uint8_t> bytes;
+    for (size_t at = 0; at < frames.size(); at += MAX_BURST) {
+        const size_t n = std::min(frames.size() - at, size_t(MAX_BURST));
+        bytes.assign(n * SimFrame::WIRE_SIZE, 0);
+        for (size_t k = 0; k < n; ++k)
+            frames[at + k].pack(bytes.data() + k * SimFrame::WIRE_SIZE);
+        all = sendBytes(bytes.data(), bytes.size()) && all;
+    }
+    return all;
+}
+
 void SimCanPort::post(const SimFrame& f)
 {
     uint8_t bytes[SimFrame::WIRE_SIZE];
@@ -202,13 +218,18 @@ bool SimCanPort::receive(SimFrame* f, int timeoutMs)
 {
     if (fd_ < 0)
         return false;
-    struct pollfd p = { fd_, POLLIN, 0 };
-    if (poll(&p, 1, timeoutMs) <= 0)
-        return false;
-    uint8_t bytes[SimFrame::WIRE_SIZE];
-    const ssize_t n = recv(fd_, bytes, sizeof bytes, MSG_DONTWAIT | MSG_TRUNC);
-    if (n != SimFrame::WIRE_SIZE)
-        return false;
-    *f = SimFrame::unpack(bytes);
+    if (inbox_.empty()) {
+        struct pollfd p = { fd_, POLLIN, 0 };
+        if (poll(&p, 1, timeoutMs) <= 0)
+            return false;
+        uint8_t bytes[MAX_BURST * SimFrame::WIRE_SIZE];
+        const ssize_t n = recv(fd_, bytes, sizeof bytes, MSG_DONTWAIT | MSG_TRUNC);
+        if (n <= 0 || n % SimFrame::WIRE_SIZE != 0 || n > ssize_t(sizeof bytes))
+            return false;
+        for (ssize_t at = 0; at < n; at += SimFrame::WIRE_SIZE)
+            inbox_.push_back(SimFrame::unpack(bytes + at));
+    }
+    *f = inbox_.front();
+    inbox_.pop_front();
     return true;
 }

@@ -7,7 +7,10 @@
 #include <stdlib.h>
 #include <string.h>
 #include <string>
+#include <atomic>
+#include <chrono>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -279,6 +282,67 @@ TEST(CanHandler, BurstLongerThanAPeersQueueArrivesWhole)
         ++got;
     fromPeer.join();
     EXPECT_EQ(got, n);
+}
+
+// A burst sent as one datagram is read a frame at a time, in order; the frames still held count
+// as input waiting even though the socket itself is empty.
+TEST(CanHandler, ABurstInOneDatagramIsReadFrameByFrame)
+{
+    Bus bus;
+    CanHandler h(false);
+    ASSERT_EQ(h.open("can0", 1000000, 1, 5000), 0);
+    std::vector<SimFrame> burst;
+    for (int i = 0; i < 300; ++i) {
+        SimFrame f = SimFrame::j1939(3, 0x10 + i % 8, 0x7F, 0x81 + i % 10);
+        f.data[0] = uint8_t(i);
+        burst.push_back(f);
+    }
+    ASSERT_TRUE(bus.peer.sendBurst(burst));
+    ASSERT_TRUE(bus.peer.send(SimFrame::j1939(3, 0x30, 0x7F, 0x85)));
+    int got = 0;
+    CanFrame f;
+    while (got < 300 && h.waitReadable(5000) == 0 && h.recv(&f) == 16 && f.data[0] == uint8_t(got)
+        && f.pf == 0x10 + got % 8 && f.sa == 0x81 + got % 10)
+        ++got;
+    EXPECT_EQ(got, 300);
+    ASSERT_EQ(h.waitReadable(5000), 0);
+    EXPECT_EQ(h.recv(&f), 16);
+    EXPECT_EQ(f.pf, 0x30) << "the single frame after the burst";
+    EXPECT_EQ(h.recv(&f), -4);
+
+    // Bytes that are not a whole number of frames are no frames at all.
+    char odd[20] = {};
+    ASSERT_TRUE(bus.peer.sendBytes(odd, sizeof odd));
+    ASSERT_EQ(h.waitReadable(5000), 0);
+    EXPECT_EQ(h.recv(&f), -4);
+    EXPECT_EQ(h.recv(&f), -4);
+}
+
+// A receive thread waits on a quiet bus for long stretches; its owner's close() must not have
+// to sit those out.
+TEST(CanHandler, InterruptEndsAWaitForInput)
+{
+    Bus bus;
+    CanHandler h(false);
+    ASSERT_EQ(h.open("can0", 1000000, 1, 5000), 0);
+    h.interrupt();
+    EXPECT_EQ(h.waitReadable(60000), -6) << "an interrupt before the wait ends the next one";
+
+    std::atomic<int> result(1);
+    std::thread waiter([&] { result = h.waitReadable(60000); });
+    h.interrupt();
+    for (int k = 0; k < 1000 && result == 1; ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(result, -6) << "the wait did not end";
+    if (result == 1) {
+        EXPECT_TRUE(bus.peer.send(SimFrame::j1939(3, 1, 0x7F, 0x81)));   // so that join returns
+    }
+    waiter.join();
+
+    // Input that arrives meanwhile still reads as input.
+    ASSERT_TRUE(bus.peer.send(SimFrame::j1939(3, 1, 0x7F, 0x81)));
+    EXPECT_EQ(h.waitReadable(5000), 0);
+    EXPECT_EQ(h.waitWritable(5000), 0);
 }
 
 TEST(CanHandler, TraceLinesShowTimeAndFields)
