@@ -68,6 +68,15 @@ int UpgradeHexLine::checkFile(const char* path)
     FILE* fp = path ? fopen(path, "r") : nullptr;
     if (!fp)
         return -1;
+    const int r = checkStream(fp);
+    fclose(fp);
+    return r;
+}
+
+int UpgradeHexLine::checkStream(FILE* fp)
+{
+    if (!fp)
+        return -1;
     char* line = nullptr;
     size_t cap = 0;
     ssize_t len;
@@ -88,9 +97,7 @@ int UpgradeHexLine::checkFile(const char* path)
             ended = true;
     }
     free(line);
-    const bool readError = ferror(fp) != 0;
-    fclose(fp);
-    if (readError)
+    if (ferror(fp) != 0)
         return -1;
     if (bad)
         return bad;

@@ -3,6 +3,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 
 // One record of a firmware file as the modules' boot loaders take it: the hexadecimal digits
 // after the colon turned into bytes, the two bytes of every 16-bit word swapped. The record
@@ -29,6 +30,8 @@ public:
     // the first line that fails, the number of lines + 1 when the end record is missing, or
     // -1 when the file cannot be read.
     static int checkFile(const char* path);
+    // The same over a stream open for reading, which the caller closes.
+    static int checkStream(FILE* fp);
 };
 
 #endif

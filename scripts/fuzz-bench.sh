@@ -45,6 +45,8 @@ for t in $TARGETS; do
         cp "$WORK/$t.log" "$KEEP/$t.log"
     fi
     [ -n "$execs" ] || execs=$(echo "$line" | sed -n 's/^#\([0-9]*\).*/\1/p')
+    # A run shorter than a second reports no speed.
+    [ "${speed:-0}" = 0 ] && speed="fast"
     note=$found
     [ "$found" -ne 0 ] && note="$found (see fuzz-findings/$t.log)"
     printf '%-22s %12s %8s %8s %9s  %s\n' "$t" "${execs:-0}" "${cov:-?}" "${ft:-?}" "${speed:-?}" "$note"

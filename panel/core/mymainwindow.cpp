@@ -1,8 +1,10 @@
 #include "mymainwindow.h"
 #include "localdatatable.h"
 #include "backlightcontrol.h"
+#include "bmsdata.h"
 #include "configfile.h"
 #include "datadeal.h"
+#include "dcdcdata.h"
 #include "dataexportdevice.h"
 #include "devicedata.h"
 #include "form.h"
@@ -12,6 +14,7 @@
 #include "interface4_2.h"
 #include "interface4_5.h"
 #include "iec104device.h"
+#include "modbusacdcdata.h"
 #include "modbusrtudevice.h"
 #include "modbusstsdata.h"
 #include "modbustcpdevice.h"
@@ -361,12 +364,33 @@ void MyMainWindow::init_device()
 
 MyMainWindow::~MyMainWindow()
 {
+    // What reads the devices ends first: the data thread, then the pages and their threads.
     delete datadeal;
-    // The two upward stand-ins run no thread; the links and the slaves serving them keep theirs.
+    datadeal = nullptr;
+    delete m_form;
+    m_form = nullptr;
+    // The upward stand-ins only hold the links; each link stops its own threads when freed.
+    delete rtu;
+    delete tcp;
     delete dataExport;
     delete iec104;
+    rtu = nullptr;
+    tcp = nullptr;
+    dataExport = nullptr;
+    iec104 = nullptr;
+    delete stsdata;
+    delete acdc;
+    delete dcdc;
+    delete bms;
+    stsdata = nullptr;
+    acdc = nullptr;
+    dcdc = nullptr;
+    bms = nullptr;
+    acdcDevice = dcdcDevice = bmsDevice = nullptr;
     delete backlight;
     delete watchdog;
+    backlight = nullptr;
+    watchdog = nullptr;
 }
 
 int MyMainWindow::setAc(int module, int index, int value)

@@ -1,6 +1,8 @@
 #ifndef ENERGYTHREAD_H
 #define ENERGYTHREAD_H
 
+#include "pvreply.h"
+
 #include <QMutex>
 #include <QString>
 #include <QThread>
@@ -28,7 +30,8 @@ class EnergyThread : public QThread {
 public:
     enum { METERS = 2, METER_SLOTS = 1000, METER_POINTS = 79, MONITORS = 10, MONITOR_SLOTS = 100, BRANCHES = 8 };
     // The PV inverter's values: input registers 200..239, then what is derived from them.
-    enum { PV_REGISTERS = 40, PV_LIMIT = 40, PV_POWER = 41, PV_RUNNING = 42, PV_HOLD_BIT = 43, PV_VALUES = 110 };
+    enum { PV_REGISTERS = PvReply::REGISTERS, PV_LIMIT = PvReply::LIMIT, PV_POWER = PvReply::POWER,
+        PV_RUNNING = PvReply::RUNNING, PV_HOLD_BIT = PvReply::HOLD_BIT, PV_VALUES = 110 };
 
     explicit EnergyThread(QObject* parent = nullptr);
     // Only a test ever destroys one: the loop is asked to stop and waited for.

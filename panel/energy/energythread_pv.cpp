@@ -1,5 +1,6 @@
 #include "energythread.h"
 #include "monitorset.h"
+#include "pvreply.h"
 #include "saturate.h"
 #include "timeseam.h"
 
@@ -21,7 +22,7 @@ namespace {
 enum { GATE_MS = 30000, RETRY_MS = 3000, READ_PERIOD_MS = 1000, REG_POWER_LIMIT = 612, REG_START = 900,
     REG_STOP = 901, TID_POWER_LIMIT = 0x0000, TID_START_STOP = 0x0200, TID_MEASUREMENTS = 0x0100,
     TID_STATE = 0x0D00, FC_READ_HOLDING = 3, FC_READ_INPUT = 4, FC_WRITE_SINGLE = 6, MEASUREMENT_REG = 200,
-    MEASUREMENT_COUNT = 50, STATE_COUNT = 15, MBAP_BYTES = 6 };
+    MEASUREMENT_COUNT = 50, STATE_COUNT = 15 };
 
 // The gate is open when 30 s have passed since the last attempt, or there was none.
 bool gateOpen(int64_t last, int64_t now)
@@ -214,8 +215,7 @@ int EnergyThread::pvAnswer(int ms)
     // select() counts the time left down itself, so the wait needs no clock of its own.
     struct timeval left = { ms / 1000, (ms % 1000) * 1000 };
     while (have < int(sizeof pvBuffer)) {
-        // Complete once the bytes the length field announces are in.
-        if (have >= MBAP_BYTES && have >= MBAP_BYTES + (pvBuffer[4] << 8 | pvBuffer[5]))
+        if (PvReply::complete(pvBuffer, have))
             break;
         fd_set readable;
         FD_ZERO(&readable);
@@ -249,20 +249,9 @@ void EnergyThread::dealwithPV()
     int n = 0;
     if (pvRequest(TID_MEASUREMENTS, FC_READ_INPUT, MEASUREMENT_REG, MEASUREMENT_COUNT))
         n = pvAnswer(300);
-    // Only a whole answer of this request: an exception answer carries the same first byte.
-    if (n >= 9 + 2 * PV_REGISTERS && pvBuffer[0] == (TID_MEASUREMENTS >> 8) && pvBuffer[7] == FC_READ_INPUT
-        && pvBuffer[8] >= 2 * PV_REGISTERS) {
-        for (int k = 0; k < PV_REGISTERS; ++k)
-            pvValues[k] = float(int16_t(uint16_t(pvBuffer[9 + 2 * k] << 8 | pvBuffer[10 + 2 * k])));
-        pvValues[PV_LIMIT] = pvValues[26] / 10;
-        pvValues[PV_POWER] = pvValues[31] / 10 - 1680;
-    }
+    PvReply::measurements(pvBuffer, n, pvValues);
     n = 0;
     if (pvRequest(TID_STATE, FC_READ_HOLDING, 0, STATE_COUNT))
         n = pvAnswer(300);
-    if (n >= 27 && pvBuffer[0] == (TID_STATE >> 8) && pvBuffer[7] == FC_READ_HOLDING && pvBuffer[8] >= 18) {
-        const int state = pvBuffer[26];
-        pvValues[PV_RUNNING] = float(state & 1);
-        pvValues[PV_HOLD_BIT] = float(state & 2);
-    }
+    PvReply::state(pvBuffer, n, pvValues);
 }

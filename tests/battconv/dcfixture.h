@@ -46,8 +46,9 @@ inline std::string rackRow(int seq, int type, int dcViaAcDc, int moduleCount, co
         + std::to_string(moduleCount) + "\t0\t0\t0\t1/2\t" + text2 + "\n";
 }
 
-// Generous: a passing wait ends at once, and a loaded test host may be slow to schedule the bus.
-inline bool waitFor(const std::function<bool()>& done, int ms = 15000)
+// Generous: a passing wait ends at once, and a loaded test host (or a sanitizer build) may be
+// slow to schedule the bus.
+inline bool waitFor(const std::function<bool()>& done, int ms = 30000)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
