@@ -1196,6 +1196,10 @@
         <translation>Reboot to take effect!</translation>
     </message>
     <message>
+        <source>-32768~32767，默认0</source>
+        <translation>-32768~32767, default 0</translation>
+    </message>
+    <message>
         <source>监控会自动重启生效该设置，确认校准?</source>
         <translation>To save and restart the Monitor, are you sure?</translation>
     </message>
@@ -3575,6 +3579,210 @@ Welcome to control panel</translation>
     <message>
         <source>并网优先离网不可设</source>
         <translation>Not allowed to set Off-grid</translation>
+    </message>
+    <message>
+        <source>控制参数字1</source>
+        <translation>Control parameter 1</translation>
+    </message>
+    <message>
+        <source>控制参数字2</source>
+        <translation>Control parameter 2</translation>
+    </message>
+    <message>
+        <source>控制参数字3</source>
+        <translation>Control parameter 3</translation>
+    </message>
+    <message>
+        <source>并网转离网模式</source>
+        <translation>Grid-tied turn to Off-grid mode </translation>
+    </message>
+    <message>
+        <source>电网电压保护上限</source>
+        <translation>Over Voltage Trip Threshold</translation>
+    </message>
+    <message>
+        <source>1.05~1.25，默认1.10</source>
+        <translation>1.05~1.25, default 1.10</translation>
+    </message>
+    <message>
+        <source>电网电压保护下限</source>
+        <translation>Under Voltage Trip Threshold</translation>
+    </message>
+    <message>
+        <source>0.50~0.95，默认0.85</source>
+        <translation>0.50~0.95, default 0.85</translation>
+    </message>
+    <message>
+        <source>电网频率保护上限</source>
+        <translation>Over Frequency Trip Threshold</translation>
+    </message>
+    <message>
+        <source>0.00~5.00Hz，默认1.00</source>
+        <translation>0.00~5.00Hz, default 1.00</translation>
+    </message>
+    <message>
+        <source>电网频率保护下限</source>
+        <translation>Under Frequency Trip Threshold</translation>
+    </message>
+    <message>
+        <source>-5.00~0.00Hz，默认-1.50</source>
+        <translation>-5.00~0.00Hz, default -1.50</translation>
+    </message>
+    <message>
+        <source>调试变量地址1</source>
+        <translation>Debug1</translation>
+    </message>
+    <message>
+        <source>调试变量地址2</source>
+        <translation>Debug2</translation>
+    </message>
+    <message>
+        <source>调试变量地址3</source>
+        <translation>Debug3</translation>
+    </message>
+    <message>
+        <source>测试参数1</source>
+        <translation>Test1</translation>
+    </message>
+    <message>
+        <source>测试参数2</source>
+        <translation>Test2</translation>
+    </message>
+    <message>
+        <source>测试参数3</source>
+        <translation>Test3</translation>
+    </message>
+    <message>
+        <source>A相电网电压实际值</source>
+        <translation>Actual Grid Uab</translation>
+    </message>
+    <message>
+        <source>B相电网电压实际值</source>
+        <translation>Actual Grid Ubc</translation>
+    </message>
+    <message>
+        <source>C相电网电压实际值</source>
+        <translation>Actual Grid Uca</translation>
+    </message>
+    <message>
+        <source>A相电网电流实际值</source>
+        <translation>Actual Grid Ia</translation>
+    </message>
+    <message>
+        <source>B相电网电流实际值</source>
+        <translation>Actual Grid Ib</translation>
+    </message>
+    <message>
+        <source>C相电网电流实际值</source>
+        <translation>Actual Grid Ic</translation>
+    </message>
+    <message>
+        <source>A相负载电压实际值</source>
+        <translation>Actual Load Uab</translation>
+    </message>
+    <message>
+        <source>B相负载电压实际值</source>
+        <translation>Actual Load Ubc</translation>
+    </message>
+    <message>
+        <source>C相负载电压实际值</source>
+        <translation>Actual Load Uca</translation>
+    </message>
+    <message>
+        <source>A相负载电流实际值</source>
+        <translation>Actual Load Ia</translation>
+    </message>
+    <message>
+        <source>B相负载电流实际值</source>
+        <translation>Actual Load Ib</translation>
+    </message>
+    <message>
+        <source>C相负载电流实际值</source>
+        <translation>Actual Load Ic</translation>
+    </message>
+    <message>
+        <source>A相输出电流实际值</source>
+        <translation>Actual Ia</translation>
+    </message>
+    <message>
+        <source>B相输出电流实际值</source>
+        <translation>Actual Ib</translation>
+    </message>
+    <message>
+        <source>C相输出电流实际值</source>
+        <translation>Actual Ic</translation>
+    </message>
+    <message>
+        <source>A相电感电流实际值</source>
+        <translation>Actual Ila</translation>
+    </message>
+    <message>
+        <source>B相电感电流实际值</source>
+        <translation>Actual Ilb</translation>
+    </message>
+    <message>
+        <source>C相电感电流实际值</source>
+        <translation>Actual Ilc</translation>
+    </message>
+    <message>
+        <source>A相逆变电压实际值</source>
+        <translation>Actual Uinva</translation>
+    </message>
+    <message>
+        <source>B相逆变电压实际值</source>
+        <translation>Actual Uinvb</translation>
+    </message>
+    <message>
+        <source>C相逆变电压实际值</source>
+        <translation>Actual Uinvc</translation>
+    </message>
+    <message>
+        <source>正母线电压实际值</source>
+        <translation>Actual Ubus+</translation>
+    </message>
+    <message>
+        <source>负母线电压实际值</source>
+        <translation>Actual Ubus-</translation>
+    </message>
+    <message>
+        <source>直流电流实际值</source>
+        <translation>Actual Idc</translation>
+    </message>
+    <message>
+        <source>直流电压实际值</source>
+        <translation>Actual Udc</translation>
+    </message>
+    <message>
+        <source>电池电流实际值</source>
+        <translation>Actual Idc</translation>
+    </message>
+    <message>
+        <source>内电池电压实际值</source>
+        <translation>Actual Inner Udc</translation>
+    </message>
+    <message>
+        <source>电池电压实际值</source>
+        <translation>Actual  Udc</translation>
+    </message>
+    <message>
+        <source>内母线电压实际值</source>
+        <translation>Actual Inner Ubus</translation>
+    </message>
+    <message>
+        <source>母线电压实际值</source>
+        <translation>Actual Ubus</translation>
+    </message>
+    <message>
+        <source>调试变量1地址</source>
+        <translation>Debug1</translation>
+    </message>
+    <message>
+        <source>调试变量2地址</source>
+        <translation>Debug2</translation>
+    </message>
+    <message>
+        <source>调试变量3地址</source>
+        <translation>Debug3</translation>
     </message>
     <message>
         <source>Page</source>

@@ -50,6 +50,9 @@ const BuiltSubPage kBuiltSubPages[] = {
     { 2, &Tab_set::fresh_sysset },
     { 3, &Tab_set::fresh_pcsset },
     { 5, &Tab_set::fresh_dc },
+    { 6, &Tab_set::fresh_sts },
+    { 7, &Tab_set::fresh_acdebug },
+    { 8, &Tab_set::fresh_dcdebug },
     { 9, nullptr },
 };
 

@@ -97,6 +97,22 @@ public:
     void ipformat(int kind, QString text);
     // Sets the clock from "yyyy-MM-dd-hh-mm-ss".
     void settime(QString& text);
+    // Switch parameters, AC debug and DC debug sub-pages.
+    void fresh_sts(int page);
+    void fresh_acdebug(int page);
+    void fresh_dcdebug(int page);
+    // Calibration against a typed true value (k counts the rows from 1) and the debug words.
+    void _stsDebug(int k, float typed);
+    void _acDebug(int k, float typed);
+    void _dcDebug(int k, float typed);
+    void __acDebug(int index, float value);
+    // A channel's new coefficient from its reading, its present coefficient and the true value.
+    static float calibrationCoefficient(float reading, float coefficient, float typed);
+    // Calibration pairs {coefficient configuration, reading analog}, in field order.
+    static const int stsindex[12][2];
+    static const int acindex[16][2];
+    static const int dcindex[5][2];
+
     // Default charging parameters of a lead-acid DC branch from its capacity and cell count.
     void setParmToDefault(int branch);
     // "00:24" and four random bytes, two hexadecimal digits each.
@@ -329,6 +345,67 @@ private slots:
     void on_lineEdit_176_selectionChanged();
     void on_lineEdit_177_selectionChanged();
     void on_lineEdit_178_selectionChanged();
+    // Switch parameter sub-page.
+    void on_lineEdit_87_selectionChanged();
+    void on_lineEdit_88_selectionChanged();
+    void on_lineEdit_89_selectionChanged();
+    void on_comboBox_28_activated(int row);
+    void on_lineEdit_30_selectionChanged();
+    void on_lineEdit_31_selectionChanged();
+    void on_lineEdit_32_selectionChanged();
+    void on_lineEdit_33_selectionChanged();
+    void on_lineEdit_90_selectionChanged();
+    void on_lineEdit_91_selectionChanged();
+    void on_lineEdit_92_selectionChanged();
+    void on_lineEdit_93_selectionChanged();
+    void on_lineEdit_94_selectionChanged();
+    void on_lineEdit_95_selectionChanged();
+    // Calibration fields of the switch, the AC/DC and the DC/DC modules, and the debug words.
+    void on_lineEdit_96_selectionChanged();
+    void on_lineEdit_97_selectionChanged();
+    void on_lineEdit_98_selectionChanged();
+    void on_lineEdit_99_selectionChanged();
+    void on_lineEdit_100_selectionChanged();
+    void on_lineEdit_101_selectionChanged();
+    void on_lineEdit_102_selectionChanged();
+    void on_lineEdit_103_selectionChanged();
+    void on_lineEdit_104_selectionChanged();
+    void on_lineEdit_105_selectionChanged();
+    void on_lineEdit_106_selectionChanged();
+    void on_lineEdit_107_selectionChanged();
+    void on_lineEdit_108_selectionChanged();
+    void on_lineEdit_109_selectionChanged();
+    void on_lineEdit_110_selectionChanged();
+    void on_lineEdit_111_selectionChanged();
+    void on_lineEdit_112_selectionChanged();
+    void on_lineEdit_113_selectionChanged();
+    void on_lineEdit_114_selectionChanged();
+    void on_lineEdit_115_selectionChanged();
+    void on_lineEdit_116_selectionChanged();
+    void on_lineEdit_117_selectionChanged();
+    void on_lineEdit_118_selectionChanged();
+    void on_lineEdit_119_selectionChanged();
+    void on_lineEdit_120_selectionChanged();
+    void on_lineEdit_121_selectionChanged();
+    void on_lineEdit_122_selectionChanged();
+    void on_lineEdit_123_selectionChanged();
+    void on_lineEdit_34_selectionChanged();
+    void on_lineEdit_35_selectionChanged();
+    void on_lineEdit_36_selectionChanged();
+    void on_lineEdit_37_selectionChanged();
+    void on_lineEdit_38_selectionChanged();
+    void on_lineEdit_39_selectionChanged();
+    void on_lineEdit_40_selectionChanged();
+    void on_lineEdit_41_selectionChanged();
+    void on_lineEdit_42_selectionChanged();
+    void on_lineEdit_43_selectionChanged();
+    void on_lineEdit_44_selectionChanged();
+    void on_lineEdit_45_selectionChanged();
+    void on_lineEdit_46_selectionChanged();
+    void on_lineEdit_47_selectionChanged();
+    void on_lineEdit_48_selectionChanged();
+    void on_lineEdit_49_selectionChanged();
+    void on_lineEdit_50_selectionChanged();
 
     // Factory operations.
     void on_pushButton_2_clicked();
@@ -424,6 +501,22 @@ private:
     void lookInTmp();
     void moduleBoxClicked(int number);
     void upgradeError(const QString& text);
+    void _fresh_sts1();
+    void _fresh_sts3();
+    void _fresh_sts4();
+    void _fresh_acdebug1();
+    void _fresh_acdebug2();
+    void _fresh_acdebug3();
+    void stsEntry(int index, const QString& hint, float lo, float hi, bool whole);
+    void stsDebugWord(int index);
+    // The keypad of a calibration field: the typed true value, shown in the field with one decimal.
+    bool calibrationEntry(QLineEdit* field, float* typed);
+    void stsCalibration(QLineEdit* field, int k);
+    void acCalibration(QLineEdit* field, int k);
+    void dcCalibration(QLineEdit* field, int k);
+    void acDebugWord(int index);
+    void dcDebugWord(int k);
+    void calibrate(DeviceData* device, int module, int config, int analog, float typed, bool sts);
 
     Ui::tab_set* ui = nullptr;
     modbus::ModbusrtuDevice* rtuDev = nullptr;
