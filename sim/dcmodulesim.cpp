@@ -199,6 +199,10 @@ std::vector<SimFrame> DcModuleSim::report()
                 v = charge;
             else if (index == 19)
                 v = discharge;
+            else if (index >= 12 && index <= 14) {
+                const int at = debugAddress_[index - 12];
+                v = at >= 0 && at < 32 && (at < 12 || at > 14) ? analog_[at] : 0;
+            }
             f.setWord(w, v);
         }
         out.push_back(f);
@@ -224,6 +228,8 @@ void DcModuleSim::applyCommand(const SimFrame& f)
         status_[STATUS_STOPPED] = true;
     } else if (code == CODE_POWER) {
         powerKw_ = int16_t(f.word(1)) / 10.0;
+    } else if (code >= CODE_DEBUG_ADDRESS && code < CODE_DEBUG_ADDRESS + 3) {
+        debugAddress_[code - CODE_DEBUG_ADDRESS] = f.word(1);
     }
 }
 

@@ -16,7 +16,8 @@
 // not the broadcast commands of 0x60 (heartbeat, dispatch, on/off). A module that asks to be initialised (status 21) keeps
 // asking until the "initialised" command (code 7, value 1) arrives. A module with a fault to
 // report sets status 19 and, asked for its fault data (code 6, byte 2 = 1), uploads it in 21
-// frames on PDU formats 48..68; word w of frame k is faultWord(k, w).
+// frames on PDU formats 48..68; word w of frame k is faultWord(k, w). A debug address (codes
+// 107..109) picks one of its own analogs, reported again as analog 12..14.
 // Its boot loader takes a firmware upgrade from 0x12 on priority 1, addressed to its upgrade
 // address (its own unless set) or broadcast to 0xBF: boot request, decryption, erase, records
 // in data frames (each 16-bit word's bytes swapped; a record whose checksum fails is refused),
@@ -46,6 +47,7 @@ public:
         CODE_ON_OFF = 16,
         CODE_START = 32,
         CODE_STOP = 33,
+        CODE_DEBUG_ADDRESS = 107,   // 107..109: debug addresses 1 to 3 (rows 75 to 77 of the sample map)
         FIRMWARE = 1205,
     };
 
@@ -104,6 +106,7 @@ private:
     bool status_[200] = {};
     bool alarm_[200] = {};
     int analog_[32] = {};
+    int debugAddress_[3] = { -1, -1, -1 };
     double powerKw_ = 0;
     double chargeWh_ = 0, dischargeWh_ = 0;
     int pendingCharge_ = 0, pendingDischarge_ = 0;

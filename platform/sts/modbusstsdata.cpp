@@ -214,6 +214,16 @@ void ModbusSTSData::apply(Module& m, const Pending& p)
         own.status[12] = 0;
         own.status[13] = 0;
     }
+    if (m.number == 0 && p.index >= 101 && p.index <= 112 && old != 0.0f && p.value != 0.0f) {
+        // A new calibration coefficient shows in its channel's reading at once.
+        static const int reading[12] = { 0, 1, 2, 3, 4, 5, 27, 28, 29, 30, 31, 32 };
+        m.analog[reading[p.index - 101]] *= p.value / old;
+    }
+    if (m.number == 0 && p.index >= 113 && p.index <= 115) {
+        // A debug address picks a value of the switch, reported as analog 63..65.
+        const int at = int(p.value);
+        m.analog[63 + p.index - 113] = at >= 0 && at < POINTS ? m.analog[at] : 0.0f;
+    }
     if (m.number != 0 && m.number != 1)
         return;
     writeParamLine(m.number, p.index, p.value);

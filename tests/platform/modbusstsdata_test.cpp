@@ -279,3 +279,18 @@ TEST(ModbusSTSData, CountsFaultRecordsAndCopiesThemOut)
     EXPECT_EQ(o.sts.getFaultRecord(-1, &out), 0);
     EXPECT_EQ(o.tree.readFile("log/stsfaultRecord.log"), "0\t2024-01-02 03:04:05\t3\t1\n");
 }
+
+TEST(ModbusSTSData, CalibrationMovesTheReadingAndDebugAddressesPickAValue)
+{
+    Opened o;
+    ASSERT_EQ(o.sts.setAnalog(0, 27, 200.0f), 0);
+    ASSERT_EQ(o.sts.setting(0, 107, 1.01f, 0), 0);
+    ASSERT_EQ(o.sts.setting(0, 114, 27.0f, 0), 0);
+    ASSERT_EQ(o.sts.setting(0, 115, 9999.0f, 0), 0);
+    TimeSeam::advanceMs(ModbusSTSData::WRITE_MS);
+    EXPECT_EQ(o.sts.getSettingResult(0), 0);
+    EXPECT_NEAR(config(o.sts, 0, 107), 1.01f, 1e-6);
+    EXPECT_NEAR(analog(o.sts, 0, 27), 202.0f, 1e-3);
+    EXPECT_NEAR(analog(o.sts, 0, 64), 202.0f, 1e-3);
+    EXPECT_EQ(analog(o.sts, 0, 65), 0.0f);
+}

@@ -72,6 +72,24 @@ TEST(DcModuleSim, AsksForInitialisationUntilTold)
     EXPECT_FALSE(m.status(DcModuleSim::STATUS_INIT_REQUEST));
 }
 
+TEST(DcModuleSim, DebugAddressesReportOneOfItsAnalogs)
+{
+    DcModuleSim m(3);
+    m.setAnalog(2, 7300);
+    m.setAnalog(5, 125);
+    auto debugWords = [&m]() {
+        for (const SimFrame& f : m.report())
+            if (f.pf() == 19)
+                return std::vector<int>{ f.word(0), f.word(1), f.word(2) };
+        return std::vector<int>{};
+    };
+    EXPECT_EQ(debugWords(), (std::vector<int>{ 0, 0, 0 }));
+    m.receive(command(0x83, 0x61, DcModuleSim::CODE_DEBUG_ADDRESS, 2));
+    m.receive(command(0x83, 0x61, DcModuleSim::CODE_DEBUG_ADDRESS + 2, 5));
+    m.receive(command(0x83, 0x61, DcModuleSim::CODE_DEBUG_ADDRESS + 1, 40000));
+    EXPECT_EQ(debugWords(), (std::vector<int>{ 7300, 0, 125 }));
+}
+
 TEST(SimControl, DcCommands)
 {
     DcBusSim bus;
