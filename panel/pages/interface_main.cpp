@@ -11,6 +11,7 @@
 #include "racktable.h"
 #include "timeseam.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QHash>
 #include <QPixmap>
@@ -190,7 +191,7 @@ void interface_Main::refresh()
     update(changed);
 }
 
-void interface_Main::paintEvent(QPaintEvent*)
+void interface_Main::paintEvent(QPaintEvent* event)
 {
     // Each paint arms the next one, so a slow paint never queues up repaints behind it.
     m_timer->stop();
@@ -201,7 +202,9 @@ void interface_Main::paintEvent(QPaintEvent*)
         return;
 
     QPainter painter(this);
+    m_paintRegion = event->region();
     drawFrame(painter);
+    m_paintRegion = QRegion();
     m_timer->start(100);
 }
 
@@ -230,14 +233,38 @@ void interface_Main::drawFrame(QPainter& painter)
 void interface_Main::text(QPainter& painter, int x, int y, const QString& s)
 {
     // A look only needs to know where a text goes and what it says, not its glyphs.
-    if (PaintDiff* look = dynamic_cast<PaintDiff*>(painter.device()))
+    if (PaintDiff* look = dynamic_cast<PaintDiff*>(painter.device())) {
         look->addText(QPoint(x, y), s, painter.font(), painter.pen().color(), painter.transform());
-    else
-        painter.drawText(x, y, s);
+        return;
+    }
+    if (!m_paintRegion.isEmpty()) {
+        if (!m_textMetrics || painter.font() != m_textFont) {
+            m_textFont = painter.font();
+            m_textMetrics.reset(new QFontMetrics(m_textFont, this));
+        }
+        if (!shows(PaintDiff::textArea(QPoint(x, y), s, *m_textMetrics)))
+            return;
+    }
+    painter.drawText(x, y, s);
+}
+
+bool interface_Main::shows(const QRect& r) const
+{
+    // The margin covers the pen's width and antialiased edges.
+    return m_paintRegion.isEmpty() || m_paintRegion.intersects(r.normalized().adjusted(-4, -4, 4, 4));
+}
+
+void interface_Main::drawPicture(QPainter& painter, int x, int y, const QPixmap& pixmap)
+{
+    if (shows(QRect(QPoint(x, y), pixmap.size())))
+        painter.drawPixmap(x, y, pixmap);
 }
 
 void interface_Main::showLine(QPainter& painter, int x1, int y1, int x2, int y2, int state)
 {
+    // Chevrons reach 5 pixels along the line and 3 across it.
+    if (!shows(QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized().adjusted(-5, -5, 5, 5)))
+        return;
     painter.save();
     QColor colour = kGreen;
     switch (state) {
@@ -289,6 +316,8 @@ void interface_Main::chevrons(QPainter& painter, int x1, int y1, int x2, int y2,
         const int t = from + phase + 12 * k;
         if (t > to)
             break;
+        if (!shows(horizontal ? QRect(t - 5, y1 - 3, 11, 7) : QRect(x1 - 3, t - 5, 7, 11)))
+            continue;
         painter.setPen(QPen(QColor((91 * k) % 256, 166, 85), 2));
         if (horizontal) {
             painter.drawLine(t, y1, t + back, y1 - 3);
@@ -302,6 +331,8 @@ void interface_Main::chevrons(QPainter& painter, int x1, int y1, int x2, int y2,
 
 void interface_Main::showSwitch(QPainter& painter, int x, int y, bool vertical, bool closed)
 {
+    if (!shows(QRect(QPoint(x - 6, y - 12), QPoint(x + 26, y + 26))))
+        return;
     painter.save();
     // The patch hides the line under the switch, so an open switch shows a gap.
     painter.setPen(QPen(kPale, 2));
@@ -336,8 +367,10 @@ void interface_Main::showBox(QPainter& painter, int x, int y, int healthCode, co
     const QColor colour = healthCode == 17 ? kGreen : healthCode == 29 ? kOffline : kRed;
     painter.setPen(QPen(colour, 2));
     painter.setBrush(kPale);
-    painter.drawRect(QRect(QPoint(x, y), QPoint(x + 49, y + 39)));
-    painter.drawLine(x, y + 40, x + 50, y);
+    if (shows(QRect(x, y, 51, 41))) {
+        painter.drawRect(QRect(QPoint(x, y), QPoint(x + 49, y + 39)));
+        painter.drawLine(x, y + 40, x + 50, y);
+    }
     text(painter, x + 5, y + 17, top);
     text(painter, x + 23, y + 33, bottom);
     painter.restore();
@@ -365,7 +398,7 @@ void interface_Main::showBranch(QPainter& painter, int x, int y, float voltage, 
     else
         showDcBox(painter, x - 21, y + 54, states[50 + branchIndex]);
     showSwitch(painter, x, y + 125, true, allData.relay[branchIndex] != 0);
-    painter.drawPixmap(x - 15, y + 173, picture("bs.png"));
+    drawPicture(painter, x - 15, y + 173, picture("bs.png"));
     painter.save();
     painter.setPen(Qt::black);
     text(painter, x + 20, y + 135, one(voltage) + "V");
@@ -396,7 +429,7 @@ void interface_Main::showBranches(QPainter& painter, int n, int step)
             showLine(painter, 371, 288, 650, 288, dcdcstate[20]);
             showDcBox(painter, 329, 266, dcdcstate[50]);
             showSwitch(painter, 550, 288, false, allData.relay[0] != 0);
-            painter.drawPixmap(660, 240, picture("b.png"));
+            drawPicture(painter, 660, 240, picture("b.png"));
             painter.save();
             painter.setPen(Qt::black);
             text(painter, 400, 320,
@@ -415,7 +448,7 @@ void interface_Main::showBranches(QPainter& painter, int n, int step)
             showLine(painter, 350, 240, 350, 288, 1);
         showLine(painter, 361, 288, 650, 288, dcacstate[20]);
         showAcBox(painter, 329, 271, dcacstate[50]);
-        painter.drawPixmap(660, 240, picture("b.png"));
+        drawPicture(painter, 660, 240, picture("b.png"));
         showSwitch(painter, 550, 288, false, allData.relay[0] != 0);
         painter.save();
         painter.setPen(Qt::black);
@@ -474,12 +507,12 @@ void interface_Main::showg(QPainter& painter, int x, int y)
     if (status(m_acdcData, 0, 56) == 1) {
         painter.setPen(QColor(139, 139, 139));
         painter.setBrush(QColor(139, 139, 139));
-        painter.drawPixmap(60, 128, picture("offgrid.png"));
+        drawPicture(painter, 60, 128, picture("offgrid.png"));
         mode = tr("离网");
     } else {
         painter.setPen(kGreen);
         painter.setBrush(kGreen);
-        painter.drawPixmap(60, 128, picture("ongrid.png"));
+        drawPicture(painter, 60, 128, picture("ongrid.png"));
         mode = tr("并网");
     }
     painter.setPen(Qt::black);
@@ -513,8 +546,10 @@ void interface_Main::showsts(QPainter& painter, int x, int y)
         painter.save();
         painter.setPen(QPen(kGreen, 2));
         painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(QRect(QPoint(342, t + 140), QPoint(357, t + 155)));
-        painter.drawEllipse(QRect(QPoint(342, t + 151), QPoint(357, t + 166)));
+        if (shows(QRect(QPoint(342, t + 140), QPoint(357, t + 166)))) {
+            painter.drawEllipse(QRect(QPoint(342, t + 140), QPoint(357, t + 155)));
+            painter.drawEllipse(QRect(QPoint(342, t + 151), QPoint(357, t + 166)));
+        }
         painter.restore();
     }
 

@@ -3,7 +3,11 @@
 
 #include "paintdiff.h"
 
+#include <QFont>
+#include <QFontMetrics>
+#include <QRegion>
 #include <QWidget>
+#include <memory>
 #include <vector>
 
 class DeviceData;
@@ -82,6 +86,11 @@ private:
     void drawFrame(QPainter& painter);
     // Every text of the page goes through here, so that a look can note it without laying it out.
     void text(QPainter& painter, int x, int y, const QString& s);
+    // Whether something covering r is to be drawn: a look notes everything, a paint draws only
+    // what meets the region it repaints (the painter would clip the rest, but only after the
+    // costly part: laying out the text, stroking the line).
+    bool shows(const QRect& r) const;
+    void drawPicture(QPainter& painter, int x, int y, const QPixmap& pixmap);
 
     Ui::interface_Main* ui;
     QTimer* m_timer = nullptr;
@@ -102,6 +111,11 @@ private:
     // What the last look recorded, and whether the coming paint is the one it asked for.
     std::vector<PaintDiff::Item> m_painted;
     bool m_requested = false;
+    // While a paint runs: the region it repaints. The metrics of the last font a text was
+    // drawn in, for the rectangle the text may cover.
+    QRegion m_paintRegion;
+    QFont m_textFont;
+    std::unique_ptr<QFontMetrics> m_textMetrics;
 };
 
 #endif

@@ -7,8 +7,60 @@
 #include <QTextItem>
 #include <QWidget>
 
-#include <map>
+#include <unordered_map>
 #include <math.h>
+
+namespace {
+
+// FNV-1a over the bytes, mixed once more at the end so that near keys spread.
+class Digest {
+public:
+    Digest& bytes(const void* data, size_t n)
+    {
+        const unsigned char* c = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < n; ++i) {
+            m_h ^= c[i];
+            m_h *= 1099511628211ULL;
+        }
+        return *this;
+    }
+    Digest& numbers(std::initializer_list<double> values)
+    {
+        for (double v : values)
+            bytes(&v, sizeof v);
+        return *this;
+    }
+    Digest& text(const QString& s)
+    {
+        const int n = s.size();
+        bytes(&n, sizeof n);
+        return bytes(s.constData(), size_t(n) * sizeof(QChar));
+    }
+    Digest& rect(const QRect& r)
+    {
+        const int v[4] = { r.x(), r.y(), r.width(), r.height() };
+        return bytes(v, sizeof v);
+    }
+    quint64 value() const
+    {
+        quint64 z = m_h + 0x9E3779B97F4A7C15ULL;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+
+private:
+    quint64 m_h = 14695981039346656037ULL;
+};
+
+Digest kind(char k)
+{
+    Digest d;
+    d.bytes(&k, 1);
+    return d;
+}
+
+} // namespace
 
 class PaintDiff::Engine : public QPaintEngine {
 public:
@@ -30,15 +82,14 @@ public:
             m_brush = s.brush();
         if (s.state() & DirtyTransform)
             m_transform = s.transform();
-        if (s.state() & DirtyFont)
-            m_font = s.font();
     }
 
     void drawLines(const QLineF* lines, int count) override
     {
-        for (int i = 0; i < count; ++i)
-            add('L', QRectF(lines[i].p1(), lines[i].p2()).normalized(), numbers({ lines[i].x1(), lines[i].y1(),
-                lines[i].x2(), lines[i].y2() }), false);
+        for (int i = 0; i < count; ++i) {
+            const QLineF& l = lines[i];
+            add(kind('L').numbers({ l.x1(), l.y1(), l.x2(), l.y2() }), QRectF(l.p1(), l.p2()).normalized(), false);
+        }
     }
     void drawLines(const QLine* lines, int count) override
     {
@@ -49,8 +100,10 @@ public:
     }
     void drawRects(const QRectF* rects, int count) override
     {
-        for (int i = 0; i < count; ++i)
-            add('R', rects[i], numbers({ rects[i].x(), rects[i].y(), rects[i].width(), rects[i].height() }), true);
+        for (int i = 0; i < count; ++i) {
+            const QRectF& r = rects[i];
+            add(kind('R').numbers({ r.x(), r.y(), r.width(), r.height() }), r, true);
+        }
     }
     void drawRects(const QRect* rects, int count) override
     {
@@ -61,25 +114,25 @@ public:
     }
     void drawEllipse(const QRectF& r) override
     {
-        add('E', r, numbers({ r.x(), r.y(), r.width(), r.height() }), true);
+        add(kind('E').numbers({ r.x(), r.y(), r.width(), r.height() }), r, true);
     }
     void drawEllipse(const QRect& r) override { drawEllipse(QRectF(r)); }
     void drawPath(const QPainterPath& path) override
     {
-        QByteArray what;
+        Digest what = kind('P');
         for (int i = 0; i < path.elementCount(); ++i)
-            what += numbers({ path.elementAt(i).x, path.elementAt(i).y, double(path.elementAt(i).type) });
-        add('P', path.boundingRect(), what, true);
+            what.numbers({ path.elementAt(i).x, path.elementAt(i).y, double(path.elementAt(i).type) });
+        add(what, path.boundingRect(), true);
     }
     void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override
     {
-        QByteArray what = numbers({ double(mode) });
+        Digest what = kind('G').numbers({ double(mode) });
         QPolygonF polygon;
         for (int i = 0; i < count; ++i) {
             polygon << points[i];
-            what += numbers({ points[i].x(), points[i].y() });
+            what.numbers({ points[i].x(), points[i].y() });
         }
-        add('G', polygon.boundingRect(), what, true);
+        add(what, polygon.boundingRect(), true);
     }
     void drawPolygon(const QPoint* points, int count, PolygonDrawMode mode) override
     {
@@ -90,48 +143,39 @@ public:
     }
     void drawPixmap(const QRectF& r, const QPixmap& pm, const QRectF& sr) override
     {
-        add('X', r, numbers({ r.x(), r.y(), r.width(), r.height(), sr.x(), sr.y(), sr.width(), sr.height(),
-            double(pm.cacheKey()) }), false);
+        add(kind('X').numbers({ r.x(), r.y(), r.width(), r.height(), sr.x(), sr.y(), sr.width(), sr.height(),
+                double(pm.cacheKey()) }),
+            r, false);
     }
     void drawImage(const QRectF& r, const QImage& image, const QRectF& sr, Qt::ImageConversionFlags) override
     {
-        add('I', r, numbers({ r.x(), r.y(), r.width(), r.height(), sr.x(), sr.y(), sr.width(), sr.height(),
-            double(image.cacheKey()) }), false);
+        add(kind('I').numbers({ r.x(), r.y(), r.width(), r.height(), sr.x(), sr.y(), sr.width(), sr.height(),
+                double(image.cacheKey()) }),
+            r, false);
     }
     void drawTextItem(const QPointF& p, const QTextItem& ti) override
     {
         const QRectF area(p.x(), p.y() - ti.ascent(), ti.width(), ti.ascent() + ti.descent());
-        add('T', area, numbers({ p.x(), p.y() }) + ti.text().toUtf8() + '\0' + ti.font().key().toUtf8(), false);
+        add(kind('T').numbers({ p.x(), p.y() }).text(ti.text()).text(ti.font().key()), area, false);
     }
 
 private:
-    static QByteArray numbers(std::initializer_list<double> values)
+    void add(Digest what, const QRectF& area, bool filled)
     {
-        QByteArray out;
-        for (double v : values)
-            out.append(reinterpret_cast<const char*>(&v), sizeof v);
-        return out;
-    }
-
-    void add(char kind, const QRectF& area, const QByteArray& what, bool filled)
-    {
-        QByteArray key(1, kind);
-        key += what;
-        key += numbers({ double(m_pen.color().rgba()), m_pen.widthF(), double(m_pen.style()) });
+        what.numbers({ double(m_pen.color().rgba()), m_pen.widthF(), double(m_pen.style()) });
         if (filled)
-            key += numbers({ double(m_brush.color().rgba()), double(m_brush.style()) });
-        key += numbers({ m_transform.m11(), m_transform.m22(), m_transform.dx(), m_transform.dy() });
+            what.numbers({ double(m_brush.color().rgba()), double(m_brush.style()) });
+        what.numbers({ m_transform.m11(), m_transform.m22(), m_transform.dx(), m_transform.dy() });
         // The pen's width and antialiased edges reach a little past the geometry.
         const int margin = int(ceil(m_pen.widthF())) + 2;
         const QRect rect = m_transform.mapRect(area).toAlignedRect().adjusted(-margin, -margin, margin, margin);
-        m_items->push_back({ rect, key });
+        m_items->push_back({ rect, what.rect(rect).value() });
     }
 
     std::vector<Item>* m_items;
     QPen m_pen;
     QBrush m_brush;
     QTransform m_transform;
-    QFont m_font;
 };
 
 PaintDiff::PaintDiff(const QWidget* like)
@@ -144,20 +188,31 @@ PaintDiff::PaintDiff(const QWidget* like)
 
 PaintDiff::~PaintDiff()
 {
+    delete m_textMetrics;
     delete m_engine;
+}
+
+QRect PaintDiff::textArea(const QPoint& baseline, const QString& text, const QFontMetrics& metrics)
+{
+    return QRect(baseline.x(), baseline.y() - metrics.ascent(), metrics.maxWidth() * text.size(),
+        metrics.ascent() + metrics.descent());
 }
 
 void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
     const QTransform& transform)
 {
-    const QFontMetrics metrics(font, this);
-    const QRect area(baseline.x(), baseline.y() - metrics.ascent(), metrics.maxWidth() * text.size(),
-        metrics.ascent() + metrics.descent());
-    QByteArray key("t");
+    // A page notes its texts in one or two fonts: their metrics and keys are made once.
+    if (!m_textMetrics || font != m_textFont) {
+        delete m_textMetrics;
+        m_textMetrics = new QFontMetrics(font, this);
+        m_textFont = font;
+        m_textFontKey = Digest().text(font.key()).value();
+    }
+    const QRect rect = transform.mapRect(textArea(baseline, text, *m_textMetrics)).adjusted(-2, -2, 2, 2);
+    Digest what = kind('t');
     const int numbers[3] = { baseline.x(), baseline.y(), int(colour.rgba()) };
-    key.append(reinterpret_cast<const char*>(numbers), sizeof numbers);
-    key += text.toUtf8() + '\0' + font.key().toUtf8();
-    m_items.push_back({ transform.mapRect(area).adjusted(-2, -2, 2, 2), key });
+    what.bytes(numbers, sizeof numbers).text(text).bytes(&m_textFontKey, sizeof m_textFontKey);
+    m_items.push_back({ rect, what.rect(rect).value() });
 }
 
 QPaintEngine* PaintDiff::paintEngine() const
@@ -198,25 +253,20 @@ QRegion PaintDiff::changedSince(const std::vector<Item>& before) const
 {
     // Things are matched by what they are and where, not by their place in the list: a line
     // with one chevron more or less must not shift every later thing out of step.
-    std::map<QByteArray, int> old;
-    auto whole = [](const Item& item) {
-        QByteArray k = item.key;
-        const int r[4] = { item.rect.x(), item.rect.y(), item.rect.width(), item.rect.height() };
-        k.append(reinterpret_cast<const char*>(r), sizeof r);
-        return k;
-    };
+    std::unordered_map<quint64, int> old;
+    old.reserve(before.size());
     for (const Item& item : before)
-        ++old[whole(item)];
+        ++old[item.key];
     QRegion changed;
     for (const Item& item : m_items) {
-        auto it = old.find(whole(item));
+        auto it = old.find(item.key);
         if (it != old.end() && it->second > 0)
             --it->second;
         else
             changed += item.rect;
     }
     for (const Item& item : before) {
-        auto it = old.find(whole(item));
+        auto it = old.find(item.key);
         if (it != old.end() && it->second > 0) {
             --it->second;
             changed += item.rect;

@@ -1,9 +1,9 @@
 #ifndef PAINTDIFF_H
 #define PAINTDIFF_H
 
-#include <QByteArray>
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QTransform>
 #include <QPaintDevice>
 #include <QRect>
@@ -19,9 +19,12 @@ class QWidget;
 // only the rectangles that differ repainted.
 class PaintDiff : public QPaintDevice {
 public:
+    // What a thing is and how it was painted, down to a 64-bit digest of its geometry, pen,
+    // brush and transform together with the rectangle it covers: ten frames a second are
+    // compared, and strings as keys cost more than the painting they were to spare.
     struct Item {
         QRect rect;
-        QByteArray key;
+        quint64 key;
     };
 
     // Same size and resolution as the widget whose frames it records.
@@ -38,6 +41,9 @@ public:
     // of the two holds.
     QRegion changedSince(const std::vector<Item>& before) const;
 
+    // The rectangle a text noted by addText covers: what the widest glyphs could cover.
+    static QRect textArea(const QPoint& baseline, const QString& text, const QFontMetrics& metrics);
+
 protected:
     int metric(PaintDeviceMetric metric) const override;
 
@@ -47,6 +53,10 @@ private:
 
     class Engine;
     Engine* m_engine;
+    // The last font a text was noted in, its digest and its metrics on this device.
+    QFont m_textFont;
+    quint64 m_textFontKey = 0;
+    QFontMetrics* m_textMetrics = nullptr;
     std::vector<Item> m_items;
     QSize m_size;
     int m_dpiX;

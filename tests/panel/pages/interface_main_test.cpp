@@ -523,3 +523,45 @@ TEST_F(DiagramTest, PicturesOfThePage)
     EXPECT_FALSE(saveArtifact(&page, "interface_main_8strings_offline.png").isEmpty());
     EXPECT_EQ(notDrawn(&page, { QString::fromUtf8("716.4V"), QString::fromUtf8("0.0V"), QString::fromUtf8("0.0A") }), QStringList());
 }
+
+// A paint of part of the page skips what lies elsewhere; whatever meets that part must still
+// be drawn, pixel for pixel as a paint of the whole page draws it.
+TEST_F(DiagramTest, APaintOfPartOfThePageDrawsAllThatMeetsIt)
+{
+    set[23].value = 4;
+    set[22].value = 4;   // a model with PV input: its texts, lines and switch too
+    for (int r = 0; r < UI_DATA_ROWS; ++r) {
+        ac.analog[{ 0, 500 + r }] = 100 + r;
+        sts.analog[{ 0, 500 + r }] = 200 + r;
+    }
+    for (int g = 0; g < 4; ++g) {
+        dc.analog[{ 1001 + g, 0 }] = 700 + g;
+        dc.analog[{ 1001 + g, 4 }] = -12.5f * g;
+    }
+    allData.relay[1] = 1;
+    // Still lines only: chevrons move on with every paint, and two paints are compared here.
+    const QSize size = page.size();
+    QImage whole(size, QImage::Format_ARGB32_Premultiplied);
+    whole.fill(Qt::white);
+    page.render(&whole);
+
+    struct Case { const char* name; QRegion region; } cases[] = {
+        { "grid values and the grid switch", QRegion(140, 95, 120, 90) },
+        { "a strip across the bus and a column", QRegion(0, 236, 796, 6) },
+        { "a box and its texts", QRegion(300, 270, 40, 50) },
+        { "corners of a column's switch and texts", QRegion(155, 360, 60, 40) + QRegion(330, 100, 4, 4) },
+        { "the PV values", QRegion(145, 260, 60, 60) },
+    };
+    for (const Case& c : cases) {
+        QImage part(size, QImage::Format_ARGB32_Premultiplied);
+        part.fill(Qt::white);
+        const QRect box = c.region.boundingRect();
+        page.render(&part, box.topLeft(), c.region);
+        int differ = 0;
+        for (const QRect& r : c.region)
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    differ += part.pixel(x, y) != whole.pixel(x, y);
+        EXPECT_EQ(differ, 0) << c.name;
+    }
+}
