@@ -213,17 +213,17 @@ void DATADEAL::download_patch()
         out.swap(p.reports);
         if (out.empty()) {
             // A code left in downNum itself.
-            switch (downNum) {
+            switch (downNum.load()) {
             case 7:
             case 13:
-                out.push_back(std::make_pair(2, downNum));
+                out.push_back(std::make_pair(2, downNum.load()));
                 break;
             case 18:
                 out.push_back(std::make_pair(0, 18));
                 break;
             case 19:
             case 20:
-                out.push_back(std::make_pair(4, downNum));
+                out.push_back(std::make_pair(4, downNum.load()));
                 break;
             default:
                 return;

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 class QLabel;
 
 // Relay states and the timers that watch them, published to the upper system and read by the pages.
@@ -53,8 +55,9 @@ extern float plot_data[60];
 extern int g_pvstate;            // 1 not charging, 2 charging
 extern float g_showsoc;
 extern float g_power[1440];      // [0] the AC/DC system power
-extern int isdownALLing;         // 1 while an export of everything to the USB stick runs
-extern int downNum;              // export progress left by the export threads, 0 none pending
+// Written by the export threads and read by the GUI thread: atomic words.
+extern std::atomic<int> isdownALLing;   // 1 while an export of everything to the USB stick runs
+extern std::atomic<int> downNum;        // export progress left by the export threads, 0 none pending
 extern int date_power;
 extern int dcParam[9];           // {min, max, default} of three DC voltage limits
 extern int MACH_TYPE[10];        // machine-type choices of the machine-type page

@@ -12,6 +12,7 @@
 #include "timeseam.h"
 #include "upgradethread.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QIcon>
 #include <QMessageBox>
@@ -124,6 +125,20 @@ interface_login::interface_login(QWidget* parent)
 
 interface_login::~interface_login()
 {
+    // The upgrade thread hands work to this thread (queued and blocking calls): serve them
+    // while it comes to its end, and move a test's stepped clock on for its pauses.
+    m_quitUpgrade = true;
+    if (m_handlerStarted) {
+        while (!m_handlerDone) {
+            QCoreApplication::processEvents();
+            if (TimeSeam::fakeClock())
+                TimeSeam::advanceMs(100);
+            else
+                TimeSeam::sleepMs(5);
+        }
+        pthread_join(m_handlerThread, nullptr);
+        m_handlerStarted = false;
+    }
     if (m_upgrade) {
         m_upgrade->wait();
         delete m_upgrade;
@@ -256,14 +271,20 @@ void interface_login::on_upgradeButton_clicked()
     ui->upgradeButton->setEnabled(false);
     ui->label_progress->clear();
 
+    // The last run has said its end; its thread is gone or about to be.
+    if (m_handlerStarted) {
+        pthread_join(m_handlerThread, nullptr);
+        m_handlerStarted = false;
+    }
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, 1024 * 1024);
-    pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
-    pthread_t thread;
-    const int r = pthread_create(&thread, &attr, upgradeHandler_thread, this);
+    m_handlerDone = false;
+    const int r = pthread_create(&m_handlerThread, &attr, upgradeHandler_thread, this);
     pthread_attr_destroy(&attr);
+    m_handlerStarted = r == 0;
     if (r != 0) {
+        m_handlerDone = true;
         printf("interface_login::on_upgradeButton_clicked cannot start the upgrade thread: %s\n", strerror(r));
         restoreUpgradeButton();
     }
@@ -271,7 +292,9 @@ void interface_login::on_upgradeButton_clicked()
 
 void* interface_login::upgradeHandler_thread(void* page)
 {
-    static_cast<interface_login*>(page)->upgradeHandler();
+    interface_login* self = static_cast<interface_login*>(page);
+    self->upgradeHandler();
+    self->m_handlerDone = true;
     return nullptr;
 }
 
@@ -290,9 +313,13 @@ void interface_login::upgradeHandler()
 
     // The links need about a minute after start before every module has answered.
     Tab_set::Upgrading = 1;
-    while (g_autoUpgradeTimer <= 60) {
+    while (g_autoUpgradeTimer <= 60 && !m_quitUpgrade) {
         TimeSeam::waitMs(1000);
         Tab_set::Upgrading = 1;
+    }
+    if (m_quitUpgrade) {
+        endUpgrade();
+        return;
     }
 
     if (m_acdcData) {
@@ -352,11 +379,15 @@ void interface_login::upgradeHandler()
         m_upgrade->start();
         QMetaObject::invokeMethod(this, "showUpgradeProgress", Qt::QueuedConnection,
             Q_ARG(QString, tr(kKinds[kind].upgrading)));
-        while (m_finishFlag == 0 && !m_upgrade->isFinished())
+        while (m_finishFlag == 0 && !m_upgrade->isFinished() && !m_quitUpgrade)
             TimeSeam::waitMs(1000);
         // The worker emits its end before a missing file's failure, and both are handled in the
         // GUI thread: wait for the worker to end, then until the GUI thread has handled all it sent.
         m_upgrade->wait();
+        if (m_quitUpgrade) {
+            endUpgrade();
+            return;
+        }
         QMetaObject::invokeMethod(this, "upgradePassSeen", Qt::BlockingQueuedConnection);
         if (m_failFlag != 0 || m_finishFlag == 0) {
             emit sendmessagebox(0, failureText(kind));

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <pthread.h>
 #include <vector>
 
 struct dirent;
@@ -39,7 +40,7 @@ public:
     static int selectUpgradeU2Flies(const struct dirent* entry);
     static int selectUpgradeStsFlies(const struct dirent* entry);
 
-    // The USB-stick upgrade; runs in its own detached thread, never in the GUI thread.
+    // The USB-stick upgrade; runs in its own thread, never in the GUI thread.
     void upgradeHandler();
     static void* upgradeHandler_thread(void* page);
 
@@ -102,6 +103,11 @@ private:
     // Written in the GUI thread as the worker's signals arrive, read by the upgrade thread.
     std::atomic<int> m_finishFlag{ 0 };
     std::atomic<int> m_failFlag{ 0 };
+    // The upgrade thread works on this page: the page tells it to stop and joins it.
+    pthread_t m_handlerThread;
+    bool m_handlerStarted = false;
+    std::atomic<bool> m_handlerDone{ true };
+    std::atomic<bool> m_quitUpgrade{ false };
 };
 
 #endif

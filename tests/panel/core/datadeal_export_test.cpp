@@ -362,7 +362,7 @@ TEST(DatadealExport, ExportAllGathersEverythingIntoOneArchive)
 
     // Every code the archive thread leaves comes through, in order, even when the loop forwards
     // them only once it has finished.
-    for (int waited = 0; __atomic_load_n(&downNum, __ATOMIC_ACQUIRE) != 18 && waited < 60000; waited += 5)
+    for (int waited = 0; downNum.load() != 18 && waited < 60000; waited += 5)
         usleep(5000);
     t.d->download_patch();
     EXPECT_EQ(t.take(), (Reports{ { 4, 19 }, { 2, 13 }, { 0, 18 } }));

@@ -23,6 +23,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QTranslator>
+
+#include <memory>
 #include <QVBoxLayout>
 #include <cstdio>
 #include <cstring>
@@ -720,6 +722,23 @@ TEST(InterfaceLoginUpgrade, WaitsForTheFirstMinute)
     g_autoUpgradeTimer = 100; // as the main window pins it after 60 s
     ASSERT_TRUE(s.pumpUntil([&s]() { return s.idle(); }));
     EXPECT_EQ(s.last().text, QString::fromUtf8("升级成功,请下电重启!"));
+}
+
+// A page closed while its upgrade thread waits ends that thread first: the thread works on the
+// page, and leaves no module half-upgraded (nothing was polled or sent yet).
+TEST(InterfaceLoginUpgrade, AClosedPageEndsItsUpgradeThread)
+{
+    auto s = std::make_unique<StickUpgrade>();
+    s->dc.status[{ 1, 100 }] = 1;
+    s->dc.succeeds(129);
+    s->onStick("DC.hex");
+    g_autoUpgradeTimer = 30;
+    s->button()->click();
+    s->pumpUntil([]() { return false; }, 5000);
+    EXPECT_EQ(Tab_set::Upgrading, 1);
+    s.reset();
+    EXPECT_EQ(Tab_set::Upgrading, 0);
+    g_autoUpgradeTimer = 100;
 }
 
 TEST(InterfaceLoginUpgrade, EnglishTexts)
