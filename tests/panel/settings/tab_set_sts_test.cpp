@@ -1,5 +1,7 @@
 #include "settingspage.h"
 
+#include "modbusstsdata.h"
+
 #include <gtest/gtest.h>
 #include <QComboBox>
 #include <QLabel>
@@ -103,6 +105,39 @@ TEST(Tab_set_sts, PagesShowTheSwitchsValues)
     EXPECT_EQ(p.w<QLabel>("label_269")->text(), "1.100");
     EXPECT_EQ(p.w<QLabel>("label_228")->text(), "12.2");
     EXPECT_EQ(p.w<QLabel>("label_268")->text(), "0.950");
+}
+
+// The same entries against the switch library itself: the values arrive and show on the page.
+TEST(Tab_set_sts, WritesReachTheSwitch)
+{
+    SettingsPage p;
+    set[21].value = 0;
+    ModbusSTSData sts(257, "/dev/ttySAC2", "19200,n,8,1", 800, 0);
+    ASSERT_EQ(sts.open(), 0);
+    ASSERT_EQ(sts.setAnalog(0, 0, 230.0f), 0);
+    p.tab.setDeviceViews(&p.rtu, &p.tcp, &p.ac, &p.dc, &sts);
+    p.clearWrites();
+    p.entry("on_lineEdit_30_selectionChanged", "1.25");
+    p.entry("on_lineEdit_96_selectionChanged", "232.3");
+    p.entry("on_lineEdit_91_selectionChanged", "2");
+    EXPECT_EQ(p.tips, (std::vector<int>{ 3, 3, 3 }));
+    float v = 0;
+    sts.getConfig(0, 44, &v);
+    EXPECT_NEAR(v, 1.25f, 1e-5);
+    sts.getConfig(0, 101, &v);
+    EXPECT_NEAR(v, 1.01f, 1e-4);
+    p.show(6, 6);
+    EXPECT_EQ(p.w<QLineEdit>("lineEdit_30")->text(), "1.25");
+    p.tab.setsubindex(2);
+    p.tab.setCurrentIndex(20);
+    p.tab.mpaintEvent();
+    EXPECT_EQ(p.w<QLineEdit>("lineEdit_91")->text(), "2");
+    EXPECT_EQ(p.w<QLabel>("label_267")->text(), "230");
+    p.tab.setsubindex(3);
+    p.tab.setCurrentIndex(21);
+    p.tab.mpaintEvent();
+    EXPECT_EQ(p.w<QLabel>("label_207")->text(), "232.3");
+    EXPECT_EQ(p.w<QLabel>("label_279")->text(), "1.010");
 }
 
 } // namespace
