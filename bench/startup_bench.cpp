@@ -22,6 +22,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -129,8 +130,12 @@ void setParam(const std::string& path, int index, long value)
 
 pid_t startSimulator(const std::string& root)
 {
+    const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid == 0) {
+        // A benchmark killed by its time-out must not leave the simulator running.
+        if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent)
+            _exit(127);
         const std::string log = root + "/sim.log";
         if (!freopen(log.c_str(), "w", stdout) || !freopen(log.c_str(), "a", stderr))
             _exit(127);
