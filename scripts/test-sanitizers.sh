@@ -1,6 +1,8 @@
 #!/bin/sh
-# Usage: sh scripts/test-sanitizers.sh [asan] [tsan]   (both when none is named)
+# Usage: sh scripts/test-sanitizers.sh [asan] [asan-links] [tsan]   (asan and tsan when none is named)
 # asan: the whole suite built with AddressSanitizer, LeakSanitizer and UBSan in build-asan/.
+# asan-links: the same for the test programs of the two links, their threads and the common
+# files only, in build-asan-links/ (what CI runs).
 # tsan: the tests whose threads share data, built with ThreadSanitizer in build-tsan/.
 # Any sanitizer report fails the run, also one from a test that otherwise passed.
 set -e
@@ -22,6 +24,7 @@ configure() {
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE= "-DCMAKE_CXX_FLAGS=-O1 -g1" "-DCMAKE_C_FLAGS=-O1 -g1" \
         -DSTATIONPANEL_FUZZ=OFF "$@" >/dev/null
 }
+LINK_TESTS="gridconv_esf_tests;gridconv_tests;battconv_tests;common_tests"
 REPORT='ERROR: AddressSanitizer|ERROR: LeakSanitizer|runtime error:|WARNING: ThreadSanitizer|ThreadSanitizer: reported'
 
 run_suite() {
@@ -45,13 +48,18 @@ status=0
 for kind in $KINDS; do
     case $kind in
     asan)
-        configure build-asan -DSTATIONPANEL_SANITIZE=ON
+        configure build-asan -DSTATIONPANEL_SANITIZE=ON -DSTATIONPANEL_TEST_ONLY=
         cmake --build build-asan -j "$JOBS"
         run_suite build-asan || status=1
         ;;
+    asan-links)
+        configure build-asan-links -DSTATIONPANEL_SANITIZE=ON "-DSTATIONPANEL_TEST_ONLY=$LINK_TESTS"
+        cmake --build build-asan-links -j "$JOBS" --target scoped_tests
+        run_suite build-asan-links || status=1
+        ;;
     tsan)
-        configure build-tsan -DSTATIONPANEL_TSAN=ON
-        cmake --build build-tsan -j "$JOBS" --target tsan_tests
+        configure build-tsan -DSTATIONPANEL_TSAN=ON -DSTATIONPANEL_TEST_ONLY=
+        cmake --build build-tsan -j "$JOBS" --target scoped_tests
         run_suite build-tsan || status=1
         ;;
     *)
