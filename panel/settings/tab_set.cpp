@@ -49,6 +49,7 @@ const BuiltSubPage kBuiltSubPages[] = {
     { 1, &Tab_set::fresh_machtype },
     { 2, &Tab_set::fresh_sysset },
     { 3, &Tab_set::fresh_pcsset },
+    { 4, &Tab_set::fresh_ac },
     { 5, &Tab_set::fresh_dc },
     { 6, &Tab_set::fresh_sts },
     { 7, &Tab_set::fresh_acdebug },

@@ -261,7 +261,7 @@ TEST(Tab_set_machtype, LevelRulesOfTheSubPages)
             p.tab.setCurrentIndex(tab);
             p.tab.mpaintEvent();
             // The switch timing rows (tab 19) sit in the DC sub-page but have no entries.
-            const bool built = f == 0 || f == 2 || f == 3 || (f == 5 && tab != 19) || f == 9
+            const bool built = f == 0 || f == 2 || f == 3 || f == 4 || (f == 5 && tab != 19) || f == 9
                 || (f == 1 && c.level >= 3) || ((f == 6 || f == 7 || f == 8) && (!calibration || c.level >= 3));
             EXPECT_EQ(p.tab.widget(tab)->isEnabled(), built) << "tab " << tab;
         }
