@@ -179,6 +179,7 @@ ssize_t VirtualCanBackend::take(int fd, int flags)
         for (ssize_t at = 0; at < n; at += FRAME_BYTES) {
             m_queue.emplace_back();
             memcpy(m_queue.back().data(), in + at, FRAME_BYTES);
+            m_queued.store(int(m_queue.size()), std::memory_order_relaxed);
         }
     }
     return n;
@@ -196,12 +197,13 @@ ssize_t VirtualCanBackend::read(int fd, void* frame, size_t len)
     }
     memcpy(frame, m_queue.front().data(), len < FRAME_BYTES ? len : size_t(FRAME_BYTES));
     m_queue.pop_front();
+    m_queued.store(int(m_queue.size()), std::memory_order_relaxed);
     return FRAME_BYTES;
 }
 
 int VirtualCanBackend::pending() const
 {
-    return int(m_queue.size());
+    return m_queued.load(std::memory_order_relaxed);
 }
 
 int VirtualCanBackend::close(int fd)
@@ -213,6 +215,7 @@ int VirtualCanBackend::close(int fd)
     m_name.clear();
     m_stalled.clear();
     m_queue.clear();
+    m_queued.store(0, std::memory_order_relaxed);
     return r;
 }
 

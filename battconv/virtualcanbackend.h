@@ -4,6 +4,7 @@
 #include "canbackend.h"
 
 #include <array>
+#include <atomic>
 #include <deque>
 #include <set>
 #include <string>
@@ -53,6 +54,8 @@ private:
     std::string m_endpoint;   // its whole path
     std::set<std::string> m_stalled;   // peers that lose frames until they have room again
     std::deque<std::array<unsigned char, FRAME_BYTES>> m_queue;   // frames read, not yet taken
+    // Its length for pending(), which the receive thread asks while another thread reads.
+    std::atomic<int> m_queued{ 0 };
 };
 
 #endif
