@@ -44,6 +44,11 @@ std::unique_ptr<BmsBusSim> BmsBusSim::launch(const std::string& root, int batter
 
 int BmsBusSim::batteryTypeIn(const std::string& root)
 {
+    return settingIn(root, 26, 0);
+}
+
+int BmsBusSim::settingIn(const std::string& root, int entry, int otherwise)
+{
     // A Qt data stream of 80 entries: a big-endian 32-bit integer, then a string as its byte
     // length (0xFFFFFFFF for none) and UTF-16 characters.
     std::ifstream in(root + "/bin/monitorset.txt", std::ios::binary);
@@ -58,16 +63,16 @@ int BmsBusSim::batteryTypeIn(const std::string& root)
         at += 4;
         return true;
     };
-    for (int entry = 0; entry <= 26; ++entry) {
+    for (int k = 0; k <= entry; ++k) {
         uint32_t value, length;
         if (!word(&value) || !word(&length))
-            return 0;
-        if (entry == 26)
+            return otherwise;
+        if (k == entry)
             return int32_t(value);
         if (length != 0xFFFFFFFFu)
             at += length;
     }
-    return 0;
+    return otherwise;
 }
 
 void BmsBusSim::start()

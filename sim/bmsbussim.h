@@ -33,6 +33,8 @@ public:
     // The battery type (setting 26) in the panel's settings file <root>/bin/monitorset.txt,
     // or 0 when there is none.
     static int batteryTypeIn(const std::string& root);
+    // Entry `entry` of that file, or `otherwise` when the file has none.
+    static int settingIn(const std::string& root, int entry, int otherwise);
 
     BmsRackSim::Protocol protocol() const { return protocol_; }
     int racks() const { return int(racks_.size()); }

@@ -7,6 +7,7 @@
 #include "rtuline.h"
 #include "simcontrol.h"
 #include "bmsbussim.h"
+#include "bmsrtusim.h"
 
 #include <atomic>
 #include <chrono>
@@ -109,8 +110,12 @@ int main(int argc, char* argv[])
         std::thread([&control] { readCommands(stdin, &control); }).detach();
 
     // Battery racks on "can1" in the protocol of the panel's battery type (setting 26).
-    std::unique_ptr<BmsBusSim> batteries =
-        BmsBusSim::launch(root, battery >= 0 ? battery : BmsBusSim::batteryTypeIn(root));
+    const int batteryType = battery >= 0 ? battery : BmsBusSim::batteryTypeIn(root);
+    std::unique_ptr<BmsBusSim> batteries = BmsBusSim::launch(root, batteryType);
+    // BMS-A writes its units into the panel's upward RTU slave instead.
+    std::unique_ptr<BmsRtuSim> bmsA;
+    if (batteryType == 1 || batteryType == 2)
+        bmsA = BmsRtuSim::launch(root, batteryType);
 
     auto last = std::chrono::steady_clock::now();
     while (!g_stop) {

@@ -59,10 +59,12 @@ public:
 protected:
     UpwardRegisterStore(const char* name, DeviceData* ac, DeviceData* dc, DeviceData* sts, int trace);
 
-private:
-    typedef std::pair<int, int> Key;
+    // The register itself, without counting a request of the upper system.
     bool lookup(int module, int reg, float* out);
     void store(int module, int reg, float value);
+
+private:
+    typedef std::pair<int, int> Key;
 
     std::string name_;
     DeviceData* ac_;

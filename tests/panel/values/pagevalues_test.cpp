@@ -5,6 +5,7 @@
 // quantity within the page's display precision.
 #include "acmodulesim.h"
 #include "bmsbussim.h"
+#include "bmsrtusim.h"
 #include "dcbussim.h"
 #include "form.h"
 #include "globalvar.h"
@@ -60,6 +61,8 @@ protected:
     {
         if (bms)
             bms->stop();
+        if (bmsA)
+            bmsA->stop();
         dcBus.stop();
         line.stop();
     }
@@ -86,6 +89,14 @@ protected:
         BmsType = batteryType;
         if (settings)
             settings();
+        // BMS-A writes into the panel's upward RTU slave, whose line the window opens.
+        if (batteryType == 1 || batteryType == 2) {
+            bmsA.reset(new BmsRtuSim);
+            ASSERT_TRUE(bmsA->open(tree.path("dev/ttySAC3"), batteryType, 2, set[8].value));
+            bmsA->setMoving(false);
+            bmsA->setPeriod(200);
+            bmsA->start();
+        }
         window = new MyMainWindow;
         info = window->form()->findChild<interface_SysInf*>();
         diagram = window->form()->findChild<interface_Main*>();
@@ -128,6 +139,8 @@ protected:
         }
     }
 
+    void bmsARowsShowTheUnit(int type);
+
     void expectText(const QString& title, int x, int y, const QString& want)
     {
         EXPECT_EQ(rec.textAt(x, y), want) << title.toStdString() << " at " << x << "," << y;
@@ -138,6 +151,7 @@ protected:
     std::map<int, std::unique_ptr<AcModuleSim>> ac;
     DcBusSim dcBus;
     std::unique_ptr<BmsBusSim> bms;
+    std::unique_ptr<BmsRtuSim> bmsA;
     MyMainWindow* window = nullptr;
     interface_SysInf* info = nullptr;
     interface_Main* diagram = nullptr;
@@ -419,6 +433,62 @@ TEST_F(PageValues, KwbeRowsShowTheBattery)
             { "discharge limit", 420, y(7), [&] { return rack().dischargeLimit; }, 1 },
         });
     expectText("type 4 page 3 caption", 120, y(2), "SOC(%)");
+}
+
+// BMS-A (both protocol versions) writes its units into the upward RTU slave: page 1 shows the
+// units' state flags, page 2 their values, the 32-bit ones in the version's word order.
+void PageValues::bmsARowsShowTheUnit(int type)
+{
+    start(type);
+    if (HasFatalFailure())
+        return;
+    showSub(5);
+    auto y = [](int k) { return 80 + 32 * k; };
+    bmsA->setFlag(0, 0, true);   // charge forbidden
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return rec.textAt(500, y(0)) == "有效";
+    })) << "BMS-A page 1 shows " << rec.textAt(500, y(0)).toStdString();
+    for (int r = 0; r < 10; ++r)
+        expectText(QString("BMS-A %1 flag %2").arg(type).arg(r), 500, y(r), bmsA->flag(0, r) ? "有效" : "无效");
+    expectText("BMS-A caption", 200, y(9), "主接触器闭合");
+
+    showSub(5, 2);
+    auto rack = [&] { return bmsA->snapshot(0); };
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return std::fabs(rec.textAt(290, y(0)).toDouble() - rack().soc) < 0.011;
+    })) << "BMS-A page 2 SOC " << rec.textAt(290, y(0)).toStdString();
+    expectFields(info, type == 1 ? "BMS-A-1.2 page 2" : "BMS-A-1.4 page 2",
+        {
+            { "SOC", 290, y(0), [&] { return rack().soc; }, 2 },
+            { "charged energy", 290, y(1), [&] { return bmsA->chargedKwh(0); }, 1 },
+            { "discharged energy", 290, y(2), [&] { return bmsA->dischargedKwh(0); }, 1 },
+            { "remaining capacity", 290, y(3), [&] { return rack().soc / 100 * rack().capacityAh; }, 1 },
+            { "rack voltage", 290, y(4), [&] { return rack().rackVoltage(); }, 1 },
+            { "rack current", 290, y(5), [&] { return rack().current; }, 1 },
+            { "rack power", 290, y(6), [&] { return rack().power(); }, 1 },
+            { "SOH", 290, y(7), [&] { return rack().soh; }, 1 },
+            { "max cell voltage", 290, y(8), [&] { return rack().cellMax * 1000; }, 0 },
+            { "min cell voltage", 620, y(0), [&] { return rack().cellMin * 1000; }, 0 },
+            { "max temperature", 620, y(1), [&] { return rack().tempMax; }, 1 },
+            { "min temperature", 620, y(2), [&] { return rack().tempMin; }, 1 },
+            { "cycles", 620, y(3), [&] { return rack().cycles; }, 0 },
+            { "charge limit", 620, y(6), [&] { return rack().chargeLimit; }, 0 },
+            { "discharge limit", 620, y(7), [&] { return rack().dischargeLimit; }, 0 },
+        });
+    expectText("BMS-A caption", 20, y(0), "SOC(%)");
+    expectText("BMS-A caption", 380, y(6), "充电限流(A)");
+}
+
+TEST_F(PageValues, BmsA12RowsShowTheUnit)
+{
+    bmsARowsShowTheUnit(1);
+}
+
+TEST_F(PageValues, BmsA14RowsShowTheUnit)
+{
+    bmsARowsShowTheUnit(2);
 }
 
 // The operation and control-mode pages' commands reach the simulated modules and take effect.
