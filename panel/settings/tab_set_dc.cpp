@@ -334,6 +334,8 @@ void Tab_set::on_lineEdit_76_selectionChanged()
 }
 
 // The derived values follow from the typed value alone, each its own write with its own tip.
+// GUI events run while each write polls, and the container sets dcModule from its picker at
+// every tick: all six still go to the branch the value was typed for.
 void Tab_set::on_lineEdit_77_selectionChanged()
 {
     float capacity;
@@ -341,8 +343,11 @@ void Tab_set::on_lineEdit_77_selectionChanged()
         return;
     const DcIndex at[6] = { kCapacity, kMaxCharge, kMaxDischarge, kMaxPrecharge, kToppingToFloat, kEndOfCharge };
     static const double factor[6] = { 1, 0.15, 1, 0.05, 0.02, 0 };
-    for (int i = 0; i < 6; ++i)
+    const int branch = dcModule;
+    for (int i = 0; i < 6; ++i) {
+        dcModule = branch;
         dcParamWrite(at[i].ac, at[i].dc, float(factor[i] * double(capacity)));
+    }
 }
 
 void Tab_set::on_lineEdit_78_selectionChanged()
@@ -352,6 +357,9 @@ void Tab_set::on_lineEdit_78_selectionChanged()
         return;
     const DcIndex at[6] = { kCells, kToppingVoltage, kFloatVoltage, kLowVoltage, kEndOfDischarge, kPrechargeVoltage };
     static const double factor[6] = { 1, 2.3, 2.2, 1.65, 1.8, 1.65 };
-    for (int i = 0; i < 6; ++i)
+    const int branch = dcModule;
+    for (int i = 0; i < 6; ++i) {
+        dcModule = branch;
         dcParamWrite(at[i].ac, at[i].dc, float(factor[i] * double(cells)));
+    }
 }

@@ -327,3 +327,29 @@ TEST(Tab_set_dc, AllBranchesTogetherLeaveOnlyBranchOneEditable)
 }
 
 }
+
+namespace {
+
+TEST(Tab_set_dc, DerivedWritesStayOnTheBranchTypedFor)
+{
+    SettingsPage p;
+    p.attach();
+    p.tab.dcModule = 1002;
+    p.dc.pendingPolls = 3;
+    // The container moves dcModule to its picker while the first write polls.
+    QTimer picker;
+    QObject::connect(&picker, &QTimer::timeout, [&p, &picker]() {
+        if (!p.dc.writes.empty()) {
+            p.tab.dcModule = 1005;
+            picker.stop();
+        }
+    });
+    picker.start(0);
+    p.entry("on_lineEdit_78_selectionChanged", "12");
+    ASSERT_EQ(p.dc.writes.size(), 6u);
+    EXPECT_FALSE(picker.isActive()) << "the picker moved during the writes";
+    for (const FakeDevice::Write& w : p.dc.writes)
+        EXPECT_EQ(w.module, 1002) << w.index;
+}
+
+}
