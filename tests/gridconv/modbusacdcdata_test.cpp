@@ -573,6 +573,8 @@ TEST_F(AcDcLink, InitialSettingsReplay)
             line = "0092/0000001000\n";
         else if (i == 261)
             line = "0261/0000058400\n";
+        else if (i == 262)
+            line = "0262/0000000000\n";   // not left to the sample's default
         else if (i == 72)
             line = "0999/0000000000\n";
         branch += line;
