@@ -8,20 +8,6 @@
 
 namespace {
 
-bool writeAll(int fd, const char* p, size_t n, AtomicFile::WriteFn write)
-{
-    while (n > 0) {
-        ssize_t w = write(fd, p, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
-}
-
 void syncDirectoryOf(const std::string& path)
 {
     size_t slash = path.rfind('/');
@@ -40,6 +26,23 @@ std::string AtomicFile::temporary(const std::string& path)
     return path + ".new";
 }
 
+bool AtomicFile::writeAll(int fd, const void* data, size_t n, WriteFn write)
+{
+    if (!write)
+        write = ::write;
+    const char* p = static_cast<const char*>(data);
+    while (n > 0) {
+        ssize_t w = write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        p += w;
+        n -= size_t(w);
+    }
+    return true;
+}
+
 bool AtomicFile::replace(const std::string& path, const std::vector<Piece>& pieces, WriteFn write)
 {
     if (!write)
@@ -52,7 +55,7 @@ bool AtomicFile::replace(const std::string& path, const std::vector<Piece>& piec
     }
     bool ok = true;
     for (const Piece& p : pieces)
-        ok = ok && writeAll(fd, static_cast<const char*>(p.data), p.size, write);
+        ok = ok && writeAll(fd, p.data, p.size, write);
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {

@@ -21,6 +21,8 @@ public:
     // then as it was and the temporary is gone. write: null for write(2).
     static bool replace(const std::string& path, const std::vector<Piece>& pieces, WriteFn write = nullptr);
     static std::string temporary(const std::string& path);
+    // Writes n bytes whole, through interruptions and short writes. write: null for write(2).
+    static bool writeAll(int fd, const void* data, size_t n, WriteFn write = nullptr);
 };
 
 #endif

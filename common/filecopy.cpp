@@ -1,4 +1,5 @@
 #include "filecopy.h"
+#include "atomicfile.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -7,24 +8,6 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-bool writeAll(int fd, const char* p, size_t n)
-{
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
-}
-
-} // namespace
 
 int copyWhole(const std::string& from, const std::string& to)
 {
@@ -52,7 +35,7 @@ int copyWhole(const std::string& from, const std::string& to)
             ok = n == 0;
             break;
         }
-        if (!writeAll(out, buf, size_t(n))) {
+        if (!AtomicFile::writeAll(out, buf, size_t(n))) {
             ok = false;
             break;
         }

@@ -2,12 +2,12 @@
 
 #include "bmsbussim.h"
 #include "simcrc.h"
+#include "simpty.h"
 
 #include <chrono>
 #include <fcntl.h>
 #include <math.h>
 #include <memory>
-#include <pty.h>
 #include <stdio.h>
 #include <sys/select.h>
 #include <termios.h>
@@ -32,35 +32,14 @@ BmsRtuSim::BmsRtuSim() {}
 BmsRtuSim::~BmsRtuSim()
 {
     stop();
-    if (!link_.empty())
-        unlink(link_.c_str());
-    if (master_ >= 0)
-        ::close(master_);
-    if (slave_ >= 0)
-        ::close(slave_);
+    simpty::close(&master_, &slave_, &link_);
 }
 
 bool BmsRtuSim::open(const std::string& linkPath, int batteryType, int units, int address)
 {
-    char name[128];
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
-        perror("BmsRtuSim::open openpty");
+    std::string name;
+    if (!simpty::open("BmsRtuSim::open", linkPath, true, &master_, &slave_, &name))
         return false;
-    }
-    struct termios t;
-    if (tcgetattr(slave_, &t) == 0) {
-        cfmakeraw(&t);
-        tcsetattr(slave_, TCSANOW, &t);
-    }
-    if (tcgetattr(master_, &t) == 0) {
-        cfmakeraw(&t);
-        tcsetattr(master_, TCSANOW, &t);
-    }
-    unlink(linkPath.c_str());
-    if (symlink(name, linkPath.c_str()) != 0) {
-        perror("BmsRtuSim::open symlink");
-        return false;
-    }
     link_ = linkPath;
     type_ = batteryType;
     address_ = address;

@@ -1,9 +1,9 @@
 #include "rtuline.h"
 #include "simcrc.h"
+#include "simpty.h"
 
 #include <errno.h>
 #include <fcntl.h>
-#include <pty.h>
 #include <stdio.h>
 #include <sys/select.h>
 #include <termios.h>
@@ -59,36 +59,14 @@ RtuLine::RtuLine() {}
 RtuLine::~RtuLine()
 {
     stop();
-    if (!link_.empty())
-        unlink(link_.c_str());
-    if (master_ >= 0)
-        ::close(master_);
-    if (slave_ >= 0)
-        ::close(slave_);
+    simpty::close(&master_, &slave_, &link_);
 }
 
 bool RtuLine::open(const std::string& linkPath)
 {
-    char name[128];
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
-        perror("RtuLine::open openpty");
+    if (!simpty::open("RtuLine::open", linkPath, false, &master_, &slave_, &ptyPath_))
         return false;
-    }
-    // Raw on both sides: the panel sets its own side again when it opens the port.
-    struct termios t;
-    if (tcgetattr(slave_, &t) == 0) {
-        cfmakeraw(&t);
-        tcsetattr(slave_, TCSANOW, &t);
-    }
-    ptyPath_ = name;
-    if (!linkPath.empty()) {
-        unlink(linkPath.c_str());
-        if (symlink(name, linkPath.c_str()) != 0) {
-            perror("RtuLine::open symlink");
-            return false;
-        }
-        link_ = linkPath;
-    }
+    link_ = linkPath;
     return true;
 }
 
@@ -198,13 +176,7 @@ bool RtuLine::serveOne(int timeoutMs)
 
 void RtuLine::hangUp()
 {
-    if (!link_.empty())
-        unlink(link_.c_str());
-    if (master_ >= 0)
-        ::close(master_);
-    if (slave_ >= 0)
-        ::close(slave_);
-    master_ = slave_ = -1;
+    simpty::close(&master_, &slave_, &link_);
 }
 
 void RtuLine::start()

@@ -1,4 +1,5 @@
 #include "monitorset.h"
+#include "atomicfile.h"
 #include "filecopy.h"
 #include "shellrunner.h"
 
@@ -75,19 +76,6 @@ QByteArray serialise()
     return bytes;
 }
 
-bool writeAll(int fd, const char* p, size_t n)
-{
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
-}
 
 // The new contents go to a file beside the old one and are renamed over it only once they are
 // on disk, so a power cut or a full disk during a save never leaves a half-written settings file.
@@ -98,7 +86,7 @@ bool replaceFile(const QByteArray& bytes)
         printf("savemonitorset: cannot create %s: %s\n", kTemp, strerror(errno));
         return false;
     }
-    bool ok = writeAll(fd, bytes.constData(), size_t(bytes.size())) && ::fsync(fd) == 0;
+    bool ok = AtomicFile::writeAll(fd, bytes.constData(), size_t(bytes.size())) && ::fsync(fd) == 0;
     int err = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

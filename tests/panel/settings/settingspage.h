@@ -123,4 +123,14 @@ struct HelpCloser {
     }
 };
 
+// Slot k of the tree's "setting.dat" (floats the AC pages show), -1 when the file is shorter.
+inline float shownValue(const RuntimeTree& tree, int slot)
+{
+    const std::string bytes = tree.readFile("bin/setting.dat");
+    float v = -1;
+    if (bytes.size() >= size_t(slot + 1) * sizeof v)
+        std::memcpy(&v, bytes.data() + slot * sizeof v, sizeof v);
+    return v;
+}
+
 #endif

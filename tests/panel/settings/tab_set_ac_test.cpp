@@ -138,15 +138,6 @@ TEST(Tab_set_ac, TenMinuteOvervoltageTakesTheThirdUndervoltageRow)
     EXPECT_EQ(p.w<QLabel>("label_421")->y(), 260);
 }
 
-float shownValue(const RuntimeTree& tree, int slot)
-{
-    const std::string bytes = tree.readFile("bin/setting.dat");
-    float v = -1;
-    if (bytes.size() >= size_t(slot + 1) * sizeof v)
-        std::memcpy(&v, bytes.data() + slot * sizeof v, sizeof v);
-    return v;
-}
-
 TEST(Tab_set_ac, LocalPowerFactorBands)
 {
     struct Case {

@@ -111,15 +111,6 @@ TEST(Tab_set_cert, MissingSectionsWriteNothing)
     EXPECT_EQ(set[53].value, 3);
 }
 
-float shownValue(const RuntimeTree& tree, int slot)
-{
-    const std::string bytes = tree.readFile("bin/setting.dat");
-    float v = -1;
-    if (bytes.size() >= size_t(slot + 1) * sizeof v)
-        std::memcpy(&v, bytes.data() + slot * sizeof v, sizeof v);
-    return v;
-}
-
 TEST(Tab_set_cert, AmericaResetsTheShownValues)
 {
     for (int standard : { 0, 1, 2, 3 }) {
