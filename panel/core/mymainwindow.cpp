@@ -1,4 +1,5 @@
 #include "mymainwindow.h"
+#include "certparamfile.h"
 #include "localdatatable.h"
 #include "backlightcontrol.h"
 #include "bmsdata.h"
@@ -207,32 +208,11 @@ void MyMainWindow::checkoldversion()
 
 void MyMainWindow::dealwithparmfile()
 {
-    char path[64];
-    auto patch = [&](const char* file, bool sts) {
-        FILE* fp = fopen(file, "r+");
-        if (!fp)
-            return;
-        for (int r = 0; r < gridRows && r < UI_RZ_ROWS; ++r) {
-            int index = sts ? uiRzData[r].stsIdx : uiRzData[r].acIdx;
-            if (sts && index == -1)
-                continue;
-            if (ParamLine::writeAt(fp, index, uiRzData[r].defaultValue) != 1)
-                printf("MyMainWindow::dealwithparmfile %s row %d index %d not written\n", file, r, index);
-        }
-        fclose(fp);
-    };
-    for (int m = 0; m <= 12; ++m) {
-        snprintf(path, sizeof path, "../conf/param_%d.ini", m);
-        patch(path, false);
-    }
-    for (int b = 1001; b <= 1008; ++b) {
-        snprintf(path, sizeof path, "../conf/param_%d.ini", b);
-        patch(path, false);
-    }
-    for (int m = 0; m <= 1; ++m) {
-        snprintf(path, sizeof path, "../conf-sts/param_%d.ini", m);
-        patch(path, true);
-    }
+    // The rows the interface file gave at start-up, patched as a certification switch-over does.
+    unsigned char loaded[UI_RZ_ROWS] = {};
+    for (int r = 0; r < gridRows && r < UI_RZ_ROWS; ++r)
+        loaded[r] = 1;
+    CertParamFile::patchAll(uiRzData, loaded);
 }
 
 void MyMainWindow::init_device()

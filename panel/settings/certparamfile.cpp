@@ -79,3 +79,20 @@ int CertParamFile::patch(const std::string& path, Column column, const UiRzData*
     }
     return placed;
 }
+
+void CertParamFile::patchAll(const UiRzData* rows, const unsigned char* loaded)
+{
+    char path[64];
+    for (int m = 0; m <= 12; ++m) {
+        snprintf(path, sizeof path, "../conf/param_%d.ini", m);
+        patch(path, AcDc, rows, loaded);
+    }
+    for (int b = 1001; b <= 1008; ++b) {
+        snprintf(path, sizeof path, "../conf/param_%d.ini", b);
+        patch(path, AcDc, rows, loaded);
+    }
+    for (int m = 0; m <= 1; ++m) {
+        snprintf(path, sizeof path, "../conf-sts/param_%d.ini", m);
+        patch(path, Switch, rows, loaded);
+    }
+}

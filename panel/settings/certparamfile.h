@@ -15,6 +15,8 @@ public:
     // Lines placed (0 when none). -1 when the file is missing or could not be replaced; a
     // missing file is not reported, it only means the module was never there.
     static int patch(const std::string& path, Column column, const UiRzData* rows, const unsigned char* loaded);
+    // Every AC/DC module and branch file and both switch files.
+    static void patchAll(const UiRzData* rows, const unsigned char* loaded);
 
     // The default as it is written: moved 0.000005 away from zero, so that a value such as 0.02,
     // stored a little below itself in a float, still prints as 20.

@@ -58,18 +58,6 @@ void Tab_set::setRzVersion()
         memset(uiRzData, 0, sizeof uiRzData);
     }
 
-    char path[64];
-    for (int m = 0; m <= 12; ++m) {
-        snprintf(path, sizeof path, "../conf/param_%d.ini", m);
-        CertParamFile::patch(path, CertParamFile::AcDc, uiRzData, loaded);
-    }
-    for (int b = 1001; b <= 1008; ++b) {
-        snprintf(path, sizeof path, "../conf/param_%d.ini", b);
-        CertParamFile::patch(path, CertParamFile::AcDc, uiRzData, loaded);
-    }
-    for (int m = 0; m <= 1; ++m) {
-        snprintf(path, sizeof path, "../conf-sts/param_%d.ini", m);
-        CertParamFile::patch(path, CertParamFile::Switch, uiRzData, loaded);
-    }
+    CertParamFile::patchAll(uiRzData, loaded);
     initAcShow();
 }
