@@ -1,6 +1,7 @@
 #include "timeseam.h"
 
 #include <atomic>
+#include <mutex>
 #include <sched.h>
 #include <sys/time.h>
 #include <errno.h>
@@ -9,6 +10,24 @@ namespace {
 std::atomic<bool> g_fake(false);
 std::atomic<int64_t> g_fakeMonoUs(0);
 std::atomic<int64_t> g_fakeWallUs(0);
+
+std::atomic<bool> g_hooked(false);
+std::mutex g_hookLock;
+void (*g_hook)(void*) = nullptr;
+void* g_hookArg = nullptr;
+thread_local bool t_inHook = false;
+
+void runHook()
+{
+    if (!g_hooked.load(std::memory_order_acquire) || t_inHook)
+        return;
+    std::lock_guard<std::mutex> g(g_hookLock);
+    if (!g_hook)
+        return;
+    t_inHook = true;
+    g_hook(g_hookArg);
+    t_inHook = false;
+}
 
 int64_t realMonoUs()
 {
@@ -49,6 +68,7 @@ void TimeSeam::sleepUs(int64_t us)
 {
     if (us < 0)
         us = 0;
+    runHook();
     if (g_fake) {
         g_fakeMonoUs += us;
         g_fakeWallUs += us;
@@ -73,6 +93,7 @@ void TimeSeam::waitMs(int64_t ms)
     }
     const int64_t until = g_fakeMonoUs + (ms < 0 ? 0 : ms) * 1000;
     while (g_fake && g_fakeMonoUs < until) {
+        runHook();
         struct timespec nap = { 0, 1000000 };
         nanosleep(&nap, nullptr);
     }
@@ -101,4 +122,12 @@ void TimeSeam::advanceMs(int64_t ms)
 void TimeSeam::setWallTime(time_t t)
 {
     g_fakeWallUs = int64_t(t) * 1000000;
+}
+
+void TimeSeam::setSleepHook(void (*hook)(void*), void* arg)
+{
+    std::lock_guard<std::mutex> g(g_hookLock);
+    g_hook = hook;
+    g_hookArg = arg;
+    g_hooked.store(hook != nullptr, std::memory_order_release);
 }

@@ -27,6 +27,10 @@ public:
     static bool fakeClock();
     static void advanceMs(int64_t ms);
     static void setWallTime(time_t t);
+    // Test control: a function every sleep and wait calls first, so that a simulated peer can
+    // answer inside the sleeper's own wait rather than on a thread a loaded host may hold back.
+    // It must not sleep. nullptr removes it; that returns once no call of it is running.
+    static void setSleepHook(void (*hook)(void*), void* arg);
 };
 
 #endif

@@ -48,9 +48,23 @@ void DcBusSim::stop()
 void DcBusSim::receiveLoop()
 {
     while (!stop_) {
-        SimFrame f;
-        if (!port_.receive(&f, 50))
+        if (!port_.waitReadable(50))
             continue;
+        std::lock_guard<std::mutex> g(answerLock_);
+        answerLocked();
+    }
+}
+
+void DcBusSim::answerPending()
+{
+    std::lock_guard<std::mutex> g(answerLock_);
+    answerLocked();
+}
+
+void DcBusSim::answerLocked()
+{
+    SimFrame f;
+    while (port_.receive(&f, 0)) {
         ++received_;
         for (auto& m : modules_)
             for (const SimFrame& reply : m.second->receive(f))

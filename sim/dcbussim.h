@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -26,13 +27,19 @@ public:
     std::map<int, DcModuleSim*>& modules() { return modules_; }
     // Reports of every module once, at once (for tests that drive the bus themselves).
     void reportAll();
+    // Answers at once whatever the bus brought, on the caller's thread: a test calls it from
+    // inside the waits of the link it tests, so that no scheduling delay of the simulator's own
+    // thread can outlast a short acknowledgement window. It never sleeps.
+    void answerPending();
     long framesReceived() const { return received_; }
 
 private:
     void receiveLoop();
+    void answerLocked();
     void reportLoop();
 
     SimCanPort port_;
+    std::mutex answerLock_;   // one thread at a time reads and answers, in the bus's order
     std::map<int, DcModuleSim*> modules_;
     std::atomic<bool> stop_{ false };
     std::atomic<int> periodMs_{ 200 };

@@ -214,6 +214,14 @@ void SimCanPort::sendLoop()
     }
 }
 
+bool SimCanPort::waitReadable(int timeoutMs)
+{
+    if (fd_ < 0)
+        return false;
+    struct pollfd p = { fd_, POLLIN, 0 };
+    return poll(&p, 1, timeoutMs) > 0;
+}
+
 bool SimCanPort::receive(SimFrame* f, int timeoutMs)
 {
     if (fd_ < 0)

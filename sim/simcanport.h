@@ -39,6 +39,9 @@ public:
     // Waits up to timeoutMs (0: no wait, negative: for good) for one frame; a burst read
     // is handed out a frame at a time.
     bool receive(SimFrame* f, int timeoutMs);
+    // Whether a frame waits, after up to timeoutMs; nothing is taken. Safe beside a receive()
+    // of another thread, unlike receive() itself.
+    bool waitReadable(int timeoutMs);
     // Raw bytes, for tests that want to put malformed datagrams on the bus.
     bool sendBytes(const void* bytes, size_t len);
 

@@ -518,6 +518,7 @@ TEST(DcHandlerOnTheBus, SimulatedModulesAreReadAndGrouped)
 {
     RuntimeTree tree(true);
     DcBusSim sim;
+    AnswerInline inline_(sim);
     ASSERT_TRUE(sim.open(tree.root(), "can0", 4));
     sim.setPeriod(20);
     sim.module(3)->setAlarm(6, true);
@@ -574,6 +575,7 @@ class DcHandlerCommands : public ::testing::Test {
 protected:
     RuntimeTree tree{ true };
     DcBusSim sim;
+    AnswerInline inline_{ sim };
     std::unique_ptr<DcHandler> h;
 
     // Rack row of machine type 3 (written only when given) and modules 1..n.
@@ -629,10 +631,12 @@ protected:
             10000);
     }
 
-    // Broadcasts reach the modules a little after setting() returns.
+    // What a module last got, once it is the value expected or a wait ran out. A value may
+    // reach its module a little after setting() returns: a broadcast is not acknowledged, and
+    // any acknowledgement of the module ends the wait, also a late one of an earlier command.
     int lastValue(int module, int code, int word = 1, int expected = 0)
     {
-        waitFor([&] { return sim.module(module)->lastValue(code, word) == expected; }, 1000);
+        waitFor([&] { return sim.module(module)->lastValue(code, word) == expected; }, 10000);
         return sim.module(module)->lastValue(code, word);
     }
 };
@@ -641,11 +645,11 @@ TEST_F(DcHandlerCommands, ModuleSettingIsAcknowledgedRecordedAndFiled)
 {
     ASSERT_NO_FATAL_FAILURE(start(3));
     EXPECT_EQ(h->setting(2, 24, 3.0f, 0), 0);
-    EXPECT_EQ(sim.module(2)->lastValue(code(24)), 3);
+    EXPECT_EQ(lastValue(2, code(24), 1, 3), 3);
     EXPECT_EQ(sim.module(1)->commandsReceived(code(24)), 0);
     EXPECT_EQ(h->getSettingResult(2), 0);
     EXPECT_EQ(h->setting(2, 30, 1.55f, 0), 0);
-    EXPECT_EQ(sim.module(2)->lastValue(code(30)), 15);
+    EXPECT_EQ(lastValue(2, code(30), 1, 15), 15);
     float v = 0;
     EXPECT_EQ(h->getConfig(2, 30, &v), 0);
     EXPECT_FLOAT_EQ(v, 1.55f);
@@ -734,15 +738,15 @@ TEST_F(DcHandlerCommands, GroupAndSystemSettingsReachTheirOnlineMembers)
 {
     ASSERT_NO_FATAL_FAILURE(start(3));
     EXPECT_EQ(h->setting(1001, 24, 4.0f, 0), 0);
-    EXPECT_EQ(sim.module(1)->lastValue(code(24)), 4);
-    EXPECT_EQ(sim.module(3)->lastValue(code(24)), 4);
+    EXPECT_EQ(lastValue(1, code(24), 1, 4), 4);
+    EXPECT_EQ(lastValue(3, code(24), 1, 4), 4);
     EXPECT_EQ(sim.module(2)->commandsReceived(code(24)), 0);
     EXPECT_EQ(h->getSettingResult(1001), 0);
     EXPECT_EQ(records(), (std::vector<Record>{ { 201, 24, 0, 4 }, { 203, 24, 0, 4 }, { 1201, 24, 0, 4 } }));
 
     EXPECT_EQ(h->setting(0, 26, 1.0f, 0), 0);
     for (int m = 1; m <= 3; ++m)
-        EXPECT_EQ(sim.module(m)->lastValue(code(26)), 1) << m;
+        EXPECT_EQ(lastValue(m, code(26), 1, 1), 1) << m;
     EXPECT_EQ(h->getSettingResult(0), 0);
     EXPECT_EQ(records(), (std::vector<Record>{ { 201, 26, 0, 1 }, { 203, 26, 0, 1 }, { 202, 26, 0, 1 }, { 1200, 26, 0, 1 } }));
     float v = 0;
@@ -923,7 +927,7 @@ TEST_F(DcHandlerCommands, GroupRowFiveIsRepeatedToInitialisedModulesUntilConfirm
     ASSERT_TRUE(settles(2, [&] { return sim.module(2)->commandsReceived(8); }));
     const int before = sim.module(2)->commandsReceived(8);
     EXPECT_EQ(h->setting(1001, 5, 2.0f, 0), 0);
-    EXPECT_EQ(sim.module(1)->lastValue(8), 2);
+    EXPECT_EQ(lastValue(1, 8, 1, 2), 2);
     // Module 2 is in group 2: it gets row 5 with its own group's value, and then no more.
     EXPECT_TRUE(waitFor([&] { return sim.module(2)->commandsReceived(8) > before; }));
     EXPECT_EQ(sim.module(2)->lastValue(8), 0);
@@ -1038,6 +1042,7 @@ TEST(DcHandlerOnTheBus, ModuleFaultIsAskedForStoredAndStopped)
 {
     RuntimeTree tree(true);
     DcBusSim sim;
+    AnswerInline inline_(sim);
     ASSERT_TRUE(sim.open(tree.root(), "can0", 2));
     sim.setPeriod(20);
     sim.start();
@@ -1127,6 +1132,7 @@ protected:
     RuntimeTree tree{ true };
     FastClock clock;
     DcBusSim sim;
+    AnswerInline inline_{ sim };
     std::unique_ptr<BusLog> bus;
     std::unique_ptr<DcHandler> h;
 
