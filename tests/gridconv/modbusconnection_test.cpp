@@ -7,6 +7,7 @@
 #include "serial.h"
 #include "timeseam.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <math.h>
 #include <string.h>
@@ -285,6 +286,22 @@ TEST(ModbusConnectionExpression, SymbolsAndShifts)
 
 namespace {
 
+// How long the link waits for the first byte of a reply. The slaves play on threads of their
+// own, which a loaded host may wake late: a reply that comes ends the wait at once, so only
+// the transactions left unanswered on purpose pay for the margin.
+const int kReplyWaitMs = 1000;
+
+// Bounded waits for what a slave thread saw: a passing wait ends at once.
+bool waitUntil(const std::function<bool()>& done, int ms = 10000)
+{
+    for (int waited = 0; !done(); waited += 2) {
+        if (waited >= ms)
+            return false;
+        usleep(2000);
+    }
+    return true;
+}
+
 // The link's runtime tree, the pty and the connection under test, on small tables.
 struct Bus {
     RuntimeTree tree;
@@ -292,7 +309,7 @@ struct Bus {
     cp::Serial serial;
     ModbusConnection conn;
 
-    explicit Bus(int node = 1, int timeoutMs = 100, bool trace = false, const std::string& tables = smallTables())
+    explicit Bus(int node = 1, int timeoutMs = kReplyWaitMs, bool trace = false, const std::string& tables = smallTables())
         : pty(tree), serial("/dev/ttySAC1", "19200,n,8,1", timeoutMs, 10),
           conn(kPath, &serial, node, trace)
     {
@@ -457,10 +474,10 @@ TEST(ModbusConnectionBus, LostNodeGetsOneAttemptUntilItAnswers)
             r.back() ^= 0xFF;
         s.send(r);
     });
+    // Every request is answered, so the slave has read them all by the time the call returns.
     auto requestsFor = [&](std::function<void()> f) {
         int before = slave.requests();
         f();
-        usleep(20000);
         return slave.requests() - before;
     };
     EXPECT_EQ(requestsFor([&] { bus.conn.control(60, 1.0f, nullptr, 0, false); }), 3);
@@ -490,7 +507,8 @@ TEST(ModbusConnectionBus, AFailedBlockStopsTheCycle)
     failSecond = true;
     int before = slave.requests();
     bus.conn.process(false);
-    usleep(20000);
+    // The last request goes unanswered: the slave may still be reading it.
+    EXPECT_TRUE(waitUntil([&] { return slave.requests() - before >= 1 + 3; }));
     EXPECT_EQ(slave.requests() - before, 1 + 3) << "block 0 once, block 1 three times, block 2 never";
     std::vector<Bytes> seen = slave.seen();
     ASSERT_EQ(seen.size(), 3u + 4u);
@@ -515,20 +533,21 @@ TEST(ModbusConnectionBus, RepliesOnlyAScriptedSlaveSends)
         { "standard CRC under swapped order", 0, [](const Bytes& q, ScriptedSlave& s) { s.send(readReply(q)); }, false },
         { "wrong byte count, good CRC", 1,
             [](const Bytes& q, ScriptedSlave& s) { Bytes r = readReply(q); r.resize(r.size() - 4); r[2] -= 2; s.send(withCrc(r)); }, false },
-        // Well inside the 20 ms that end a reply, so that a loaded host's late wake-up stays inside.
+        // Either side of the 20 ms that end a reply, each far from it: the short gap is kept
+        // busy rather than slept, the long one outlasts a late wake-up of the link's thread.
         { "reply in two pieces 2 ms apart", 1,
             [](const Bytes& q, ScriptedSlave& s) {
                 Bytes r = readReply(q);
                 s.send(Bytes(r.begin(), r.begin() + 4));
-                usleep(2000);
+                spinUs(2000);
                 s.send(Bytes(r.begin() + 4, r.end()));
             },
             true },
-        { "reply in two pieces 60 ms apart", 1,
+        { "reply in two pieces 300 ms apart", 1,
             [](const Bytes& q, ScriptedSlave& s) {
                 Bytes r = readReply(q);
                 s.send(Bytes(r.begin(), r.begin() + 4));
-                usleep(60000);
+                usleep(300000);
                 s.send(Bytes(r.begin() + 4, r.end()));
             },
             false },
@@ -546,7 +565,7 @@ TEST(ModbusConnectionBus, RepliesOnlyAScriptedSlaveSends)
     };
     for (const Case& k : cases) {
         std::string tables = replaced(smallTables(), "50/20/2\t5", k.order ? "50/20/2\t1" : "50/20/2\t0");
-        Bus bus(1, 100, false, tables);
+        Bus bus(1, kReplyWaitMs, false, tables);
         ScriptedSlave slave(bus.pty.master, k.answer);
         bus.conn.process(false);
         EXPECT_EQ(bus.conn.getLastResult(), k.accepted) << k.name;
@@ -560,7 +579,7 @@ TEST(ModbusConnectionBus, RepliesOnlyAScriptedSlaveSends)
 TEST(ModbusConnectionBus, WriteRepliesTakeTheStandardCrcOrder)
 {
     std::string tables = replaced(smallTables(), "50/20/2\t5", "50/20/2\t0");
-    Bus bus(1, 100, false, tables);
+    Bus bus(1, kReplyWaitMs, false, tables);
     std::atomic<bool> standard{ true };
     ScriptedSlave slave(bus.pty.master, [&](const Bytes& q, ScriptedSlave& s) {
         // The request itself carries the swapped CRC of its tables.
@@ -590,7 +609,7 @@ TEST(ModbusConnectionBus, InterruptEndsTheCycleWithoutCountingAFailure)
         s.send(q[1] == 6 ? q : readReply(q));
     });
     EXPECT_EQ(bus.conn.process(false), 0);
-    usleep(20000);
+    EXPECT_TRUE(waitUntil([&] { return slave.requests() >= 1; }));
     EXPECT_EQ(slave.requests(), 1);
     EXPECT_EQ(bus.status(), 0.0f) << "no link failure";
     // The write goes out at once and clears the flag.
@@ -657,14 +676,15 @@ TEST(ModbusConnectionBus, EventsNeedTwoCyclesAndFiveSeconds)
 
 TEST(ModbusConnectionBus, BroadcastAndTraceLines)
 {
-    Bus bus(1, 100, true);
+    Bus bus(1, kReplyWaitMs, true);
     ScriptedSlave slave(bus.pty.master, [](const Bytes& q, ScriptedSlave& s) {
         if (q[0] == 1 && q[1] == 6 && q[2] == 0x11)
             s.send(q);
     });
     testing::internal::CaptureStdout();
     EXPECT_EQ(bus.conn.control(60, 1.0f, nullptr, 0, true), 1);
-    usleep(30000);
+    // Nobody answers a broadcast: once the slave has read it, the next request is one of its own.
+    EXPECT_TRUE(waitUntil([&] { return slave.requests() >= 1; }));
     EXPECT_EQ(bus.conn.control(60, 2.5f, nullptr, 0, false), 1);
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("Success:Tx: FF 06 11 00 00 0A "), std::string::npos) << out;

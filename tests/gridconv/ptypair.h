@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/select.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -49,6 +50,16 @@ struct PtyPair {
         if (!bytes.empty() && ::write(master, bytes.data(), bytes.size()) != (ssize_t)bytes.size())
             ADD_FAILURE() << "short write to the pty";
     }
+    // Waits, bounded, until bytes written on the master side have reached the line's input,
+    // where the link reads them: the pty passes them on from a kernel worker, not at once.
+    bool arrived(int waitMs = 10000) const
+    {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(slave, &set);
+        struct timeval tv = { waitMs / 1000, (waitMs % 1000) * 1000 };
+        return select(slave + 1, &set, nullptr, nullptr, &tv) > 0;
+    }
     // Everything that arrives within waitMs of the last byte.
     std::vector<unsigned char> read(int waitMs = 200) const
     {
@@ -68,6 +79,18 @@ struct PtyPair {
         }
     }
 };
+
+// Busy for a while without giving up the processor: a sleeping far end on a loaded host may be
+// woken far later than asked, which would turn a short gap inside a reply into a long one.
+inline void spinUs(int us)
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long end = now.tv_sec * 1000000LL + now.tv_nsec / 1000 + us;
+    do
+        clock_gettime(CLOCK_MONOTONIC, &now);
+    while (now.tv_sec * 1000000LL + now.tv_nsec / 1000 < end);
+}
 
 // The textbook bitwise Modbus CRC, kept apart from the table-driven one under test; the
 // low byte goes first on the wire.

@@ -216,13 +216,14 @@ TEST(Serial, RecvEndsAtTheGapOrTheTimeout)
     EXPECT_EQ(s.recv(buf, sizeof buf), 10);
     EXPECT_EQ(buf[9], 10);
 
-    // Bytes that keep coming within 20 ms belong to the same reply; a longer gap ends it. The
-    // short gap stays well inside, so that a loaded host's late wake-up does not end the reply.
+    // Bytes that keep coming within 20 ms belong to the same reply; a longer gap ends it. Each
+    // gap is far from the limit: the short one is kept busy rather than slept, since a loaded
+    // host may wake a sleeper late, and the long one outlasts a late wake-up of the reader.
     std::thread peer([&] {
         pty.write({ 1, 2, 3 });
-        usleep(2000);
+        spinUs(2000);
         pty.write({ 4, 5 });
-        usleep(120000);
+        usleep(300000);
         pty.write({ 6 });
     });
     EXPECT_EQ(s.recv(buf, sizeof buf), 5);
@@ -254,7 +255,7 @@ TEST(Serial, SendAndNonBlockingMode)
     char buf[16];
     EXPECT_EQ(nb.recv(buf, sizeof buf), 0) << "nothing waiting";
     pty.write({ 7, 8 });
-    usleep(20000);
+    ASSERT_TRUE(pty.arrived());
     EXPECT_EQ(nb.recv(buf, sizeof buf), 2);
     EXPECT_EQ(nb.send("xyz", 3), 3);
     EXPECT_EQ(pty.read().size(), 3u);
@@ -267,7 +268,7 @@ TEST(Serial, CloseDropsUnreadInput)
     Serial s("/dev/ttySAC1", "19200,n,8,1", 100, 10);
     ASSERT_EQ(s.open(), 1);
     pty.write({ 1, 2, 3 });
-    usleep(20000);
+    ASSERT_TRUE(pty.arrived());
     s.close();
     ASSERT_EQ(s.open(), 1);
     char buf[16];
