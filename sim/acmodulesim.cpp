@@ -208,6 +208,12 @@ void AcModuleSim::publishUnlocked()
     set(43, u16(bus * 10));
     set(44, u16(bus / 2 * 10));
     set(45, u16(bus / 2 * 10));
+    // The inverter's own phase voltages stand a little above the grid's; the inductor currents
+    // are the output currents with the filter capacitors' share on top.
+    for (int ph = 0; ph < 3; ++ph) {
+        set(46 + ph, u16((u / 1.732 + 1.0 + 0.2 * ph) * 10));
+        set(49 + ph, s16((i + 0.1 * ph + (running ? 0.8 : 0.0)) * 10));
+    }
     const uint16_t flow = running && p < 0 ? 1u << 2 : running && p > 0 ? 1u << 3 : 0u;
     set(100, uint16_t((holding(100, true) & ~(3u << 2)) | flow));
     set(31, u16(std::floor(pendingChargeWh_)));
@@ -226,6 +232,11 @@ void AcModuleSim::publishUnlocked()
     RegisterSlave::setInputUnlocked(210, u16((udc - 3) * 10));
     RegisterSlave::setInputUnlocked(211, s16(running ? p * 500.0 / udc * 10 : 0));
     RegisterSlave::setInputUnlocked(212, s16(p / 2 * 10));
+    // A debug address picks a measurement word; it is reported again as it stands.
+    for (int k = 0; k < 3; ++k) {
+        const int address = holding(PARAMETERS + FIRST_DEBUG_ADDRESS + k, true);
+        set(DEBUG_VALUES + k, address < DEBUG_VALUES ? holding(address, true) : 0);
+    }
     // Fault and operation record snapshots of recognisable words.
     for (int k = 0; k < RECORD_WORDS; ++k) {
         set(FAULT_RECORD + k, uint16_t(node_ * 1000 + k));
