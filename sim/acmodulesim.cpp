@@ -232,6 +232,18 @@ void AcModuleSim::publishUnlocked()
     RegisterSlave::setInputUnlocked(210, u16((udc - 3) * 10));
     RegisterSlave::setInputUnlocked(211, s16(running ? p * 500.0 / udc * 10 : 0));
     RegisterSlave::setInputUnlocked(212, s16(p / 2 * 10));
+    // Further temperatures, the insulation to earth, the rating, and the set-points the module
+    // was last given (its power factor set-point stays at unity: no write reaches it).
+    set(55, u16(35.0 + std::fabs(p) * 0.5));
+    set(56, u16(40.0 + std::fabs(p) * 0.6));
+    set(57, 2000);
+    set(58, node_ <= 10 ? RATED_KW : 0);
+    set(59, holding(POWER_SETTING, true));
+    set(60, holding(POWER_SETTING + 1, true));
+    set(61, holding(POWER_SETTING + 2, true));
+    const int32_t dcPower = int32_t((uint32_t(holding(0x1110, true)) << 16) | holding(0x1111, true));
+    set(62, s16(dcPower * 10.0));
+    set(63, 1000);
     // A debug address picks a measurement word; it is reported again as it stands.
     for (int k = 0; k < 3; ++k) {
         const int address = holding(PARAMETERS + FIRST_DEBUG_ADDRESS + k, true);

@@ -259,7 +259,14 @@ TEST_F(PageValues, AcInfoShowsPhasesAndTotalsOfTheModules)
 
 TEST_F(PageValues, AcDetailsShowEachValueUnderItsOwnCaption)
 {
-    start(0);
+    // Set-points module 1 holds: 36.0 kW, -4.5 kVAr, -12.3 A and -10.0 kW on the DC side.
+    start(0, [&] {
+        ac[1]->setHolding(AcModuleSim::POWER_SETTING, 360);
+        ac[1]->setHolding(AcModuleSim::POWER_SETTING + 1, uint16_t(-45));
+        ac[1]->setHolding(AcModuleSim::POWER_SETTING + 2, uint16_t(-123));
+        ac[1]->setHolding32(0x1110, -10);
+        ac[1]->tick(0);
+    });
     showSub(6);
     info->findChild<IdTurn*>()->setCurrentId(1);
     info->update();
@@ -279,6 +286,8 @@ TEST_F(PageValues, AcDetailsShowEachValueUnderItsOwnCaption)
             { "Ic", 240, left(11), [&] { return reg(1, 5, 10); }, 1 },
             { "apparent power", 240, left(12), [&] { return reg(1, 10, 10, false); }, 1 },
             { "power factor", 240, left(13), [&] { return reg(1, 11, 1000); }, 2 },
+            { "heat-sink temperature", 570, left(2), [&] { return reg(1, 55, 1, false); }, 1 },
+            { "insulation resistance", 570, left(3), [&] { return reg(1, 57, 1, false); }, 1 },
             { "bus+ voltage", 570, left(12), [&] { return reg(1, 44, 10, false); }, 1 },
             { "bus- voltage", 570, left(13), [&] { return reg(1, 45, 10, false); }, 1 },
         });
@@ -291,6 +300,10 @@ TEST_F(PageValues, AcDetailsShowEachValueUnderItsOwnCaption)
             { "inverter Ua", 240, left(6), [&] { return reg(1, 46, 10, false); }, 1 },
             { "inverter Uc", 240, left(8), [&] { return reg(1, 48, 10, false); }, 1 },
             { "software version", 240, left(10), [&] { return reg(1, 36, 1, false); }, 0 },
+            { "active power set-point", 570, left(2), [&] { return 36.0; }, 1 },
+            { "reactive power set-point", 570, left(3), [&] { return -4.5; }, 1 },
+            { "DC current set-point", 570, left(6), [&] { return -12.3; }, 1 },
+            { "DC power set-point", 570, left(7), [&] { return -10.0; }, 1 },
             { "system active power", 570, left(8), [&] { return kPowerKw; }, 1 },
             { "system apparent power", 570, left(10), [&] { return reg(1, 10, 10, false); }, 1 },
             { "system power factor", 570, left(11), [&] { return reg(1, 11, 1000); }, 2 },
@@ -303,6 +316,8 @@ TEST_F(PageValues, AcDetailsShowEachValueUnderItsOwnCaption)
         {
             { "inductor Ila", 240, left(5), [&] { return reg(1, 49, 10); }, 1 },
             { "inductor Ilc", 240, left(7), [&] { return reg(1, 51, 10); }, 1 },
+            { "power factor set-point", 240, left(10), [&] { return 1.0; }, 2 },
+            { "rated power", 240, left(14), [&] { return double(AcModuleSim::RATED_KW); }, 1 },
         });
     expectText("caption", 30, left(6), "B相电感电流");
 }
