@@ -212,7 +212,7 @@ void AcModuleSim::publishUnlocked()
     // are the output currents with the filter capacitors' share on top.
     for (int ph = 0; ph < 3; ++ph) {
         set(46 + ph, u16((u / 1.732 + 1.0 + 0.2 * ph) * 10));
-        set(49 + ph, s16((i + 0.1 * ph + (running ? 0.8 : 0.0)) * 10));
+        set(49 + ph, s16((i + 0.1 * ph + (running ? std::copysign(0.8, i) : 0.0)) * 10));
     }
     const uint16_t flow = running && p < 0 ? 1u << 2 : running && p > 0 ? 1u << 3 : 0u;
     set(100, uint16_t((holding(100, true) & ~(3u << 2)) | flow));
