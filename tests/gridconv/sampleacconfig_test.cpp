@@ -5,6 +5,7 @@
 
 #include "runtimetree.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
 #include <map>
 #include <stdio.h>
@@ -236,4 +237,44 @@ TEST(SampleDcConfig, DefaultParametersLieInTheirRangesAroundTheBattery)
         EXPECT_DOUBLE_EQ(lines.at(config), 1.0) << "calibration coefficient " << config;
     EXPECT_LT(lines.at(30), lines.at(46));
     EXPECT_LT(lines.at(27), lines.at(37));
+}
+
+// The setting names the record pages and exports print: a row carries the name of what the
+// settings pages write there (DC/DC rows: the DC parameter and debug pages; AC/DC rows: the
+// system page and the dispatch set-points).
+TEST(SampleDcConfig, SettingRowsAreNamedAfterWhatThePagesWrite)
+{
+    RuntimeTree tree{ true };
+    auto names = [&](const char* file, const char* section, int nameField) {
+        std::map<int, std::string> out;
+        std::istringstream in(tree.readFile(file));
+        std::string line;
+        bool inRows = false;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line[0] == '[') {
+                inRows = line == section;
+                continue;
+            }
+            std::vector<std::string> fields;
+            std::istringstream words(line);
+            std::string w;
+            while (std::getline(words, w, '\t'))
+                fields.push_back(w);
+            if (inRows && int(fields.size()) > nameField && !fields[0].empty() && isdigit(fields[0][0]))
+                out[std::stoi(fields[0])] = fields[nameField];
+        }
+        return out;
+    };
+    const std::map<int, std::string> dc = names("conf-dcdc/map.pdu", "[CONF_DATA_INFO]", 2);
+    const std::pair<int, const char*> dcRows[] = { { 24, "最大充电电流" }, { 26, "直流控制模式" }, { 27, "浮充电压" },
+        { 30, "直流下限电压" }, { 35, "直流输入类型" }, { 37, "均充电压" }, { 41, "电池总容量" }, { 42, "串联电池单体数" },
+        { 44, "最大放电电流" }, { 46, "放电终止电压" }, { 70, "电池电流校准系数" }, { 75, "调试变量1地址" },
+        { 76, "调试变量2地址" }, { 80, "测试参数3" } };
+    for (const auto& r : dcRows)
+        EXPECT_EQ(dc.at(r.first), r.second) << "DC/DC setting row " << r.first;
+    const std::map<int, std::string> ac = names("conf/map.pdu", "[CONF_DATA]", 1);
+    const std::pair<int, const char*> acRows[] = { { 72, "工作模式" }, { 73, "启动方式" }, { 76, "无功功率设定" },
+        { 85, "功率因数设定" }, { 87, "有功功率设定" }, { 128, "控制参数4" }, { 129, "控制参数5" } };
+    for (const auto& r : acRows)
+        EXPECT_EQ(ac.at(r.first), r.second) << "AC/DC setting row " << r.first;
 }
