@@ -173,9 +173,10 @@ TEST_F(SampleAcConfig, CertificationRowsKeepOffTheIndicesOfOtherEntries)
 TEST_F(SampleAcConfig, DefaultParametersHoldTheChinaRowsAndLieInTheirRanges)
 {
     const std::map<int, double> lines = paramLines(tree.readFile("conf/default/param.ini"));
-    for (const CertRow& r : certificationRows(tree.readFile("bin/pcs_interface.pdu")))
+    for (const CertRow& r : certificationRows(tree.readFile("bin/pcs_interface.pdu"))) {
         if (r.section == "[UiRzVersion_China]")
             EXPECT_NEAR(lines.at(r.acIdx), r.defaultValue, 1e-3) << "China row " << r.row << " at line " << r.acIdx;
+    }
     struct Range {
         int index;
         double lo, hi;
