@@ -66,7 +66,10 @@ std::vector<CertRow> certificationRows(const std::string& text)
         int row, acIdx, stsIdx;
         char name[100], hint[100];
         float lo, hi, def;
-        if (inRows && sscanf(line.c_str(), "%d\t%d\t%d\t%99[^\t]\t%99[^\t]\t%f\t%f\t%f", &row, &acIdx, &stsIdx, name, hint, &lo, &hi, &def) == 8)
+        if (inRows
+            && sscanf(line.c_str(), "%d\t%d\t%d\t%99[^\t]\t%99[^\t]\t%f\t%f\t%f", &row, &acIdx, &stsIdx, name, hint,
+                   &lo, &hi, &def)
+                == 8)
             out.push_back({ section, row, acIdx, def });
     }
     return out;
@@ -174,8 +177,9 @@ TEST_F(SampleAcConfig, DefaultParametersHoldTheChinaRowsAndLieInTheirRanges)
 {
     const std::map<int, double> lines = paramLines(tree.readFile("conf/default/param.ini"));
     for (const CertRow& r : certificationRows(tree.readFile("bin/pcs_interface.pdu"))) {
-        if (r.section == "[UiRzVersion_China]")
-            EXPECT_NEAR(lines.at(r.acIdx), r.defaultValue, 1e-3) << "China row " << r.row << " at line " << r.acIdx;
+        if (r.section != "[UiRzVersion_China]")
+            continue;
+        EXPECT_NEAR(lines.at(r.acIdx), r.defaultValue, 1e-3) << "China row " << r.row << " at line " << r.acIdx;
     }
     struct Range {
         int index;
