@@ -233,6 +233,35 @@ TEST_F(PageValues, DcInfoShowsTheBranchesOfTheDcDcModules)
     expectText("DC info after the branch stop", 260, 200, "停机");
 }
 
+// A DC/DC module's details: the limits the panel initialised it with (the sample defaults of
+// the DC/DC parameter file) come back from the module under their captions.
+TEST_F(PageValues, DcDetailsShowTheLimitsTheModulesWereGiven)
+{
+    start(0, [] {
+        set[24].value = 0;
+        set[23].value = 2;
+    });
+    keyword_right = 4;
+    showSub(7);
+    info->findChild<IdTurn*>()->setCurrentId(1);
+    auto left = [](int k) { return 60 + 25 * k; };
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return rec.textAt(540, left(2)) == "714";
+    })) << "charge voltage limit " << rec.textAt(540, left(2)).toStdString();
+    expectFields(info, "DC details 1",
+        {
+            { "discharge voltage limit", 240, left(10), [] { return 591.0; }, 0 },
+            { "insulation resistance", 240, left(11), [] { return 2000.0; }, 0 },
+            { "maximum charge current", 540, left(0), [] { return 140.0; }, 0 },
+            { "maximum discharge current", 540, left(1), [] { return 140.0; }, 0 },
+            { "software version", 540, left(6), [] { return double(DcModuleSim::FIRMWARE); }, 0 },
+            { "ambient temperature", 540, left(10), [] { return 25.0; }, 0 },
+        });
+    expectText("caption", 50, left(10), "放电限压");
+    expectText("caption", 350, left(2), "充电限压");
+}
+
 TEST_F(PageValues, AcInfoShowsPhasesAndTotalsOfTheModules)
 {
     start(0);
@@ -382,10 +411,12 @@ TEST_F(PageValues, AcDebugRowsReadTheChannelsOfTheirCaptions)
                     return false;
             return true;
         }, 5000);
-        for (const Row& r : rows)
-            if (r.page == page)
-                EXPECT_TRUE(agrees(r)) << "AC debug page " << page << ": " << r.label << " shows "
-                                       << shown(r).toStdString();
+        for (const Row& r : rows) {
+            if (r.page != page)
+                continue;
+            EXPECT_TRUE(agrees(r)) << "AC debug page " << page << ": " << r.label << " shows "
+                                   << shown(r).toStdString();
+        }
     }
 }
 
