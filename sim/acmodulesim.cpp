@@ -208,6 +208,12 @@ void AcModuleSim::publishUnlocked()
     set(43, u16(bus * 10));
     set(44, u16(bus / 2 * 10));
     set(45, u16(bus / 2 * 10));
+    // The inverter's own phase voltages stand a little above the grid's; the inductor currents
+    // are the output currents with the filter capacitors' share on top.
+    for (int ph = 0; ph < 3; ++ph) {
+        set(46 + ph, u16((u / 1.732 + 1.0 + 0.2 * ph) * 10));
+        set(49 + ph, s16((i + 0.1 * ph + (running ? std::copysign(0.8, i) : 0.0)) * 10));
+    }
     const uint16_t flow = running && p < 0 ? 1u << 2 : running && p > 0 ? 1u << 3 : 0u;
     set(100, uint16_t((holding(100, true) & ~(3u << 2)) | flow));
     set(31, u16(std::floor(pendingChargeWh_)));
@@ -226,6 +232,23 @@ void AcModuleSim::publishUnlocked()
     RegisterSlave::setInputUnlocked(210, u16((udc - 3) * 10));
     RegisterSlave::setInputUnlocked(211, s16(running ? p * 500.0 / udc * 10 : 0));
     RegisterSlave::setInputUnlocked(212, s16(p / 2 * 10));
+    // Further temperatures, the insulation to earth, the rating, and the set-points the module
+    // was last given (its power factor set-point stays at unity: no write reaches it).
+    set(55, u16(35.0 + std::fabs(p) * 0.5));
+    set(56, u16(40.0 + std::fabs(p) * 0.6));
+    set(57, 2000);
+    set(58, node_ <= 10 ? RATED_KW : 0);
+    set(59, holding(POWER_SETTING, true));
+    set(60, holding(POWER_SETTING + 1, true));
+    set(61, holding(POWER_SETTING + 2, true));
+    const int32_t dcPower = int32_t((uint32_t(holding(0x1110, true)) << 16) | holding(0x1111, true));
+    set(62, s16(dcPower * 10.0));
+    set(63, 1000);
+    // A debug address picks a measurement word; it is reported again as it stands.
+    for (int k = 0; k < 3; ++k) {
+        const int address = holding(PARAMETERS + FIRST_DEBUG_ADDRESS + k, true);
+        set(DEBUG_VALUES + k, address < DEBUG_VALUES ? holding(address, true) : 0);
+    }
     // Fault and operation record snapshots of recognisable words.
     for (int k = 0; k < RECORD_WORDS; ++k) {
         set(FAULT_RECORD + k, uint16_t(node_ * 1000 + k));

@@ -4,7 +4,9 @@
 #include "registerslave.h"
 
 // One AC/DC converter module (or the U2 unit, node 11) as our sample acconfig.pdu polls it:
-// measurements in holding registers 0..45, states and requests in 100..103 (register 100: run
+// measurements in holding registers 0..63 (46..48 inverter voltages, 49..51 inductor currents,
+// 52..54 the words at the three debug addresses, parameters 211..213; 55..57 heat-sink and reactor
+// temperatures and insulation resistance, 58 rated power, 59..63 the set-points it holds), states and requests in 100..103 (register 100: run
 // state in bits 0-1, charging bit 2, discharging bit 3, off-grid bit 4), DC paths in input
 // registers 200.. and 210.., relays in discrete inputs 0..7; commands at 0x1000..0x1002,
 // set-points at 0x1100.., the two initial-settings blocks at 0x1200 and 0x1300, every other
@@ -26,6 +28,10 @@ public:
         FAULT_RECORD = 0x2000,
         OPERATION_RECORD = 0x2080,
         RECORD_WORDS = 126,
+        MEASUREMENT_WORDS = 64,
+        RATED_KW = 50,
+        DEBUG_VALUES = 52,
+        FIRST_DEBUG_ADDRESS = 211,
     };
 
     explicit AcModuleSim(int node);

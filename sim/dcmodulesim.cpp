@@ -20,6 +20,8 @@ DcModuleSim::DcModuleSim(int number)
     analog_[21] = FIRMWARE;
     analog_[23] = 0;
     analog_[25] = 1959;   // ambient, 25 degrees
+    analog_[7] = 250;     // the same in tenths
+    analog_[11] = 2000;   // insulation resistance, kilo-ohms
 }
 
 void DcModuleSim::setStatus(int index, bool on)
@@ -154,6 +156,7 @@ void DcModuleSim::tick(double dt)
     analog_[4] = int(lround(current * 10));
     analog_[5] = int(lround(kw * 10));
     analog_[20] = 2773 - int(fabs(kw) * 3);
+    analog_[6] = 600 + int(fabs(kw) * 1.5);   // module temperature in tenths, following the load
 }
 
 std::vector<SimFrame> DcModuleSim::framesOfBits(int firstPf, const bool* bits, int count)
@@ -228,8 +231,17 @@ void DcModuleSim::applyCommand(const SimFrame& f)
         status_[STATUS_STOPPED] = true;
     } else if (code == CODE_POWER) {
         powerKw_ = int16_t(f.word(1)) / 10.0;
+        analog_[24] = int16_t(f.word(1));
     } else if (code >= CODE_DEBUG_ADDRESS && code < CODE_DEBUG_ADDRESS + 3) {
         debugAddress_[code - CODE_DEBUG_ADDRESS] = f.word(1);
+    } else if (code == CODE_MAX_CHARGE_CURRENT) {
+        analog_[15] = f.word(1);
+    } else if (code == CODE_MAX_DISCHARGE_CURRENT) {
+        analog_[16] = f.word(1) / 10;
+    } else if (code == CODE_CHARGE_VOLTAGE) {
+        analog_[17] = f.word(1) / 10;
+    } else if (code == CODE_DISCHARGE_VOLTAGE) {
+        analog_[10] = f.word(1) / 10;
     }
 }
 

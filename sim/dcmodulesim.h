@@ -17,7 +17,9 @@
 // asking until the "initialised" command (code 7, value 1) arrives. A module with a fault to
 // report sets status 19 and, asked for its fault data (code 6, byte 2 = 1), uploads it in 21
 // frames on PDU formats 48..68; word w of frame k is faultWord(k, w). A debug address (codes
-// 107..109) picks one of its own analogs, reported again as analog 12..14.
+// 107..109) picks one of its own analogs, reported again as analog 12..14. It reports the limits
+// it was given (analogs 10, 15..17), its insulation resistance (11), module and ambient
+// temperatures in tenths (6, 7) and the power set-point it runs at (24).
 // Its boot loader takes a firmware upgrade from 0x12 on priority 1, addressed to its upgrade
 // address (its own unless set) or broadcast to 0xBF: boot request, decryption, erase, records
 // in data frames (each 16-bit word's bytes swapped; a record whose checksum fails is refused),
@@ -48,6 +50,12 @@ public:
         CODE_START = 32,
         CODE_STOP = 33,
         CODE_DEBUG_ADDRESS = 107,   // 107..109: debug addresses 1 to 3 (rows 75 to 77 of the sample map)
+        // Limits of the sample map's rows 24 (whole amperes), 44, 37 and 46 (tenths), reported
+        // back in whole units as analogs 15, 16, 17 and 10 once given.
+        CODE_MAX_CHARGE_CURRENT = 56,
+        CODE_MAX_DISCHARGE_CURRENT = 76,
+        CODE_CHARGE_VOLTAGE = 69,
+        CODE_DISCHARGE_VOLTAGE = 78,
         FIRMWARE = 1205,
     };
 

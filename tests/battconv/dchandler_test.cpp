@@ -658,7 +658,7 @@ TEST_F(DcHandlerCommands, ModuleSettingIsAcknowledgedRecordedAndFiled)
     ASSERT_EQ(h->getOperateRecord(&r), 1);
     EXPECT_EQ(r.modules, 202);
     EXPECT_EQ(r.oid, 24);
-    EXPECT_EQ(r.rdata, 0.0);
+    EXPECT_EQ(r.rdata, 140.0);   // the sample default of the maximum charge current
     EXPECT_EQ(r.mdata, 3.0);
     EXPECT_STREQ(r.name, "  ");
     EXPECT_EQ(r.dirty, 1);
@@ -742,7 +742,8 @@ TEST_F(DcHandlerCommands, GroupAndSystemSettingsReachTheirOnlineMembers)
     EXPECT_EQ(lastValue(3, code(24), 1, 4), 4);
     EXPECT_EQ(sim.module(2)->commandsReceived(code(24)), 0);
     EXPECT_EQ(h->getSettingResult(1001), 0);
-    EXPECT_EQ(records(), (std::vector<Record>{ { 201, 24, 0, 4 }, { 203, 24, 0, 4 }, { 1201, 24, 0, 4 } }));
+    // Each record holds the old value, the sample default of the maximum charge current.
+    EXPECT_EQ(records(), (std::vector<Record>{ { 201, 24, 140, 4 }, { 203, 24, 140, 4 }, { 1201, 24, 140, 4 } }));
 
     EXPECT_EQ(h->setting(0, 26, 1.0f, 0), 0);
     for (int m = 1; m <= 3; ++m)

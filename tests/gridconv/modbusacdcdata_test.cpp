@@ -187,17 +187,17 @@ TEST_F(AcDcLink, ValuesReachTheGettersAndCombine)
     sim[2]->setPower(-10.0);
     sim[1]->tick(0.0);
     sim[2]->tick(0.0);
-    ASSERT_TRUE(waitFor([&] { return online(1) && online(2) && analog(0, 7) > 19.9f; }));
+    ASSERT_TRUE(waitFor([&] { return online(1) && online(2) && analog(0, 2) > 19.9f; }));
     // Derived states follow the run state one poll later.
     ASSERT_TRUE(morePasses(2));
 
-    EXPECT_NEAR(analog(1, 7), 30.0f, 0.05f);
-    EXPECT_NEAR(analog(2, 7), -10.0f, 0.05f);
-    EXPECT_NEAR(analog(0, 7), 20.0f, 0.05f);      // the system sums its modules
-    EXPECT_NEAR(analog(1001, 7), 30.0f, 0.05f);   // each branch its members
-    EXPECT_NEAR(analog(1002, 7), -10.0f, 0.05f);
-    EXPECT_NEAR(analog(0, 13), (analog(1, 13) + analog(2, 13)) / 2, 0.05f);   // average line voltage
-    EXPECT_NEAR(analog(1, 13), 400.0f, 3.0f);
+    EXPECT_NEAR(analog(1, 2), 30.0f, 0.05f);
+    EXPECT_NEAR(analog(2, 2), -10.0f, 0.05f);
+    EXPECT_NEAR(analog(0, 2), 20.0f, 0.05f);      // the system sums its modules
+    EXPECT_NEAR(analog(1001, 2), 30.0f, 0.05f);   // each branch its members
+    EXPECT_NEAR(analog(1002, 2), -10.0f, 0.05f);
+    EXPECT_NEAR(analog(0, 6), (analog(1, 6) + analog(2, 6)) / 2, 0.05f);   // average line voltage
+    EXPECT_NEAR(analog(1, 6), 400.0f, 3.0f);
     const float igbt = analog(1, 14);
     EXPECT_GE(igbt, 40.0f);                        // degrees from the raw sensor reading
     EXPECT_LE(igbt, 120.0f);
@@ -244,19 +244,19 @@ TEST_F(AcDcLink, SilencedModuleGoesOfflineAndComesBack)
     sim[2]->setPower(12.0);
     sim[1]->tick(0.0);
     sim[2]->tick(0.0);
-    ASSERT_TRUE(waitFor([&] { return online(1) && online(2) && analog(0, 7) > 41.9f; }));
+    ASSERT_TRUE(waitFor([&] { return online(1) && online(2) && analog(0, 2) > 41.9f; }));
 
     silence(2, true);
     ASSERT_TRUE(waitFor([&] { return !online(2); }));
     // The system counts only the modules that answer; the lost one keeps its last values.
-    ASSERT_TRUE(waitFor([&] { return analog(0, 7) < 30.1f; }));
-    EXPECT_NEAR(analog(0, 7), 30.0f, 0.05f);
-    EXPECT_NEAR(analog(2, 7), 12.0f, 0.05f);
+    ASSERT_TRUE(waitFor([&] { return analog(0, 2) < 30.1f; }));
+    EXPECT_NEAR(analog(0, 2), 30.0f, 0.05f);
+    EXPECT_NEAR(analog(2, 2), 12.0f, 0.05f);
     EXPECT_TRUE(online(1));
 
     silence(2, false);
     ASSERT_TRUE(waitFor([&] { return online(2); }));
-    ASSERT_TRUE(waitFor([&] { return analog(0, 7) > 41.9f; }));
+    ASSERT_TRUE(waitFor([&] { return analog(0, 2) > 41.9f; }));
 }
 
 TEST_F(AcDcLink, WriteAndPollRecordsTheOperation)

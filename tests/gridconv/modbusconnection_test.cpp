@@ -47,7 +47,7 @@ TEST(ModbusConnectionLoad, SampleTablesUseEverySectionAndLoad)
     EXPECT_EQ(c.getState(), 1);
     EXPECT_EQ(c.getBlockCount(), 6);
     EXPECT_EQ(c.getCrcOrder(), 1);
-    EXPECT_EQ(c.dataSignals().size(), 86u + 2 + 2 + 5 + 3 + 1);
+    EXPECT_EQ(c.dataSignals().size(), 104u + 2 + 2 + 5 + 3 + 1);
     // Copies from the templates of each mode.
     EXPECT_EQ(data(c, 7).dataIndex, 205);
     EXPECT_EQ(data(c, 7).offset, 13);

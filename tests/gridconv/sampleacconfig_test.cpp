@@ -5,6 +5,7 @@
 
 #include "runtimetree.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
 #include <map>
 #include <stdio.h>
@@ -38,21 +39,61 @@ const SubPage kSubPages[] = {
                                       217, 218, 219, 220, 221, 222 } },
 };
 
-// The AC/DC indices of the certification rows of every standard in one interface file.
-std::vector<int> certificationIndices(const std::string& text)
+// The AC page's entries that are not certification rows; its ramp-rate entry (88) is the
+// certification row 61 of every standard.
+const std::vector<int> kAcPageOwnEntries = { 145, 94, 112, 86, 100, 113, 74, 190, 111, 273, 97, 75, 78, 127, 155,
+    144, 173, 115 };
+
+struct CertRow {
+    std::string section;
+    int row, acIdx;
+    float defaultValue;
+};
+
+// The certification rows of every standard in one interface file.
+std::vector<CertRow> certificationRows(const std::string& text)
 {
-    std::vector<int> out;
+    std::vector<CertRow> out;
     std::istringstream in(text);
-    std::string line;
+    std::string line, section;
     bool inRows = false;
     while (std::getline(in, line)) {
         if (!line.empty() && line[0] == '[') {
             inRows = line.compare(0, 13, "[UiRzVersion_") == 0;
+            section = line;
             continue;
         }
-        int row, acIdx;
-        if (inRows && sscanf(line.c_str(), "%d\t%d", &row, &acIdx) == 2)
-            out.push_back(acIdx);
+        int row, acIdx, stsIdx;
+        char name[100], hint[100];
+        float lo, hi, def;
+        if (inRows
+            && sscanf(line.c_str(), "%d\t%d\t%d\t%99[^\t]\t%99[^\t]\t%f\t%f\t%f", &row, &acIdx, &stsIdx, name, hint,
+                   &lo, &hi, &def)
+                == 8)
+            out.push_back({ section, row, acIdx, def });
+    }
+    return out;
+}
+
+std::vector<int> certificationIndices(const std::string& text)
+{
+    std::vector<int> out;
+    for (const CertRow& r : certificationRows(text))
+        out.push_back(r.acIdx);
+    return out;
+}
+
+// The value of each line of a module parameter file, by index.
+std::map<int, double> paramLines(const std::string& text)
+{
+    std::map<int, double> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        int index;
+        long long thousandfold;
+        if (sscanf(line.c_str(), "%d/%lld", &index, &thousandfold) == 2)
+            out[index] = thousandfold / 1000.0;
     }
     return out;
 }
@@ -106,4 +147,139 @@ TEST_F(SampleAcConfig, RowsDoNotShareRegisters)
         }
     }
     EXPECT_GT(owner.size(), 100u);
+}
+
+// A certification row and another entry on the same index would overwrite each other: the
+// switch-over puts the row's default on a line the other entry owns.
+TEST_F(SampleAcConfig, CertificationRowsKeepOffTheIndicesOfOtherEntries)
+{
+    std::map<int, std::string> owner;
+    for (const SubPage& p : kSubPages)
+        if (std::string(p.name) != "AC")
+            for (int index : p.indices)
+                owner[index] = p.name;
+    for (int index : kAcPageOwnEntries)
+        owner[index] = "AC";
+    for (const char* file : { "bin/pcs_interface.pdu", "bin/pcs_interface_english.pdu" }) {
+        const std::vector<CertRow> rows = certificationRows(tree.readFile(file));
+        EXPECT_GT(rows.size(), 200u) << file;
+        for (const CertRow& r : rows) {
+            auto taken = owner.find(r.acIdx);
+            EXPECT_TRUE(taken == owner.end()) << file << " " << r.section << " row " << r.row << ": index " << r.acIdx
+                                              << " is also an entry of the " << taken->second << " page";
+        }
+    }
+}
+
+// The sample default file is what a fresh module starts from: the China rows (the standard a
+// fresh cabinet has) hold their defaults, and no other line lies outside its entry's range.
+TEST_F(SampleAcConfig, DefaultParametersHoldTheChinaRowsAndLieInTheirRanges)
+{
+    const std::map<int, double> lines = paramLines(tree.readFile("conf/default/param.ini"));
+    for (const CertRow& r : certificationRows(tree.readFile("bin/pcs_interface.pdu"))) {
+        if (r.section != "[UiRzVersion_China]")
+            continue;
+        EXPECT_NEAR(lines.at(r.acIdx), r.defaultValue, 1e-3) << "China row " << r.row << " at line " << r.acIdx;
+    }
+    struct Range {
+        int index;
+        double lo, hi;
+        const char* what;
+    } ranges[] = {
+        { 99, 1, 10, "rack number" },
+        { 124, 5, 131, "virtual machine H, in tenths" },
+        { 125, 10, 500, "virtual machine kD" },
+        { 128, 50, 1000, "kAFR, in ten-thousandths" },
+        { 129, 250, 3000, "kAVR, in ten-thousandths" },
+        { 90, 600, 900, "DC lower-limit voltage" },
+        { 93, 600, 900, "float-charge voltage" },
+        { 101, 600, 900, "topping-charge voltage" },
+        { 103, 0, 1500, "maximum charge current" },
+        { 117, 1, 2400, "battery capacity" },
+        { 118, 1, 396, "cells in series" },
+        { 121, 0, 1500, "maximum discharge current" },
+        { 123, 30, 900, "end-of-discharge voltage" },
+    };
+    for (const Range& r : ranges)
+        EXPECT_TRUE(lines.at(r.index) >= r.lo && lines.at(r.index) <= r.hi)
+            << r.what << " (line " << r.index << ") is " << lines.at(r.index);
+    for (int config : { 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 217, 218, 219, 220, 221, 222 })
+        EXPECT_TRUE(lines.at(config) >= 0.9 && lines.at(config) <= 1.1)
+            << "calibration coefficient " << config << " is " << lines.at(config);
+    // The charging voltages of a branch stand in their order.
+    EXPECT_LT(lines.at(123), lines.at(93));
+    EXPECT_LT(lines.at(90), lines.at(123));
+    EXPECT_LT(lines.at(93), lines.at(101));
+}
+
+// The DC/DC modules' defaults: limits in their entries' ranges (the DC/DC link's DC parameter
+// selector 0 allows 30 to 800 V) and around the battery the simulated modules report (650 V).
+TEST(SampleDcConfig, DefaultParametersLieInTheirRangesAroundTheBattery)
+{
+    RuntimeTree tree{ true };
+    const std::map<int, double> lines = paramLines(tree.readFile("conf-dcdc/default/param.ini"));
+    struct Range {
+        int index;
+        double lo, hi;
+        const char* what;
+    } ranges[] = {
+        { 30, 30, 650, "DC lower-limit voltage" },
+        { 46, 30, 650, "end-of-discharge voltage" },
+        { 27, 650, 800, "float-charge voltage" },
+        { 37, 650, 800, "topping-charge voltage" },
+        { 40, 30, 900, "pre-charge voltage" },
+        { 24, 0.1, 1500, "maximum charge current" },
+        { 44, 0.1, 1500, "maximum discharge current" },
+        { 43, 1, 1500, "maximum pre-charge current" },
+        { 41, 1, 2400, "battery capacity" },
+        { 42, 1, 396, "cells in series" },
+        { 36, 1, 10, "rack number" },
+    };
+    for (const Range& r : ranges)
+        EXPECT_TRUE(lines.at(r.index) >= r.lo && lines.at(r.index) <= r.hi)
+            << r.what << " (line " << r.index << ") is " << lines.at(r.index);
+    for (int config = 70; config <= 74; ++config)
+        EXPECT_DOUBLE_EQ(lines.at(config), 1.0) << "calibration coefficient " << config;
+    EXPECT_LT(lines.at(30), lines.at(46));
+    EXPECT_LT(lines.at(27), lines.at(37));
+}
+
+// The setting names the record pages and exports print: a row carries the name of what the
+// settings pages write there (DC/DC rows: the DC parameter and debug pages; AC/DC rows: the
+// system page and the dispatch set-points).
+TEST(SampleDcConfig, SettingRowsAreNamedAfterWhatThePagesWrite)
+{
+    RuntimeTree tree{ true };
+    auto names = [&](const char* file, const char* section, int nameField) {
+        std::map<int, std::string> out;
+        std::istringstream in(tree.readFile(file));
+        std::string line;
+        bool inRows = false;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line[0] == '[') {
+                inRows = line == section;
+                continue;
+            }
+            std::vector<std::string> fields;
+            std::istringstream words(line);
+            std::string w;
+            while (std::getline(words, w, '\t'))
+                fields.push_back(w);
+            if (inRows && int(fields.size()) > nameField && !fields[0].empty() && isdigit(fields[0][0]))
+                out[std::stoi(fields[0])] = fields[nameField];
+        }
+        return out;
+    };
+    const std::map<int, std::string> dc = names("conf-dcdc/map.pdu", "[CONF_DATA_INFO]", 2);
+    const std::pair<int, const char*> dcRows[] = { { 24, "最大充电电流" }, { 26, "直流控制模式" }, { 27, "浮充电压" },
+        { 30, "直流下限电压" }, { 35, "直流输入类型" }, { 37, "均充电压" }, { 41, "电池总容量" }, { 42, "串联电池单体数" },
+        { 44, "最大放电电流" }, { 46, "放电终止电压" }, { 70, "电池电流校准系数" }, { 75, "调试变量1地址" },
+        { 76, "调试变量2地址" }, { 80, "测试参数3" } };
+    for (const auto& r : dcRows)
+        EXPECT_EQ(dc.at(r.first), r.second) << "DC/DC setting row " << r.first;
+    const std::map<int, std::string> ac = names("conf/map.pdu", "[CONF_DATA]", 1);
+    const std::pair<int, const char*> acRows[] = { { 72, "工作模式" }, { 73, "启动方式" }, { 76, "无功功率设定" },
+        { 85, "功率因数设定" }, { 87, "有功功率设定" }, { 128, "控制参数4" }, { 129, "控制参数5" } };
+    for (const auto& r : acRows)
+        EXPECT_EQ(ac.at(r.first), r.second) << "AC/DC setting row " << r.first;
 }

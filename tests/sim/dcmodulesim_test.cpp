@@ -90,6 +90,32 @@ TEST(DcModuleSim, DebugAddressesReportOneOfItsAnalogs)
     EXPECT_EQ(debugWords(), (std::vector<int>{ 7300, 0, 125 }));
 }
 
+TEST(DcModuleSim, ReportsTheLimitsItWasGiven)
+{
+    DcModuleSim m(2);
+    // Analogs 10, 15, 16, 17: PF 18 word 2, PF 19 word 3, PF 20 words 0 and 1.
+    auto limits = [&m]() {
+        std::vector<int> out(4, -1);
+        for (const SimFrame& f : m.report()) {
+            if (f.pf() == 18)
+                out[0] = f.word(2);
+            else if (f.pf() == 19)
+                out[1] = f.word(3);
+            else if (f.pf() == 20) {
+                out[2] = f.word(0);
+                out[3] = f.word(1);
+            }
+        }
+        return out;
+    };
+    EXPECT_EQ(limits(), (std::vector<int>{ 0, 0, 0, 0 }));
+    m.receive(command(0x82, 0x61, DcModuleSim::CODE_MAX_CHARGE_CURRENT, 140));
+    m.receive(command(0x82, 0x61, DcModuleSim::CODE_MAX_DISCHARGE_CURRENT, 1400));
+    m.receive(command(0x82, 0x61, DcModuleSim::CODE_CHARGE_VOLTAGE, 7140));
+    m.receive(command(0x82, 0x61, DcModuleSim::CODE_DISCHARGE_VOLTAGE, 5916));
+    EXPECT_EQ(limits(), (std::vector<int>{ 591, 140, 140, 714 }));
+}
+
 TEST(SimControl, DcCommands)
 {
     DcBusSim bus;

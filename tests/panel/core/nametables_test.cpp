@@ -1,7 +1,15 @@
 #include "nametables.h"
+#include "panelfonts.h"
 #include "runtimetree.h"
 
+#include <QFont>
+#include <QFontInfo>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 
 namespace {
@@ -101,5 +109,37 @@ TEST(NameTables, SampleFilesOfTheTemplateFillTheTables)
         EXPECT_EQ(loadInterfaceFile(english, 5, 1, 2), 62) << english;
         EXPECT_STRNE(uiDataInfo[111].name, "") << english;
         EXPECT_STRNE(uiBmsDataInfo[9].name, "") << english;
+    }
+}
+
+// Every character of the sample map and interface files is drawn by the panel's font: a glyph
+// the font leaves empty shows as a gap in a caption (WenQuanYi Micro Hei has no strokes for the
+// sign U+2103, degrees Celsius).
+TEST(NameTables, SampleFilesUseOnlyCharactersThePanelFontDraws)
+{
+    RuntimeTree tree(true);
+    std::set<uint> chars;
+    for (const char* file : { "bin/pcs_interface.pdu", "bin/pcs_interface_english.pdu", "conf/map.pdu",
+             "conf/map_english.pdu", "conf-dcdc/map.pdu", "conf-dcdc/map_english.pdu", "conf-sts/map.pdu",
+             "conf-sts/map_english.pdu" })
+        for (uint c : QString::fromStdString(tree.readFile(file)).toUcs4())
+            if (c > 0x20)
+                chars.insert(c);
+    const QFont font(PanelFonts::family(), 12);
+    ASSERT_EQ(QFontInfo(font).family(), PanelFonts::family());
+    EXPECT_GT(chars.size(), 300u);
+    for (uint c : chars) {
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(5, 30, QString::fromUcs4(&c, 1));
+        painter.end();
+        bool inked = false;
+        for (int y = 0; y < image.height() && !inked; ++y)
+            for (int x = 0; x < image.width() && !inked; ++x)
+                inked = image.pixel(x, y) != qRgb(255, 255, 255);
+        EXPECT_TRUE(inked) << "U+" << std::hex << c << " is blank in " << PanelFonts::family().toStdString();
     }
 }

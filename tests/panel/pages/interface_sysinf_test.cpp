@@ -420,7 +420,7 @@ TEST_F(SysInfTest, PicturesOfTheSubPages)
         { 6, 1, "interface_sysinf_6_ac_details.png", "AB线电压|10.0|漏电流|29.0" },
         { 6, 4, "interface_sysinf_6_ac_bits.png", "State|Alarm|offset:1" },
         { 6, 5, "interface_sysinf_6_ac_config.png", "71|142|0.00" },
-        { 7, 1, "interface_sysinf_7_dc_details.png", "电池电压|45.0|软件版本|41.0" },
+        { 7, 1, "interface_sysinf_7_dc_details.png", "电池电压|20.0|软件版本|41" },
         { 8, 3, "interface_sysinf_8_sts_config.png", "1|54|0.00" },
     };
     for (const auto& s : shots) {

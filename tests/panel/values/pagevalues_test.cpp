@@ -21,8 +21,10 @@
 #include "paintrecorder.h"
 #include "rtuline.h"
 #include "runtimetree.h"
+#include "tab_set.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -231,6 +233,35 @@ TEST_F(PageValues, DcInfoShowsTheBranchesOfTheDcDcModules)
     expectText("DC info after the branch stop", 260, 200, "停机");
 }
 
+// A DC/DC module's details: the limits the panel initialised it with (the sample defaults of
+// the DC/DC parameter file) come back from the module under their captions.
+TEST_F(PageValues, DcDetailsShowTheLimitsTheModulesWereGiven)
+{
+    start(0, [] {
+        set[24].value = 0;
+        set[23].value = 2;
+    });
+    keyword_right = 4;
+    showSub(7);
+    info->findChild<IdTurn*>()->setCurrentId(1);
+    auto left = [](int k) { return 60 + 25 * k; };
+    ASSERT_TRUE(waitFor([&] {
+        paint(info);
+        return rec.textAt(540, left(2)) == "714";
+    })) << "charge voltage limit " << rec.textAt(540, left(2)).toStdString();
+    expectFields(info, "DC details 1",
+        {
+            { "discharge voltage limit", 240, left(10), [] { return 591.0; }, 0 },
+            { "insulation resistance", 240, left(11), [] { return 2000.0; }, 0 },
+            { "maximum charge current", 540, left(0), [] { return 140.0; }, 0 },
+            { "maximum discharge current", 540, left(1), [] { return 140.0; }, 0 },
+            { "software version", 540, left(6), [] { return double(DcModuleSim::FIRMWARE); }, 0 },
+            { "ambient temperature", 540, left(10), [] { return 25.0; }, 0 },
+        });
+    expectText("caption", 50, left(10), "放电限压");
+    expectText("caption", 350, left(2), "充电限压");
+}
+
 TEST_F(PageValues, AcInfoShowsPhasesAndTotalsOfTheModules)
 {
     start(0);
@@ -257,7 +288,14 @@ TEST_F(PageValues, AcInfoShowsPhasesAndTotalsOfTheModules)
 
 TEST_F(PageValues, AcDetailsShowEachValueUnderItsOwnCaption)
 {
-    start(0);
+    // Set-points module 1 holds: 36.0 kW, -4.5 kVAr, -12.3 A and -10.0 kW on the DC side.
+    start(0, [&] {
+        ac[1]->setHolding(AcModuleSim::POWER_SETTING, 360);
+        ac[1]->setHolding(AcModuleSim::POWER_SETTING + 1, uint16_t(-45));
+        ac[1]->setHolding(AcModuleSim::POWER_SETTING + 2, uint16_t(-123));
+        ac[1]->setHolding32(0x1110, -10);
+        ac[1]->tick(0);
+    });
     showSub(6);
     info->findChild<IdTurn*>()->setCurrentId(1);
     info->update();
@@ -266,29 +304,120 @@ TEST_F(PageValues, AcDetailsShowEachValueUnderItsOwnCaption)
     expectFields(info, "AC details 1",
         {
             { "DC power", 240, left(0), [&] { return reg(1, 14, 10); }, 1 },
-            { "Ubc", 240, left(1), [&] { return reg(1, 1, 10, false); }, 1 },
-            { "Ia", 240, left(3), [&] { return reg(1, 3, 10); }, 1 },
+            { "grid frequency", 240, left(1), [&] { return reg(1, 6, 100, false); }, 2 },
+            { "active power", 240, left(2), [&] { return kPowerKw; }, 1 },
+            { "reactive power", 240, left(3), [&] { return reg(1, 9, 10); }, 1 },
             { "DC voltage", 240, left(4), [&] { return reg(1, 12, 10, false); }, 1 },
             { "DC current", 240, left(5), [&] { return reg(1, 13, 10); }, 1 },
-            { "grid frequency", 240, left(6), [&] { return reg(1, 6, 100, false); }, 2 },
-            { "active power", 240, left(7), [&] { return kPowerKw; }, 1 },
-            { "apparent power", 240, left(9), [&] { return reg(1, 10, 10, false); }, 1 },
-            { "power factor", 240, left(10), [&] { return reg(1, 11, 1000); }, 2 },
-            { "Ib", 240, left(11), [&] { return reg(1, 4, 10); }, 1 },
-            { "Uab", 240, left(13), [&] { return reg(1, 0, 10, false); }, 1 },
+            { "Uab", 240, left(6), [&] { return reg(1, 0, 10, false); }, 1 },
+            { "Ubc", 240, left(7), [&] { return reg(1, 1, 10, false); }, 1 },
+            { "Ia", 240, left(9), [&] { return reg(1, 3, 10); }, 1 },
+            { "Ic", 240, left(11), [&] { return reg(1, 5, 10); }, 1 },
+            { "apparent power", 240, left(12), [&] { return reg(1, 10, 10, false); }, 1 },
+            { "power factor", 240, left(13), [&] { return reg(1, 11, 1000); }, 2 },
+            { "heat-sink temperature", 570, left(2), [&] { return reg(1, 55, 1, false); }, 1 },
+            { "insulation resistance", 570, left(3), [&] { return reg(1, 57, 1, false); }, 1 },
+            { "bus+ voltage", 570, left(12), [&] { return reg(1, 44, 10, false); }, 1 },
+            { "bus- voltage", 570, left(13), [&] { return reg(1, 45, 10, false); }, 1 },
         });
     expectText("caption", 30, left(4), "直流电压");
-    expectText("caption", 30, left(11), "B相电流");
+    expectText("caption", 30, left(11), "C相电流");
+    expectText("caption", 330, left(12), "正母线电压");
     showSub(6, 2);
     expectFields(info, "AC details 2",
         {
+            { "inverter Ua", 240, left(6), [&] { return reg(1, 46, 10, false); }, 1 },
+            { "inverter Uc", 240, left(8), [&] { return reg(1, 48, 10, false); }, 1 },
             { "software version", 240, left(10), [&] { return reg(1, 36, 1, false); }, 0 },
+            { "active power set-point", 570, left(2), [&] { return 36.0; }, 1 },
+            { "reactive power set-point", 570, left(3), [&] { return -4.5; }, 1 },
+            { "DC current set-point", 570, left(6), [&] { return -12.3; }, 1 },
+            { "DC power set-point", 570, left(7), [&] { return -10.0; }, 1 },
             { "system active power", 570, left(8), [&] { return kPowerKw; }, 1 },
             { "system apparent power", 570, left(10), [&] { return reg(1, 10, 10, false); }, 1 },
             { "system power factor", 570, left(11), [&] { return reg(1, 11, 1000); }, 2 },
         });
     expectText("caption", 30, left(10), "软件版本");
     expectText("caption", 360, left(11), "系统功率因数");
+    expectText("caption", 30, left(6), "A相逆变电压");
+    showSub(6, 3);
+    expectFields(info, "AC details 3",
+        {
+            { "inductor Ila", 240, left(5), [&] { return reg(1, 49, 10); }, 1 },
+            { "inductor Ilc", 240, left(7), [&] { return reg(1, 51, 10); }, 1 },
+            { "power factor set-point", 240, left(10), [&] { return 1.0; }, 2 },
+            { "rated power", 240, left(14), [&] { return double(AcModuleSim::RATED_KW); }, 1 },
+        });
+    expectText("caption", 30, left(6), "B相电感电流");
+}
+
+// The AC debug sub-page of the settings: each calibration row reads the channel its caption
+// names, with its coefficient beside it, and the debug rows the words at the debug addresses.
+TEST_F(PageValues, AcDebugRowsReadTheChannelsOfTheirCaptions)
+{
+    start(0);
+    Tab_set* tab = window->form()->findChild<Tab_set*>();
+    ASSERT_TRUE(tab);
+    // Debug addresses 1 to 3: the DC voltage, frequency and software version words.
+    const int addresses[3] = { 12, 6, 36 };
+    for (int k = 0; k < 3; ++k)
+        ac[1]->setHolding(AcModuleSim::PARAMETERS + AcModuleSim::FIRST_DEBUG_ADDRESS + k, uint16_t(addresses[k]));
+    ac[1]->tick(0);
+    struct Row {
+        int page;
+        const char* label;
+        std::function<double()> quantity;
+        int decimals;
+    };
+    auto one = [] { return 1.0; };
+    const Row rows[] = {
+        { 1, "label_80", [&] { return reg(1, 12, 1, false); }, 0 },
+        { 1, "label_77", [&] { return reg(1, 6, 1, false); }, 0 },
+        { 1, "label_79", [&] { return reg(1, 36, 1, false); }, 0 },
+        { 2, "label_286", [&] { return reg(1, 0, 10, false); }, 1 },   // grid Uab
+        { 2, "label_287", [&] { return reg(1, 1, 10, false); }, 1 },   // grid Ubc
+        { 2, "label_288", [&] { return reg(1, 2, 10, false); }, 1 },   // grid Uca
+        { 2, "label_289", [&] { return reg(1, 3, 10); }, 1 },          // Ia
+        { 2, "label_291", [&] { return reg(1, 5, 10); }, 1 },          // Ic
+        { 2, "label_292", [&] { return reg(1, 49, 10); }, 1 },         // inductor Ila
+        { 2, "label_294", [&] { return reg(1, 51, 10); }, 1 },         // inductor Ilc
+        { 2, "label_231", one, 3 },
+        { 2, "label_246", one, 3 },
+        { 3, "label_295", [&] { return reg(1, 46, 10, false); }, 1 },  // inverter Ua
+        { 3, "label_297", [&] { return reg(1, 48, 10, false); }, 1 },  // inverter Uc
+        { 3, "label_298", [&] { return reg(1, 44, 10, false); }, 1 },  // bus+
+        { 3, "label_299", [&] { return reg(1, 45, 10, false); }, 1 },  // bus-
+        { 3, "label_300", [&] { return reg(1, 13, 10); }, 1 },         // DC current
+        { 3, "label_301", [&] { return reg(1, 12, 10, false); }, 1 },  // DC voltage
+        { 3, "label_260", one, 3 },
+    };
+    keyword_right = 4;
+    tab->setfirstindex(7);
+    const int formPage[4] = { 0, 7, 22, 23 };
+    for (int page = 1; page <= 3; ++page) {
+        tab->setsubindex(page);
+        tab->setCurrentIndex(formPage[page]);
+        auto shown = [&](const Row& r) { return tab->findChild<QLabel*>(r.label)->text(); };
+        auto agrees = [&](const Row& r) {
+            bool ok = false;
+            const double v = shown(r).toDouble(&ok);
+            return ok && std::fabs(v - r.quantity()) <= std::pow(10.0, -r.decimals) + 1e-9;
+        };
+        // The link has read the debug words after the addresses changed.
+        waitFor([&] {
+            tab->mpaintEvent();
+            for (const Row& r : rows)
+                if (r.page == page && !agrees(r))
+                    return false;
+            return true;
+        }, 5000);
+        for (const Row& r : rows) {
+            if (r.page != page)
+                continue;
+            EXPECT_TRUE(agrees(r)) << "AC debug page " << page << ": " << r.label << " shows "
+                                   << shown(r).toStdString();
+        }
+    }
 }
 
 TEST_F(PageValues, ModuleStatusShowsVersionsAndRunningModules)
@@ -350,7 +479,7 @@ TEST_F(PageValues, BmsFRowsShowTheRackUnderTheirCaptions)
         });
     expectText("caption", 20, y(3), "SOC(%)");
     expectText("caption", 20, y(9), "最高单体电压(V)");
-    expectText("caption", 320, y(3), "最高温度(℃)");
+    expectText("caption", 320, y(3), "最高温度(°C)");
     // Pages 2 to 4 have a caption on every line that shows a value.
     for (int pageNumber = 2; pageNumber <= 4; ++pageNumber) {
         showSub(5, pageNumber);
@@ -408,7 +537,7 @@ TEST_F(PageValues, GenericBmsRowsShowTheRack)
             { "min temperature", 590, y(6), [&] { return std::round(rack().tempMin); }, 0 },
         });
     expectText("generic page 3 caption", 50, y(0), "SOC(%)");
-    expectText("generic page 3 caption", 350, y(5), "最高温度(℃)");
+    expectText("generic page 3 caption", 350, y(5), "最高温度(°C)");
 }
 
 // The 11-bit protocol of battery type 4.
