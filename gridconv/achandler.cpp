@@ -126,6 +126,18 @@ void AcHandler::freeDevice(DeviceStruct* d)
     delete d;
 }
 
+namespace {
+// The slot of an id in the handler's table of devices, -1 for an id that has none.
+int deviceSlotOf(int id)
+{
+    if (id >= 0 && id <= AcHandler::HIGHEST_ID)
+        return id;
+    if (id >= AcHandler::FIRST_BRANCH && id < AcHandler::FIRST_BRANCH + AcHandler::BRANCHES)
+        return AcHandler::HIGHEST_ID + 1 + (id - AcHandler::FIRST_BRANCH);
+    return -1;
+}
+}
+
 void AcHandler::putDevice(int id, DeviceStruct* d)
 {
     auto it = m_devices.find(id);
@@ -135,10 +147,16 @@ void AcHandler::putDevice(int id, DeviceStruct* d)
     } else {
         m_devices[id] = d;
     }
+    const int slot = deviceSlotOf(id);
+    if (slot >= 0)
+        m_deviceSlot[slot] = d;
 }
 
 AcHandler::DeviceStruct* AcHandler::device(int id)
 {
+    const int slot = deviceSlotOf(id);
+    if (slot >= 0)
+        return m_deviceSlot[slot];
     auto it = m_devices.find(id);
     return it == m_devices.end() ? nullptr : it->second;
 }
@@ -351,6 +369,8 @@ int AcHandler::close()
     }
     m_paramThread.reset();
     m_open = 0;
+    for (DeviceStruct*& d : m_deviceSlot)
+        d = nullptr;
     for (auto& d : m_devices)
         freeDevice(d.second);
     m_devices.clear();
