@@ -673,10 +673,15 @@ void AcHandler::is_u2(int machineType)
 
 bool AcHandler::takesPart(int module, int branch, int index, float* value)
 {
-    if (getModuleStatus(module) != 0)
+    // A member module that answers: its status (getModuleStatus) is 0 and its membership value
+    // 8 + branch is not, read here from the module's values at once, since a branch value asks
+    // this of every module for every point.
+    if (m_open != 1 || module < 1 || module >= FIRST_BRANCH)
         return false;
-    float member = 0.0f;
-    if (getdata(module, 8 + branch, &member) == 0 && Saturate::toInt32(member) == 0)
+    DeviceStruct* d = isModule(module) ? device(module) : nullptr;
+    if (!d || d->receivedCount < 2 || d->values[0] != 0)
+        return false;
+    if (Saturate::toInt32(float(d->values[8 + branch]) / 1000.0f) == 0)
         return false;
     return getdata(module, index, value) == 0;
 }
