@@ -126,6 +126,18 @@ void AcHandler::freeDevice(DeviceStruct* d)
     delete d;
 }
 
+namespace {
+// The slot of an id in the handler's table of devices, -1 for an id that has none.
+int deviceSlotOf(int id)
+{
+    if (id >= 0 && id <= AcHandler::HIGHEST_ID)
+        return id;
+    if (id >= AcHandler::FIRST_BRANCH && id < AcHandler::FIRST_BRANCH + AcHandler::BRANCHES)
+        return AcHandler::HIGHEST_ID + 1 + (id - AcHandler::FIRST_BRANCH);
+    return -1;
+}
+}
+
 void AcHandler::putDevice(int id, DeviceStruct* d)
 {
     auto it = m_devices.find(id);
@@ -135,10 +147,16 @@ void AcHandler::putDevice(int id, DeviceStruct* d)
     } else {
         m_devices[id] = d;
     }
+    const int slot = deviceSlotOf(id);
+    if (slot >= 0)
+        m_deviceSlot[slot] = d;
 }
 
 AcHandler::DeviceStruct* AcHandler::device(int id)
 {
+    const int slot = deviceSlotOf(id);
+    if (slot >= 0)
+        return m_deviceSlot[slot];
     auto it = m_devices.find(id);
     return it == m_devices.end() ? nullptr : it->second;
 }
@@ -351,6 +369,8 @@ int AcHandler::close()
     }
     m_paramThread.reset();
     m_open = 0;
+    for (DeviceStruct*& d : m_deviceSlot)
+        d = nullptr;
     for (auto& d : m_devices)
         freeDevice(d.second);
     m_devices.clear();
@@ -653,10 +673,15 @@ void AcHandler::is_u2(int machineType)
 
 bool AcHandler::takesPart(int module, int branch, int index, float* value)
 {
-    if (getModuleStatus(module) != 0)
+    // A member module that answers: its status (getModuleStatus) is 0 and its membership value
+    // 8 + branch is not, read here from the module's values at once, since a branch value asks
+    // this of every module for every point.
+    if (m_open != 1 || module < 1 || module >= FIRST_BRANCH)
         return false;
-    float member = 0.0f;
-    if (getdata(module, 8 + branch, &member) == 0 && Saturate::toInt32(member) == 0)
+    DeviceStruct* d = isModule(module) ? device(module) : nullptr;
+    if (!d || d->receivedCount < 2 || d->values[0] != 0)
+        return false;
+    if (Saturate::toInt32(float(d->values[8 + branch]) / 1000.0f) == 0)
         return false;
     return getdata(module, index, value) == 0;
 }

@@ -243,6 +243,9 @@ private:
     std::list<int> m_lostList;
     int m_open;
     std::map<int, DeviceStruct*> m_devices;
+    // The same devices by id without a tree walk: the getters look one up for every value, and
+    // a branch value walks every member module (ids 0..12, then the branches 1001..1008).
+    DeviceStruct* m_deviceSlot[HIGHEST_ID + 1 + BRANCHES] = {};
     FaultRecordFile* m_faultFile;
     FaultRecord m_faultRecord;
     int m_processType[TABLE_SIZE];

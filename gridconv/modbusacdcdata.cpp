@@ -158,6 +158,9 @@ int ModbusAcDcData::config_file_open()
     clearMap(m_status);
     clearMap(m_alarm);
     clearMap(m_analog);
+    flatten(m_status, &m_statusFlat);
+    flatten(m_alarm, &m_alarmFlat);
+    flatten(m_analog, &m_analogFlat);
     esf::ConfigFile cf;
     if (!cf.open("../conf/map.pdu"))
         return -1;
@@ -167,6 +170,9 @@ int ModbusAcDcData::config_file_open()
     if (r == 0)
         r = readMap(&cf, "[ANALOG_NUM]", "[ANALOG_DATA]", m_analog);
     cf.close();
+    flatten(m_status, &m_statusFlat);
+    flatten(m_alarm, &m_alarmFlat);
+    flatten(m_analog, &m_analogFlat);
     return r;
 }
 
@@ -175,12 +181,31 @@ int ModbusAcDcData::close()
     return 0;
 }
 
-int ModbusAcDcData::mapped(std::map<int, DataMap*>& m, int module, int index, float* out)
+void ModbusAcDcData::flatten(const std::map<int, DataMap*>& m, std::vector<int>* flat)
 {
-    auto it = m.find(index);
-    if (it == m.end())
+    flat->clear();
+    for (const auto& e : m)
+        if (e.first >= 0 && e.first < FLAT_LIMIT) {
+            if (size_t(e.first) >= flat->size())
+                flat->resize(size_t(e.first) + 1, -1);
+            (*flat)[size_t(e.first)] = e.second->handlerIndex;
+        }
+}
+
+int ModbusAcDcData::mapped(const std::map<int, DataMap*>& m, const std::vector<int>& flat, int module, int index,
+    float* out)
+{
+    int handlerIndex = -1;
+    if (index >= 0 && size_t(index) < flat.size()) {
+        handlerIndex = flat[size_t(index)];
+    } else if (index < 0 || index >= FLAT_LIMIT) {
+        auto it = m.find(index);
+        if (it != m.end())
+            handlerIndex = it->second->handlerIndex;
+    }
+    if (handlerIndex < 0)
         return -1;
-    if (!m_handler || m_handler->getdata(module, it->second->handlerIndex, out) != 0)
+    if (!m_handler || m_handler->getdata(module, handlerIndex, out) != 0)
         return -2;
     return 0;
 }
@@ -213,7 +238,7 @@ int ModbusAcDcData::getAnalog(int module, int index, float* out)
             m_handler->getDischarge(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, 0, out);
         return 0;
     }
-    const int r = mapped(m_analog, module, index, out);
+    const int r = mapped(m_analog, m_analogFlat, module, index, out);
     if (r == -1)
         *out = 0.0f;
     return r;
@@ -222,7 +247,7 @@ int ModbusAcDcData::getAnalog(int module, int index, float* out)
 int ModbusAcDcData::getStatus(int module, int index)
 {
     float v = 0.0f;
-    const int r = mapped(m_status, module, index, &v);
+    const int r = mapped(m_status, m_statusFlat, module, index, &v);
     if (r == -1)
         return -1;
     if (r != 0)
@@ -238,7 +263,7 @@ int ModbusAcDcData::getAlarm(int module, int index)
     if (index < 0)
         return 0;
     float v = 0.0f;
-    const int r = mapped(m_alarm, module, index, &v);
+    const int r = mapped(m_alarm, m_alarmFlat, module, index, &v);
     if (r == -1)
         return -1;
     if (r != 0)

@@ -11,12 +11,14 @@
 #include "racktable.h"
 #include "timeseam.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QHash>
 #include <QPixmap>
 #include <QTimer>
 
+#include <functional>
 #include <time.h>
 
 namespace {
@@ -168,12 +170,17 @@ void interface_Main::refresh()
     // only what changed (the moving chevrons, a new value) is repainted, not the whole page and
     // the frame beneath it. The recording leaves the phases and kept powers as they were: the
     // paint itself moves them on.
-    PaintDiff next(this);
+    if (!m_lookDevice || m_lookDevice->size() != size())
+        m_lookDevice.reset(new PaintDiff(this));
+    PaintDiff& next = *m_lookDevice;
+    next.clear();
     {
         const int phaseA = m_phaseA, phaseB = m_phaseB;
         const float grid = m_gridPower, load = m_loadPower, ac = m_acPower;
         QPainter painter(&next);
+        m_look = &next;
         drawFrame(painter);
+        m_look = nullptr;
         m_phaseA = phaseA;
         m_phaseB = phaseB;
         m_gridPower = grid;
@@ -181,7 +188,7 @@ void interface_Main::refresh()
         m_acPower = ac;
     }
     const QRegion changed = m_painted.empty() ? QRegion(rect()) : next.changedSince(m_painted);
-    m_painted = next.items();
+    next.swapItems(&m_painted);
     if (changed.isEmpty()) {
         // Nothing to paint: the next look comes as a paint would have armed it.
         m_timer->start(100);
@@ -233,8 +240,8 @@ void interface_Main::drawFrame(QPainter& painter)
 void interface_Main::text(QPainter& painter, int x, int y, const QString& s)
 {
     // A look only needs to know where a text goes and what it says, not its glyphs.
-    if (PaintDiff* look = dynamic_cast<PaintDiff*>(painter.device())) {
-        look->addText(QPoint(x, y), s, painter.font(), painter.pen().color(), painter.transform());
+    if (m_look) {
+        m_look->addText(QPoint(x, y), s, painter.font(), painter.pen().color(), painter.transform());
         return;
     }
     if (!m_paintRegion.isEmpty()) {
@@ -256,8 +263,56 @@ bool interface_Main::shows(const QRect& r) const
 
 void interface_Main::drawPicture(QPainter& painter, int x, int y, const QPixmap& pixmap)
 {
-    if (shows(QRect(QPoint(x, y), pixmap.size())))
+    const QRect r(QPoint(x, y), pixmap.size());
+    if (m_look) {
+        const qint64 picture = pixmap.cacheKey();
+        m_look->note(r, 'X', { x, y, int(picture), int(picture >> 32) });
+    } else if (shows(r)) {
         painter.drawPixmap(x, y, pixmap);
+    }
+}
+
+QRect interface_Main::stroked(const QPainter& painter, const QRect& r) const
+{
+    const int margin = painter.pen().width() + 2;
+    return r.normalized().adjusted(-margin, -margin, margin, margin);
+}
+
+void interface_Main::drawLine(QPainter& painter, int x1, int y1, int x2, int y2)
+{
+    if (m_look) {
+        const QPen& pen = painter.pen();
+        m_look->note(stroked(painter, QRect(QPoint(x1, y1), QPoint(x2, y2))), 'L',
+            { x1, y1, x2, y2, int(pen.color().rgba()), pen.width(), int(pen.style()) });
+        return;
+    }
+    painter.drawLine(x1, y1, x2, y2);
+}
+
+void interface_Main::drawRect(QPainter& painter, const QRect& r)
+{
+    if (m_look) {
+        const QPen& pen = painter.pen();
+        const QBrush& brush = painter.brush();
+        m_look->note(stroked(painter, r), 'R',
+            { r.x(), r.y(), r.width(), r.height(), int(pen.color().rgba()), pen.width(), int(pen.style()),
+                int(brush.color().rgba()), int(brush.style()) });
+        return;
+    }
+    painter.drawRect(r);
+}
+
+void interface_Main::drawEllipse(QPainter& painter, const QRect& r)
+{
+    if (m_look) {
+        const QPen& pen = painter.pen();
+        const QBrush& brush = painter.brush();
+        m_look->note(stroked(painter, r), 'E',
+            { r.x(), r.y(), r.width(), r.height(), int(pen.color().rgba()), pen.width(), int(pen.style()),
+                int(brush.color().rgba()), int(brush.style()) });
+        return;
+    }
+    painter.drawEllipse(r);
 }
 
 void interface_Main::showLine(QPainter& painter, int x1, int y1, int x2, int y2, int state)
@@ -295,7 +350,7 @@ void interface_Main::showLine(QPainter& painter, int x1, int y1, int x2, int y2,
         break;
     }
     painter.setPen(QPen(colour, 2));
-    painter.drawLine(x1, y1, x2, y2);
+    drawLine(painter, x1, y1, x2, y2);
     painter.restore();
 }
 
@@ -305,7 +360,7 @@ void interface_Main::chevrons(QPainter& painter, int x1, int y1, int x2, int y2,
     if (!horizontal && x1 != x2) {
         // Only straight lines carry chevrons; a slanted one is drawn plain.
         painter.setPen(QPen(kGreen, 2));
-        painter.drawLine(x1, y1, x2, y2);
+        drawLine(painter, x1, y1, x2, y2);
         return;
     }
     const int from = horizontal ? qMin(x1, x2) : qMin(y1, y2);
@@ -316,23 +371,76 @@ void interface_Main::chevrons(QPainter& painter, int x1, int y1, int x2, int y2,
         const int t = from + phase + 12 * k;
         if (t > to)
             break;
-        if (!shows(horizontal ? QRect(t - 5, y1 - 3, 11, 7) : QRect(x1 - 3, t - 5, 7, 11)))
+        const QRect area = horizontal ? QRect(t - 5, y1 - 3, 11, 7) : QRect(x1 - 3, t - 5, 7, 11);
+        if (m_look) {
+            m_look->note(area.adjusted(-4, -4, 4, 4), 'C', { horizontal, horizontal ? y1 : x1, t, back, k });
+            continue;
+        }
+        if (!shows(area))
             continue;
         painter.setPen(QPen(QColor((91 * k) % 256, 166, 85), 2));
-        if (horizontal) {
-            painter.drawLine(t, y1, t + back, y1 - 3);
-            painter.drawLine(t, y1, t + back, y1 + 3);
-        } else {
-            painter.drawLine(x1, t, x1 + 3, t + back);
-            painter.drawLine(x1, t, x1 - 3, t + back);
-        }
+        const QLine strokes[2] = { horizontal ? QLine(t, y1, t + back, y1 - 3) : QLine(x1, t, x1 + 3, t + back),
+            horizontal ? QLine(t, y1, t + back, y1 + 3) : QLine(x1, t, x1 - 3, t + back) };
+        painter.drawLines(strokes, 2);
     }
+}
+
+bool interface_Main::drawsSprites(const QPainter& painter) const
+{
+    // Pixels are copied only onto pixels; a recording painter gets the strokes themselves.
+    return painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+}
+
+void interface_Main::drawSprite(QPainter& painter, const QRect& area, quint64 key,
+    const std::function<void(QPainter&)>& draw)
+{
+    if (painter.font() != m_spriteFont) {
+        m_sprites.clear();
+        m_spriteFont = painter.font();
+    }
+    auto it = m_sprites.find(key);
+    if (it == m_sprites.end()) {
+        // Drawn as the page would draw it at the sprite's corner: what the strokes cover is
+        // opaque (they are not antialiased), the rest transparent, so the copy leaves what lies
+        // beneath exactly as the strokes would.
+        QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        const QRegion region = m_paintRegion;
+        m_paintRegion = QRegion();
+        {
+            QPainter p(&image);
+            p.setRenderHints(painter.renderHints());
+            p.setFont(painter.font());
+            p.translate(-area.topLeft());
+            draw(p);
+        }
+        m_paintRegion = region;
+        it = m_sprites.insert(key, image);
+    }
+    painter.drawImage(area.topLeft(), it.value());
 }
 
 void interface_Main::showSwitch(QPainter& painter, int x, int y, bool vertical, bool closed)
 {
-    if (!shows(QRect(QPoint(x - 6, y - 12), QPoint(x + 26, y + 26))))
+    // Everything the patch, the circles and either blade may cover, in both orientations.
+    const QRect area(QPoint(x - 10, y - 16), QPoint(x + 30, y + 30));
+    if (m_look) {
+        m_look->note(area, 'S', { x, y, vertical, closed });
         return;
+    }
+    if (!shows(area))
+        return;
+    if (drawsSprites(painter)) {
+        // The sprite does not depend on where the switch stands: it is drawn at the origin.
+        const quint64 shape = (quint64('S') << 56) | (vertical ? 2 : 0) | (closed ? 1 : 0);
+        drawSprite(painter, area, shape, [&](QPainter& p) { strokeSwitch(p, x, y, vertical, closed); });
+        return;
+    }
+    strokeSwitch(painter, x, y, vertical, closed);
+}
+
+void interface_Main::strokeSwitch(QPainter& painter, int x, int y, bool vertical, bool closed)
+{
     painter.save();
     // The patch hides the line under the switch, so an open switch shows a gap.
     painter.setPen(QPen(kPale, 2));
@@ -363,19 +471,36 @@ void interface_Main::showSwitch(QPainter& painter, int x, int y, bool vertical, 
 
 void interface_Main::showBox(QPainter& painter, int x, int y, int healthCode, const char* top, const char* bottom)
 {
-    painter.save();
     const QColor colour = healthCode == 17 ? kGreen : healthCode == 29 ? kOffline : kRed;
-    painter.setPen(QPen(colour, 2));
-    painter.setBrush(kPale);
-    if (shows(QRect(x, y, 51, 41))) {
-        painter.drawRect(QRect(QPoint(x, y), QPoint(x + 49, y + 39)));
-        painter.drawLine(x, y + 40, x + 50, y);
+    // The outline's pen reaches a pixel past the box; the texts lie inside it.
+    const QRect area(QPoint(x - 4, y - 4), QPoint(x + 54, y + 44));
+    if (m_look) {
+        m_look->note(area, 'B', { x, y, int(colour.rgba()), top[0], top[1], bottom[0], bottom[1] });
+        return;
     }
-    text(painter, x + 5, y + 17, top);
-    text(painter, x + 23, y + 33, bottom);
-    painter.restore();
+    if (!shows(area))
+        return;
+    if (drawsSprites(painter)) {
+        const quint64 shape = (quint64('B') << 56) | (quint64(colour.rgba()) << 16) | (quint64(top[0] == 'A') << 1)
+            | quint64(bottom[0] == 'A');
+        drawSprite(painter, area, shape, [&](QPainter& p) { strokeBox(p, x, y, colour, top, bottom); });
+        return;
+    }
+    strokeBox(painter, x, y, colour, top, bottom);
 }
 
+void interface_Main::strokeBox(QPainter& painter, int x, int y, const QColor& colour, const char* top,
+    const char* bottom)
+{
+    painter.save();
+    painter.setPen(QPen(colour, 2));
+    painter.setBrush(kPale);
+    painter.drawRect(QRect(QPoint(x, y), QPoint(x + 49, y + 39)));
+    painter.drawLine(x, y + 40, x + 50, y);
+    painter.drawText(x + 5, y + 17, QString::fromLatin1(top));
+    painter.drawText(x + 23, y + 33, QString::fromLatin1(bottom));
+    painter.restore();
+}
 void interface_Main::showAcBox(QPainter& painter, int x, int y, int healthCode)
 {
     showBox(painter, x, y, healthCode, "AC", "DC");
@@ -547,8 +672,8 @@ void interface_Main::showsts(QPainter& painter, int x, int y)
         painter.setPen(QPen(kGreen, 2));
         painter.setBrush(Qt::NoBrush);
         if (shows(QRect(QPoint(342, t + 140), QPoint(357, t + 166)))) {
-            painter.drawEllipse(QRect(QPoint(342, t + 140), QPoint(357, t + 155)));
-            painter.drawEllipse(QRect(QPoint(342, t + 151), QPoint(357, t + 166)));
+            drawEllipse(painter, QRect(QPoint(342, t + 140), QPoint(357, t + 155)));
+            drawEllipse(painter, QRect(QPoint(342, t + 151), QPoint(357, t + 166)));
         }
         painter.restore();
     }

@@ -5,8 +5,11 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
+#include <QImage>
 #include <QRegion>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -57,6 +60,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     // Today's PV energy; a seam so that a test need not build the AC/DC library's energy store.
     virtual int dayDischarge(int year, int month, int day, float* out);
+    // Whether switches and boxes are copied from pictures drawn once: their small circles and
+    // texts cost more to draw than the rest of a frame. Only on a painter of pixels; a recording
+    // painter gets the strokes. A seam, so that a test can set the copies beside the strokes.
+    virtual bool drawsSprites(const QPainter& painter) const;
 
     // The devices as DeviceData, taken when the devices are handed over (null for a device that
     // is absent or whose library is not part of the build).
@@ -74,6 +81,12 @@ private:
     enum BreakerPicture { kBreakerClosed, kBreakerOpen };
 
     void showBox(QPainter& painter, int x, int y, int healthCode, const char* top, const char* bottom);
+    // The strokes and texts of a switch and of a converter box.
+    void strokeSwitch(QPainter& painter, int x, int y, bool vertical, bool closed);
+    void strokeBox(QPainter& painter, int x, int y, const QColor& colour, const char* top, const char* bottom);
+    // A switch or a box is drawn once into a picture of its own and then copied wherever it
+    // stands (drawsSprites, above, says on which painters).
+    void drawSprite(QPainter& painter, const QRect& area, quint64 key, const std::function<void(QPainter&)>& draw);
     void showBranch(QPainter& painter, int x, int y, float voltage, float current, int branchIndex,
         const unsigned char* states, bool acBox);
     void chevrons(QPainter& painter, int x1, int y1, int x2, int y2, bool forward);
@@ -91,6 +104,13 @@ private:
     // costly part: laying out the text, stroking the line).
     bool shows(const QRect& r) const;
     void drawPicture(QPainter& painter, int x, int y, const QPixmap& pixmap);
+    // The page's strokes and shapes in the painter's pen and brush: a look notes them with what
+    // decides their pixels instead of handing them to the painter.
+    void drawLine(QPainter& painter, int x1, int y1, int x2, int y2);
+    void drawRect(QPainter& painter, const QRect& r);
+    void drawEllipse(QPainter& painter, const QRect& r);
+    // What a stroke in the painter's pen may cover around its geometry (width and edges).
+    QRect stroked(const QPainter& painter, const QRect& r) const;
 
     Ui::interface_Main* ui;
     QTimer* m_timer = nullptr;
@@ -111,11 +131,17 @@ private:
     // What the last look recorded, and whether the coming paint is the one it asked for.
     std::vector<PaintDiff::Item> m_painted;
     bool m_requested = false;
+    // The record a look fills, kept from look to look; set while a look runs.
+    std::unique_ptr<PaintDiff> m_lookDevice;
+    PaintDiff* m_look = nullptr;
     // While a paint runs: the region it repaints. The metrics of the last font a text was
     // drawn in, for the rectangle the text may cover.
     QRegion m_paintRegion;
     QFont m_textFont;
     std::unique_ptr<QFontMetrics> m_textMetrics;
+    // The sprites by shape, drawn in this font.
+    QHash<quint64, QImage> m_sprites;
+    QFont m_spriteFont;
 };
 
 #endif

@@ -7,7 +7,7 @@
 #include <QTextItem>
 #include <QWidget>
 
-#include <unordered_map>
+#include <algorithm>
 #include <math.h>
 
 namespace {
@@ -207,11 +207,26 @@ void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont
         m_textMetrics = new QFontMetrics(font, this);
         m_textFont = font;
         m_textFontKey = Digest().text(font.key()).value();
+        m_textAscent = m_textMetrics->ascent();
+        m_textHeight = m_textMetrics->ascent() + m_textMetrics->descent();
+        m_textMaxWidth = m_textMetrics->maxWidth();
     }
-    const QRect rect = transform.mapRect(textArea(baseline, text, *m_textMetrics)).adjusted(-2, -2, 2, 2);
+    QRect rect(baseline.x(), baseline.y() - m_textAscent, m_textMaxWidth * text.size(), m_textHeight);
+    if (!transform.isIdentity())
+        rect = transform.mapRect(rect);
+    rect.adjust(-2, -2, 2, 2);
     Digest what = kind('t');
     const int numbers[3] = { baseline.x(), baseline.y(), int(colour.rgba()) };
     what.bytes(numbers, sizeof numbers).text(text).bytes(&m_textFontKey, sizeof m_textFontKey);
+    m_items.push_back({ rect, what.rect(rect).value() });
+}
+
+void PaintDiff::note(const QRect& rect, char kind, std::initializer_list<int> numbers)
+{
+    Digest what;
+    what.bytes(&kind, 1);
+    for (int v : numbers)
+        what.bytes(&v, sizeof v);
     m_items.push_back({ rect, what.rect(rect).value() });
 }
 
@@ -252,25 +267,64 @@ int PaintDiff::metric(PaintDeviceMetric metric) const
 QRegion PaintDiff::changedSince(const std::vector<Item>& before) const
 {
     // Things are matched by what they are and where, not by their place in the list: a line
-    // with one chevron more or less must not shift every later thing out of step.
-    std::unordered_map<quint64, int> old;
-    old.reserve(before.size());
+    // with one chevron more or less must not shift every later thing out of step. Both frames'
+    // keys are sorted and walked side by side; a key that one frame holds more often than the
+    // other marks its rectangle as changed.
+    thread_local std::vector<const Item*> now, then;
+    thread_local std::vector<QRect> changed;
+    auto byKey = [](const Item* a, const Item* b) { return a->key < b->key; };
+    now.clear();
+    then.clear();
+    changed.clear();
+    for (const Item& item : m_items)
+        now.push_back(&item);
     for (const Item& item : before)
-        ++old[item.key];
-    QRegion changed;
-    for (const Item& item : m_items) {
-        auto it = old.find(item.key);
-        if (it != old.end() && it->second > 0)
-            --it->second;
-        else
-            changed += item.rect;
-    }
-    for (const Item& item : before) {
-        auto it = old.find(item.key);
-        if (it != old.end() && it->second > 0) {
-            --it->second;
-            changed += item.rect;
+        then.push_back(&item);
+    std::sort(now.begin(), now.end(), byKey);
+    std::sort(then.begin(), then.end(), byKey);
+    size_t i = 0, j = 0;
+    while (i < now.size() || j < then.size()) {
+        if (j == then.size() || (i < now.size() && now[i]->key < then[j]->key))
+            changed.push_back(now[i++]->rect);
+        else if (i == now.size() || then[j]->key < now[i]->key)
+            changed.push_back(then[j++]->rect);
+        else {
+            ++i;
+            ++j;
         }
     }
-    return changed;
+    return mergedRegion(&changed);
+}
+
+QRegion PaintDiff::mergedRegion(std::vector<QRect>* rects)
+{
+    // Neighbouring rectangles (the chevrons of one line, a text and its old self) are joined
+    // when their joint box is no larger than the two apart: a paint clipped to a few boxes costs
+    // less than one clipped to many small pieces, and nothing that did not change is added
+    // beyond the corners of such a box. Each rectangle takes in every box it joins with, and
+    // what it then joins with, before it is kept.
+    thread_local std::vector<QRect> boxes;
+    boxes.clear();
+    auto area = [](const QRect& r) { return qint64(r.width()) * r.height(); };
+    for (const QRect& rect : *rects) {
+        QRect box = rect;
+        qint64 boxArea = area(box);
+        for (size_t k = 0; k < boxes.size();) {
+            const QRect joint = box | boxes[k];
+            if (area(joint) <= boxArea + area(boxes[k])) {
+                box = joint;
+                boxArea = area(joint);
+                boxes[k] = boxes.back();
+                boxes.pop_back();
+                k = 0;
+            } else {
+                ++k;
+            }
+        }
+        boxes.push_back(box);
+    }
+    QRegion region;
+    for (const QRect& box : boxes)
+        region += box;
+    return region;
 }

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QRegion>
 #include <QSize>
+#include <initializer_list>
 #include <vector>
 
 class QPaintEngine;
@@ -35,11 +36,23 @@ public:
     void addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
         const QTransform& transform);
 
+    // A thing noted by its caller, who knows what it covers and what decides its pixels: a
+    // page's own look at its next frame notes its strokes so, without a painter's work.
+    void note(const QRect& rect, char kind, std::initializer_list<int> numbers);
+    // Empties the record for the next frame, keeping its storage.
+    void clear() { m_items.clear(); }
+
     QPaintEngine* paintEngine() const override;
     const std::vector<Item>& items() const { return m_items; }
+    // Hands the record over (and takes the other's storage back for the next frame).
+    void swapItems(std::vector<Item>* other) { m_items.swap(*other); }
+    QSize size() const { return m_size; }
     // Where this frame differs from an earlier one: the rectangle of every thing that only one
     // of the two holds.
     QRegion changedSince(const std::vector<Item>& before) const;
+
+    // One region of the rectangles, neighbours that overlap enough joined into one box.
+    static QRegion mergedRegion(std::vector<QRect>* rects);
 
     // The rectangle a text noted by addText covers: what the widest glyphs could cover.
     static QRect textArea(const QPoint& baseline, const QString& text, const QFontMetrics& metrics);
@@ -57,6 +70,9 @@ private:
     QFont m_textFont;
     quint64 m_textFontKey = 0;
     QFontMetrics* m_textMetrics = nullptr;
+    int m_textAscent = 0;
+    int m_textHeight = 0;
+    int m_textMaxWidth = 0;
     std::vector<Item> m_items;
     QSize m_size;
     int m_dpiX;

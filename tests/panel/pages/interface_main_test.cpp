@@ -11,10 +11,13 @@
 #include "widgettest.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -31,8 +34,21 @@ public:
     int dayResult = 0;
     float dayValue = 0;
     int dayAsked[3] = { 0, 0, 0 };
+    bool sprites = true;
+    // The region of every paint, once the page is shown.
+    std::vector<QRegion> paints;
+    void look() { QMetaObject::invokeMethod(this, "refresh"); }
 
 protected:
+    bool drawsSprites(const QPainter& painter) const override
+    {
+        return sprites && interface_Main::drawsSprites(painter);
+    }
+    void paintEvent(QPaintEvent* event) override
+    {
+        paints.push_back(event->region());
+        interface_Main::paintEvent(event);
+    }
     int dayDischarge(int year, int month, int day, float* out) override
     {
         dayAsked[0] = year;
@@ -564,4 +580,111 @@ TEST_F(DiagramTest, APaintOfPartOfThePageDrawsAllThatMeetsIt)
                     differ += part.pixel(x, y) != whole.pixel(x, y);
         EXPECT_EQ(differ, 0) << c.name;
     }
+}
+
+// Switches and boxes are copied from pictures drawn once: the copies must leave on the page
+// exactly what the strokes and texts leave, over a line and the page's own colour.
+TEST_F(DiagramTest, CopiedSwitchesAndBoxesMatchTheirStrokes)
+{
+    auto draw = [&](bool sprites, const std::function<void(QPainter&)>& what) {
+        QImage image(120, 100, QImage::Format_ARGB32_Premultiplied);
+        image.fill(QColor(0xE6, 0xF5, 0xEE));
+        QPainter p(&image);
+        QFont font = p.font();
+        font.setPointSize(10);
+        p.setFont(font);
+        p.setPen(QPen(kGreen, 2));
+        p.drawLine(0, 40, 120, 40);
+        p.drawLine(40, 0, 40, 100);
+        page.sprites = sprites;
+        what(p);
+        what(p);   // the second one is copied from the picture the first one made
+        return image;
+    };
+    std::vector<std::pair<const char*, std::function<void(QPainter&)>>> cases = {
+        { "horizontal closed", [&](QPainter& p) { page.showSwitch(p, 30, 40, false, true); } },
+        { "horizontal open", [&](QPainter& p) { page.showSwitch(p, 30, 40, false, false); } },
+        { "vertical closed", [&](QPainter& p) { page.showSwitch(p, 40, 30, true, true); } },
+        { "vertical open", [&](QPainter& p) { page.showSwitch(p, 40, 30, true, false); } },
+        { "AC box, normal", [&](QPainter& p) { page.showAcBox(p, 19, 30, 17); } },
+        { "DC box, alarm", [&](QPainter& p) { page.showDcBox(p, 19, 30, 19); } },
+        { "DC box, none", [&](QPainter& p) { page.showDcBox(p, 19, 30, 29); } },
+    };
+    for (const auto& c : cases) {
+        const QImage strokes = draw(false, c.second);
+        const QImage copies = draw(true, c.second);
+        EXPECT_EQ(copies, strokes) << c.first;
+        EXPECT_NE(strokes, draw(false, [](QPainter&) {})) << c.first << ": nothing drawn";
+    }
+}
+
+// Ten looks a second, each repainting what changed since the last paint: every pixel that a
+// change alters lies in the repainted region, which leaves the rest of the page alone, and a
+// look that finds nothing changed paints nothing.
+TEST_F(DiagramTest, ALookRepaintsWhatChangedAndNothingElse)
+{
+    set[21].value = 0;
+    set[23].value = 4;
+    for (int i = 0; i < 4; ++i) {
+        dcdcstate[50 + i] = 17;
+        dc.analog[{ 1001 + i, 0 }] = 700 + i;
+        dc.analog[{ 1001 + i, 4 }] = 10;
+    }
+    ac.analog[{ 0, 500 }] = 400;
+    auto before = [&] {
+        dc.analog[{ 1001 + 1, 0 }] = 701;
+        dcdcstate[50 + 2] = 17;
+        allData.relay[3] = 0;
+        ac.analog[{ 0, 500 }] = 400;
+    };
+    auto after = [&] {
+        dc.analog[{ 1001 + 1, 0 }] = 688.5f;   // a branch voltage
+        dcdcstate[50 + 2] = 18;                // a box turns red
+        allData.relay[3] = 1;                  // a contactor closes
+        ac.analog[{ 0, 500 }] = 412.3f;        // an AC bus voltage
+    };
+    const QSize size = page.size();
+    auto whole = [&] {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        page.render(&image);
+        return image;
+    };
+    before();
+    const QImage first = whole();
+    after();
+    const QImage second = whole();
+
+    before();
+    page.show();
+    QApplication::processEvents();
+    page.look();
+    QApplication::processEvents();
+    page.paints.clear();
+    after();
+    page.look();
+    QApplication::processEvents();
+    ASSERT_EQ(page.paints.size(), 1u);
+    const QRegion repainted = page.paints[0];
+    int changed = 0, missed = 0;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            if (first.pixel(x, y) != second.pixel(x, y)) {
+                ++changed;
+                missed += !repainted.contains(QPoint(x, y));
+            }
+    EXPECT_GT(changed, 0);
+    EXPECT_EQ(missed, 0);
+    qint64 area = 0;
+    for (const QRect& r : repainted)
+        area += qint64(r.width()) * r.height();
+    EXPECT_LT(area, qint64(size.width()) * size.height() / 10);
+
+    page.paints.clear();
+    page.look();
+    QApplication::processEvents();
+    EXPECT_TRUE(page.paints.empty());
+    QTimer* timer = page.findChild<QTimer*>();
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 100);
 }
