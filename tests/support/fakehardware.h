@@ -14,7 +14,8 @@
 // The board's devices in memory. "/dev/gpio" answers the driver's protocol (a read of n bytes
 // gives the level of pin n; an ioctl whose request is 0 or 1 sets the level of the pin in its
 // argument); every ioctl and write is recorded. The LED and buzzer threads never stop, so a
-// test installs one with install() and leaves it in place for the rest of the process.
+// test installs one with install() and leaves it in place for the rest of the process; one
+// installed earlier is kept too (a device thread may still be inside one of its calls).
 class FakeHardware : public HardwareBackend {
 public:
     struct Ioctl {
@@ -25,7 +26,9 @@ public:
 
     static FakeHardware* install()
     {
+        static std::vector<FakeHardware*>* const installed = new std::vector<FakeHardware*>;
         FakeHardware* hw = new FakeHardware;
+        installed->push_back(hw);
         HardwareBackend::setInstance(hw);
         return hw;
     }

@@ -386,5 +386,6 @@ TEST(Tab_Logout, ExportThroughTheDataThread)
     keyword_right = 1;
     tab.setshowtype(5);
     ASSERT_FALSE(saveArtifact(&tab, "records_export_level1.png").isEmpty());
+    delete core;
     TimeSeam::useFakeClock(false);
 }
