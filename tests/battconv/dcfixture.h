@@ -1,6 +1,7 @@
 #ifndef DCFIXTURE_H
 #define DCFIXTURE_H
 
+#include "answerinline.h"
 #include "dcbussim.h"
 #include "runtimetree.h"
 #include "simcanport.h"
@@ -60,22 +61,6 @@ inline bool waitFor(const std::function<bool()>& done, int ms = 30000)
     }
     return true;
 }
-
-// While it lives, the simulated modules answer inside every sleep and wait of this process:
-// the handler's acknowledgement windows are a few milliseconds of real time, which the
-// simulator's own thread may miss on a loaded host, but they are counted in the handler's own
-// sleeps, and by its first sleep the modules have answered. Declared after the simulator and
-// before the handler, so that it goes after the handler and before the simulator.
-class AnswerInline {
-public:
-    explicit AnswerInline(DcBusSim& sim) { TimeSeam::setSleepHook(&answer, &sim); }
-    ~AnswerInline() { TimeSeam::setSleepHook(nullptr, nullptr); }
-    AnswerInline(const AnswerInline&) = delete;
-    AnswerInline& operator=(const AnswerInline&) = delete;
-
-private:
-    static void answer(void* sim) { static_cast<DcBusSim*>(sim)->answerPending(); }
-};
 
 // A frame of DC/DC module m (bus address 0x80 + m) to the monitor.
 inline SimFrame moduleFrame(int m, int pf, int priority = 3, int da = 0x7F)

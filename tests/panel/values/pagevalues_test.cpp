@@ -4,6 +4,7 @@
 // names a page, a place on it, and the simulator's quantity; the shown text must be that
 // quantity within the page's display precision.
 #include "acmodulesim.h"
+#include "answerinline.h"
 #include "bmsbussim.h"
 #include "bmsrtusim.h"
 #include "dcbussim.h"
@@ -221,7 +222,11 @@ TEST_F(PageValues, DcInfoShowsTheBranchesOfTheDcDcModules)
     ASSERT_TRUE(ops);
     std::vector<int> tips;
     QObject::connect(ops, &interface_Switch::sendcommond, [&](int code) { tips.push_back(code); });
-    QMetaObject::invokeMethod(ops, "on_btn_dc1_off_clicked", Qt::DirectConnection);
+    {
+        // The stop waits a few milliseconds for each module's acknowledgement.
+        AnswerInline answers(dcBus);
+        QMetaObject::invokeMethod(ops, "on_btn_dc1_off_clicked", Qt::DirectConnection);
+    }
     EXPECT_EQ(tips, std::vector<int>{ 3 });
     ASSERT_TRUE(waitFor([] { return dcdcstate[20] == 26; })) << "branch 1 state " << int(dcdcstate[20]);
     EXPECT_EQ(dcdcstate[21], 21) << "branch 2 runs on";

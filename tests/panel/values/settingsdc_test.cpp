@@ -2,6 +2,7 @@
 // modules of the simulated cabinet, and the page shows it back from the link.
 #include "../settings/settingstest.h"
 #include "acmodulesim.h"
+#include "answerinline.h"
 #include "dcbussim.h"
 #include "form.h"
 #include "globalvar.h"
@@ -79,6 +80,8 @@ TEST_F(SettingsDc, CellCountReachesTheModulesOfTheBranch)
     tab->setsubindex(2);
     tab->setCurrentIndex(18);
     {
+        // The six writes each wait a few milliseconds for their acknowledgement.
+        AnswerInline answers(dcBus);
         KeyPadTyper typer("240");
         QMetaObject::invokeMethod(tab, "on_lineEdit_78_selectionChanged");
     }
