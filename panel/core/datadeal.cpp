@@ -120,7 +120,8 @@ DATADEAL::DATADEAL()
 
     g_alarm_1s_count = 0;
     date_power = 0;
-    memset(allData.relay, 0, sizeof allData.relay);
+    for (StateByte& r : allData.relay)
+        r = 0;
     allData.reserved = 0;
     memset(allData.openLatch, 0, sizeof allData.openLatch);
     for (int i = 0; i < 9; ++i)
@@ -154,7 +155,7 @@ void DATADEAL::setDeviceData(DeviceData* acdc, DeviceData* dcdc, DeviceData* sts
     m_set = settings ? settings : set;
 }
 
-void DATADEAL::setModuleState(unsigned char* dcacstate, unsigned char* dcdcstate)
+void DATADEAL::setModuleState(StateByte* dcacstate, StateByte* dcdcstate)
 {
     m_dcacstate = dcacstate;
     m_dcdcstate = dcdcstate;
@@ -252,6 +253,7 @@ DATADEAL::~DATADEAL()
         requestInterruption();
         wait();
     }
+    (void)m_runsEnded.load(std::memory_order_acquire);
     delete operateFile;
     delete statusFile;
     delete alarmFile;
@@ -268,6 +270,7 @@ void DATADEAL::run()
     memset(&recordBuffer, 0, sizeof recordBuffer);
     while (!isInterruptionRequested())
         onePass();
+    runEnds();
 }
 
 void DATADEAL::onePass()
@@ -664,7 +667,7 @@ void DATADEAL::checkDcacModuleState(int module)
     const bool branch = module >= 1001 && module <= 1000 + BRANCHES;
     if (!m_dcacstate || !((module >= 0 && module <= DCAC_MODULES) || branch))
         return;
-    unsigned char* a = m_dcacstate;
+    StateByte* a = m_dcacstate;
     const int slot = branch ? module - 981 : module;
     auto on = [&](int point) { return statusOf(m_acdc, module, point) != 0; };
 
@@ -706,7 +709,7 @@ void DATADEAL::checkDcdcModuleState(int module)
     const bool branch = module >= 1001 && module <= 1000 + BRANCHES;
     if (!m_dcdcstate || !((module >= 0 && module <= DCDC_MODULES) || branch))
         return;
-    unsigned char* d = m_dcdcstate;
+    StateByte* d = m_dcdcstate;
     const int slot = branch ? module - 981 : module;
     auto on = [&](int point) { return statusOf(m_dcdc, module, point) != 0; };
 

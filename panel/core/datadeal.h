@@ -1,6 +1,7 @@
 #ifndef DATADEAL_H
 #define DATADEAL_H
 
+#include "globalvar.h"
 #include "operaterecord.h"
 
 #include <QThread>
@@ -48,7 +49,7 @@ public:
         modbus::ModbusrtuDevice* rtu, modbus::ModbustcpDevice* tcp, setvalue* settings);
     // The AC/DC object itself, whose energy statistics the report reads; null gives no report.
     void setAcDcData(ModbusAcDcData* acdc);
-    void setModuleState(unsigned char* dcacstate, unsigned char* dcdcstate);
+    void setModuleState(StateByte* dcacstate, StateByte* dcdcstate);
     // Status, alarm and analog names of AC/DC, DC/DC and the switch, then their setting names.
     void setDataName(char (*dcacStatus)[32], char (*dcdcStatus)[32], char (*stsStatus)[32],
         char (*dcacAlarm)[32], char (*dcdcAlarm)[32], char (*stsAlarm)[32],
@@ -131,8 +132,12 @@ public slots:
 
 protected:
     void run() override;
+    // Called last in run(), an override's too: the destructor reads it after wait(). QThread's own
+    // end-of-run hand-off happens inside Qt, which ThreadSanitizer does not see.
+    void runEnds() { m_runsEnded.fetch_add(1, std::memory_order_release); }
 
 private:
+    std::atomic<int> m_runsEnded{0};
     // The last value seen of one alarm point and the lines it holds open in the history.
     struct AlarmPoint {
         int last;
@@ -168,8 +173,8 @@ private:
     int waitResult(DeviceData* device, int module);
     bool pulseTrip(const int* outputs, int count);
 
-    unsigned char* m_dcacstate;
-    unsigned char* m_dcdcstate;
+    StateByte* m_dcacstate;
+    StateByte* m_dcdcstate;
 
     AlarmPoint alarmDcac[DCAC_MODULES][ALARM_POINTS];
     AlarmPoint alarmDcdc[DCDC_MODULES][ALARM_POINTS];

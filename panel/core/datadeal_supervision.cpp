@@ -639,7 +639,7 @@ int DATADEAL::setAc(int module, int index, float value)
 void DATADEAL::dealwithRelay()
 {
     enum { RELAY_BYTES = 9, FIRST_REGISTER = 301 };
-    unsigned char* relay = allData.relay;
+    StateByte* relay = allData.relay;
     auto ac = [this](int module, int point) { return statusOf(m_acdc, module, point); };
     // Without the GPIO device every input reads open, and the read is not tried.
     auto in = [](int pin) { return Gpio::handle >= 0 && Gpio::read(pin) == 1; };

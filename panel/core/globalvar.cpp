@@ -8,13 +8,13 @@ QLabel* tipslabel = nullptr;
 int label_time_set = 0;
 int label_time_count = 0;
 
-int g_autoUpgradeTimer = 0;
+Relaxed<int> g_autoUpgradeTimer = 0;
 int keyword_right = 0;
 int oldkeyword = 0;
 int g_logout = 0;
 int backlight_count = 0;
-int g_alarm_flag = 0;
-int g_alarm_1s_count = 0;
+Relaxed<int> g_alarm_flag = 0;
+Relaxed<int> g_alarm_1s_count = 0;
 int g_recover_flag = 0;
 int g_remoteoutTCPflag = 0;
 int g_remoteout485flag = 0;
@@ -22,22 +22,34 @@ int telnetTcpHeart = 0;
 int telnet485Heart = 0;
 unsigned short g_acCrtlCmd = 0;
 
-unsigned char dcacstate[60];
-unsigned char dcdcstate[60];
+StateByte dcacstate[60];
+StateByte dcdcstate[60];
 AllData allData;
 int g_bmsStringOnline[8];
-float BmsSoc = 0;
+Relaxed<float> BmsSoc = 0.0f;
 
 float localData[1024];
-float plot_data[60];
-int g_pvstate = 1;
-float g_showsoc = 0;
+Relaxed<float> plot_data[60];
+Relaxed<int> g_pvstate = 1;
+Relaxed<float> g_showsoc = 0.0f;
 float g_power[1440];
 std::atomic<int> isdownALLing(0);
 std::atomic<int> downNum(0);
 int date_power = 0;
 int dcParam[9];
 int MACH_TYPE[10];
+
+void fillStates(StateByte* first, int count, unsigned char value)
+{
+    for (int i = 0; i < count; ++i)
+        first[i] = value;
+}
+
+void clearModuleStates()
+{
+    fillStates(dcacstate, 60, 0);
+    fillStates(dcdcstate, 60, 0);
+}
 
 void setTipsNow(const QString& text, int seconds)
 {

@@ -137,8 +137,7 @@ void MyMainWindow::init_data()
 
     loadRackTable(set[22].value);
 
-    memset(dcacstate, 0, sizeof dcacstate);
-    memset(dcdcstate, 0, sizeof dcdcstate);
+    clearModuleStates();
     clearNameTables();
     memset(localData, 0, sizeof localData);
 

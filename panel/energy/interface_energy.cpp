@@ -420,7 +420,7 @@ void interface_Energy::freshme()
     const int shown = tabWidget->currentIndex();
     if (shown == 1 && set[59].value == 1) {
         if (g_pvstate == 1)
-            lineEdit_Status_2->setText("Status-1 -" + QString::number(g_showsoc, 'g', 6));
+            lineEdit_Status_2->setText("Status-1 -" + QString::number(double(g_showsoc), 'g', 6));
         else if (g_pvstate == 2)
             lineEdit_Status_2->setText("Status-2");
         else

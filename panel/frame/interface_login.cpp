@@ -140,7 +140,7 @@ interface_login::~interface_login()
         m_handlerStarted = false;
     }
     if (m_upgrade) {
-        m_upgrade->wait();
+        m_upgrade->join();
         delete m_upgrade;
     }
     delete ui;
@@ -383,7 +383,7 @@ void interface_login::upgradeHandler()
             TimeSeam::waitMs(1000);
         // The worker emits its end before a missing file's failure, and both are handled in the
         // GUI thread: wait for the worker to end, then until the GUI thread has handled all it sent.
-        m_upgrade->wait();
+        m_upgrade->join();
         if (m_quitUpgrade) {
             endUpgrade();
             return;

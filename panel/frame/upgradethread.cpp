@@ -50,6 +50,15 @@ void UpgradeThread::run()
     m_inThread = true;
     onePass();
     m_inThread = false;
+    m_runsEnded.fetch_add(1, std::memory_order_release);
+}
+
+bool UpgradeThread::join(unsigned long ms)
+{
+    if (!wait(ms))
+        return false;
+    (void)m_runsEnded.load(std::memory_order_acquire);
+    return true;
 }
 
 // In the worker thread the poll period must not run ahead of a test's stepped clock.

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QThread>
 
+#include <atomic>
+#include <climits>
 #include <vector>
 
 class DeviceData;
@@ -25,6 +27,9 @@ public:
 
     // The pass that run() makes once per start(); tests call it directly.
     void onePass();
+    // Waits until run() has returned (false when ms ran out first); what the pass wrote is then
+    // the caller's to read, change or free.
+    bool join(unsigned long ms = ULONG_MAX);
     // What the next pass upgrades; read only while no pass runs.
     const std::vector<int>& upgradeModules() const { return m_modules; }
     int upgradeKind() const { return m_kind; }
@@ -54,6 +59,9 @@ private:
     int m_kind = 0;
     bool m_singleFault = false;
     bool m_inThread = false;
+    // Counted at the end of each run() and read by join(): QThread's own end-of-run hand-off
+    // happens inside Qt, which ThreadSanitizer does not see; this pair costs nothing on the board.
+    std::atomic<int> m_runsEnded{0};
 };
 
 #endif

@@ -512,7 +512,7 @@ void interface_Main::showDcBox(QPainter& painter, int x, int y, int healthCode)
 }
 
 void interface_Main::showBranch(QPainter& painter, int x, int y, float voltage, float current, int branchIndex,
-    const unsigned char* states, bool acBox)
+    const StateByte* states, bool acBox)
 {
     if (branchIndex < 0 || branchIndex >= kMaxBranches)
         return;
@@ -548,7 +548,7 @@ void interface_Main::showBranches(QPainter& painter, int n, int step)
         for (int m = 1; m <= 10; ++m)
             if (dcacstate[m] != 16)
                 anyOnline = true;
-        showAcBox(painter, 329, 190, anyOnline ? dcacstate[50] : 29);
+        showAcBox(painter, 329, 190, anyOnline ? int(dcacstate[50]) : 29);
         if (n == 1) {
             showLine(painter, 350, 240, 350, 288, 1);
             showLine(painter, 371, 288, 650, 288, dcdcstate[20]);

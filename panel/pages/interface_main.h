@@ -1,6 +1,7 @@
 #ifndef INTERFACE_MAIN_H
 #define INTERFACE_MAIN_H
 
+#include "globalvar.h"
 #include "paintdiff.h"
 
 #include <QFont>
@@ -88,7 +89,7 @@ private:
     // stands (drawsSprites, above, says on which painters).
     void drawSprite(QPainter& painter, const QRect& area, quint64 key, const std::function<void(QPainter&)>& draw);
     void showBranch(QPainter& painter, int x, int y, float voltage, float current, int branchIndex,
-        const unsigned char* states, bool acBox);
+        const StateByte* states, bool acBox);
     void chevrons(QPainter& painter, int x1, int y1, int x2, int y2, bool forward);
     void showBranches(QPainter& painter, int count, int step);
     float analog(DeviceData* device, int module, int index) const;

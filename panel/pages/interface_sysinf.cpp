@@ -345,7 +345,7 @@ void interface_SysInf::drawDcInfo(QPainter& painter)
     n = n < 0 ? 0 : n > kMaxBranches ? kMaxBranches : n;
     const int d = 630 / (n + 1);
     const bool viaAcDc = set[24].value == 1;
-    const unsigned char* states = viaAcDc ? dcacstate : dcdcstate;
+    const StateByte* states = viaAcDc ? dcacstate : dcdcstate;
     for (int j = 0; j < n; ++j) {
         const int x = d + 50 + j * d;
         const int module = 1001 + j;

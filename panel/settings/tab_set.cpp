@@ -28,7 +28,7 @@
 #include <string.h>
 #include <unistd.h>
 
-int Tab_set::Upgrading = 0;
+Relaxed<int> Tab_set::Upgrading = 0;
 
 namespace {
 const int kShowDataBytes = 240;
@@ -109,7 +109,7 @@ Tab_set::~Tab_set()
 {
     // A pass still running holds pointers into this page's devices.
     if (upgradeThread) {
-        upgradeThread->wait();
+        upgradeThread->join();
         delete upgradeThread;
     }
     delete ui;

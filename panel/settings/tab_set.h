@@ -1,6 +1,8 @@
 #ifndef TAB_SET_H
 #define TAB_SET_H
 
+#include "relaxed.h"
+
 #include <QList>
 #include <QString>
 #include <QTabWidget>
@@ -33,8 +35,8 @@ public:
     explicit Tab_set(QWidget* parent = nullptr);
     ~Tab_set() override;
 
-    // 1 while a module firmware upgrade runs, else 0.
-    static int Upgrading;
+    // 1 while a module firmware upgrade runs, else 0; set by the upgrade threads, read by the pages.
+    static Relaxed<int> Upgrading;
 
     void setDeviceData(modbus::ModbusrtuDevice* rtu, modbus::ModbustcpDevice* tcp, ModbusAcDcData* acdc,
         DcdcData* dcdc, ModbusSTSData* sts);

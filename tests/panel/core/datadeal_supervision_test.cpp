@@ -45,8 +45,8 @@ struct Sup {
         for (const auto& s : settings)
             set[s.first].value = s.second;
         BmsType = bmsType;
-        memset(dcacstate, 0, sizeof dcacstate);
-        memset(dcdcstate, 0, sizeof dcdcstate);
+        fillStates(dcacstate, 60, 0);
+        fillStates(dcdcstate, 60, 0);
         memset(&currentRackInfo, 0, sizeof currentRackInfo);
         memset(uiBmsDataInfo, 0, sizeof uiBmsDataInfo);
         memset(BmsDataCmd, 0, sizeof BmsDataCmd);
@@ -150,7 +150,7 @@ TEST(DATADEALRelay, RelayLayouts)
             t.hw->setPin(pin, 0);
         for (int pin : c.inputs)
             t.hw->setPin(pin, 1);
-        memset(allData.relay, 7, sizeof allData.relay);
+        fillStates(allData.relay, 9, 7);
         t.d->dealwithRelay();
         std::vector<int> got(allData.relay, allData.relay + 9);
         EXPECT_EQ(got, c.want) << c.name;

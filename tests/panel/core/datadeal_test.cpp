@@ -43,8 +43,8 @@ struct Deal {
         set[21].value = 1;   // no switch fitted unless a test says so
         for (const auto& s : settings)
             set[s.first].value = s.second;
-        memset(dcacstate, 0, sizeof dcacstate);
-        memset(dcdcstate, 0, sizeof dcdcstate);
+        fillStates(dcacstate, 60, 0);
+        fillStates(dcdcstate, 60, 0);
         memset(&currentRackInfo, 0, sizeof currentRackInfo);
         g_alarm_flag = 0;
         g_alarm_1s_count = 0;
@@ -250,7 +250,7 @@ TEST(DATADEAL, AlarmCodesPerDevice)
     EXPECT_EQ(lines[2].index, 7);
     EXPECT_EQ(t.d->getAlarmSize(), 3);
     // The DC/DC and switch alarms stay when their modules look offline.
-    memset(dcdcstate, 16, 11);
+    fillStates(dcdcstate, 11, 16);
     dcacstate[12] = 16;
     t.d->dealwithAlarmRecord();
     EXPECT_EQ(t.d->getAlarmSize(), 3);
@@ -395,7 +395,7 @@ TEST(DATADEAL, DcacModuleStates)
         t.ac.status.clear();
         for (int p : c.set)
             t.ac.status[{ c.module, p }] = 1;
-        memset(dcacstate, 0, sizeof dcacstate);
+        fillStates(dcacstate, 60, 0);
         t.d->checkDcacModuleState(c.module);
         const int slot = c.module >= 1001 ? c.module - 981 : c.module;
         EXPECT_EQ(dcacstate[slot], c.state) << c.name;
@@ -415,7 +415,7 @@ TEST(DATADEAL, DcacModuleStates)
     t.ac.status[{ 2, 1 }] = 1;
     t.ac.status[{ 2, 53 }] = 1;
     t.ac.status[{ 1001, 1 }] = 1;
-    memset(dcacstate, 0, sizeof dcacstate);
+    fillStates(dcacstate, 60, 0);
     for (int m : { 0, 1, 2, 3, 1001 })
         t.d->checkDcacModuleState(m);
     EXPECT_EQ(dcacstate[19], 27);
@@ -424,11 +424,10 @@ TEST(DATADEAL, DcacModuleStates)
     EXPECT_EQ(dcacstate[19], 0);
 
     // Numbers outside the modules and branches change nothing.
-    unsigned char before[60];
-    memcpy(before, dcacstate, sizeof before);
+    const std::vector<int> before(dcacstate, dcacstate + 60);
     for (int m : { -1, 12, 1000, 1009 })
         t.d->checkDcacModuleState(m);
-    EXPECT_EQ(memcmp(before, dcacstate, sizeof before), 0);
+    EXPECT_EQ(std::vector<int>(dcacstate, dcacstate + 60), before);
 }
 
 TEST(DATADEAL, DcdcModuleStates)
@@ -456,17 +455,16 @@ TEST(DATADEAL, DcdcModuleStates)
         t.dc.status.clear();
         for (int p : c.set)
             t.dc.status[{ c.module, p }] = 1;
-        memset(dcdcstate, 0, sizeof dcdcstate);
+        fillStates(dcdcstate, 60, 0);
         t.d->checkDcdcModuleState(c.module);
         const int slot = c.module >= 1001 ? c.module - 981 : c.module;
         EXPECT_EQ(dcdcstate[slot], c.state) << c.name;
         EXPECT_EQ(dcdcstate[slot + 30], c.health) << c.name;
     }
-    unsigned char before[60];
-    memcpy(before, dcdcstate, sizeof before);
+    const std::vector<int> before(dcdcstate, dcdcstate + 60);
     for (int m : { -1, 11, 1009 })
         t.d->checkDcdcModuleState(m);
-    EXPECT_EQ(memcmp(before, dcdcstate, sizeof before), 0);
+    EXPECT_EQ(std::vector<int>(dcdcstate, dcdcstate + 60), before);
 }
 
 TEST(DATADEAL, SwitchState)
@@ -488,8 +486,8 @@ TEST(DATADEAL, ModuleOfflineTip)
 {
     Deal t({ { 62, 0 }, { 24, 0 }, { 21, 1 } });
     currentRackInfo.moduleCount = 3;
-    memset(dcacstate, 16, 13);
-    memset(dcdcstate, 16, 11);
+    fillStates(dcacstate, 13, 16);
+    fillStates(dcdcstate, 11, 16);
     for (int m = 1; m <= 3; ++m)
         dcacstate[m] = 27;
     dcdcstate[1] = dcdcstate[2] = 27;   // one DC/DC module short

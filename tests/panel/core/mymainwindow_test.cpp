@@ -47,7 +47,7 @@ namespace {
 // made to be read from two threads.
 class HeldDataDeal : public DATADEAL {
 protected:
-    void run() override {}
+    void run() override { runEnds(); }
 };
 
 // Records every construction and stands fakes in for the devices of our own libraries.

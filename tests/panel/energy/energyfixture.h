@@ -39,9 +39,10 @@ struct Energy {
         set[23].value = 2;
         for (const auto& s : settings)
             set[s.first].value = s.second;
-        memset(plot_data, 0, sizeof plot_data);
+        for (Relaxed<float>& v : plot_data)
+            v = 0.0f;
         memset(localData, 0, sizeof localData);
-        memset(&allData, 0, sizeof allData);
+        allData = AllData{};
         memset(g_bmsStringOnline, 0, sizeof g_bmsStringOnline);
         g_recover_flag = 0;
         g_pvstate = 1;

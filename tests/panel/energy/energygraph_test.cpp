@@ -21,7 +21,7 @@ protected:
     {
         TimeSeam::useFakeClock(true);
         TimeSeam::setWallTime(kMidnight + 30);
-        for (float& v : plot_data)
+        for (Relaxed<float>& v : plot_data)
             v = 0;
         page.reset(new EnergyGraph);
         plot = page->findChild<QCustomPlot*>("customPlot");

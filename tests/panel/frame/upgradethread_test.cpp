@@ -359,7 +359,7 @@ TEST(UpgradeThread, StartRunsOnePassInItsThread)
             QApplication::processEvents();
             usleep(200);
         }
-        ASSERT_TRUE(worker.wait(5000));
+        ASSERT_TRUE(worker.join(5000));
         QApplication::processEvents();
         ASSERT_FALSE(rec.events.empty());
         EXPECT_EQ(rec.events.back(), "finish");

@@ -69,9 +69,9 @@ protected:
         for (setvalue& s : set)
             s.value = 0;
         set[23].value = 1;
-        memset(dcacstate, 0, sizeof dcacstate);
-        memset(dcdcstate, 0, sizeof dcdcstate);
-        memset(&allData, 0, sizeof allData);
+        fillStates(dcacstate, 60, 0);
+        fillStates(dcdcstate, 60, 0);
+        allData = AllData{};
         currentRackInfo = RackInfoStuct();
         clearNameTables();
         // Row r reads analog index 500 + r, far from the fixed indices the diagram also reads.
@@ -531,8 +531,8 @@ TEST_F(DiagramTest, PicturesOfThePage)
     // Eight strings on the DC/DC link, every module offline.
     set[23].value = 8;
     set[24].value = 0;
-    memset(dcacstate, 16, sizeof dcacstate);
-    memset(dcdcstate, 16, sizeof dcdcstate);
+    fillStates(dcacstate, 60, 16);
+    fillStates(dcdcstate, 60, 16);
     for (int i = 0; i < 8; ++i)
         dcdcstate[50 + i] = 29;
     ac.status[{ 0, 56 }] = 0;

@@ -37,9 +37,9 @@ protected:
         for (setvalue& s : set)
             s.value = 0;
         keyword_right = 0;
-        memset(dcacstate, 0, sizeof dcacstate);
-        memset(dcdcstate, 0, sizeof dcdcstate);
-        memset(&allData, 0, sizeof allData);
+        fillStates(dcacstate, 60, 0);
+        fillStates(dcdcstate, 60, 0);
+        allData = AllData{};
         clearNameTables();
         // Row r reads index 500 + r with r % 3 decimals and is called "row<r>".
         for (int r = 0; r < UI_DATA_ROWS; ++r) {

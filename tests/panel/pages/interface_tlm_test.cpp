@@ -63,7 +63,7 @@ class TlmTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        memset(dcacstate, 0, sizeof dcacstate);
+        fillStates(dcacstate, 60, 0);
         clearNameTables();
         for (int r = 0; r < UI_DATA_ROWS; ++r) {
             uiDataInfo[r].index = 500 + r;

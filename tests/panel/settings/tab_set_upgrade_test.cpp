@@ -55,7 +55,7 @@ struct Upgrade : SettingsPage {
     {
         KeyThenBoxes k(code, { QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes });
         slot("on_StartUpgradeButton_clicked");
-        tab.upgradeThread->wait();
+        tab.upgradeThread->join();
         QCoreApplication::processEvents();
         return k.boxes.texts;
     }
@@ -280,7 +280,7 @@ TEST(Tab_set_upgrade, NoSecondStartWhileAPassRuns)
         EXPECT_EQ(boxes.texts, QStringList() << "正在升级，请等待本次升级结束!");
     }
     go.set_value();
-    p.tab.upgradeThread->wait();
+    p.tab.upgradeThread->join();
     EXPECT_EQ(p.tab.upgradeThread->upgradeModules(), std::vector<int>{ 66 });
 }
 

@@ -62,6 +62,10 @@ class PageValues : public ::testing::Test {
 protected:
     void TearDown() override
     {
+        // The panel first: its links stop their threads before the simulators and the process's
+        // static objects go.
+        delete window;
+        window = nullptr;
         if (bms)
             bms->stop();
         if (bmsA)

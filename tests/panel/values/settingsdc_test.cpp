@@ -37,6 +37,10 @@ class SettingsDc : public ::testing::Test {
 protected:
     void TearDown() override
     {
+        // The panel first: its links stop their threads before the simulators and the process's
+        // static objects go.
+        delete window;
+        window = nullptr;
         dcBus.stop();
         line.stop();
     }
@@ -45,6 +49,7 @@ protected:
     RtuLine line;
     std::map<int, std::unique_ptr<AcModuleSim>> ac;
     DcBusSim dcBus;
+    MyMainWindow* window = nullptr;
 };
 
 TEST_F(SettingsDc, CellCountReachesTheModulesOfTheBranch)
@@ -61,7 +66,7 @@ TEST_F(SettingsDc, CellCountReachesTheModulesOfTheBranch)
     set[24].value = 0;
     set[23].value = 2;
     set[7].value = 1;
-    MyMainWindow* window = new MyMainWindow;
+    window = new MyMainWindow;
     Tab_set* tab = window->form()->findChild<Tab_set*>();
     ASSERT_TRUE(tab);
     std::vector<int> tips;
