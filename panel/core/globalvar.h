@@ -36,7 +36,8 @@ extern int label_time_count;
 // Shows text on the tip line for the given seconds; before the tip line exists only the time is kept.
 void setTipsNow(const QString& text, int seconds);
 
-extern Relaxed<int> g_autoUpgradeTimer; // seconds since start, pinned at 100 after 60; the upgrade thread waits on it
+// Seconds since start, pinned at 100 after 60; the upgrade thread waits on it.
+extern Relaxed<int> g_autoUpgradeTimer;
 extern int keyword_right;        // logged-in user level, 0 nobody
 extern int oldkeyword;           // level an unlock restores
 extern int g_logout;             // cleared at every logout
