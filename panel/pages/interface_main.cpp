@@ -289,30 +289,28 @@ void interface_Main::drawLine(QPainter& painter, int x1, int y1, int x2, int y2)
     painter.drawLine(x1, y1, x2, y2);
 }
 
+bool interface_Main::noteShape(QPainter& painter, const QRect& r, char kind)
+{
+    if (!m_look)
+        return false;
+    const QPen& pen = painter.pen();
+    const QBrush& brush = painter.brush();
+    m_look->note(stroked(painter, r), kind,
+        { r.x(), r.y(), r.width(), r.height(), int(pen.color().rgba()), pen.width(), int(pen.style()),
+            int(brush.color().rgba()), int(brush.style()) });
+    return true;
+}
+
 void interface_Main::drawRect(QPainter& painter, const QRect& r)
 {
-    if (m_look) {
-        const QPen& pen = painter.pen();
-        const QBrush& brush = painter.brush();
-        m_look->note(stroked(painter, r), 'R',
-            { r.x(), r.y(), r.width(), r.height(), int(pen.color().rgba()), pen.width(), int(pen.style()),
-                int(brush.color().rgba()), int(brush.style()) });
-        return;
-    }
-    painter.drawRect(r);
+    if (!noteShape(painter, r, 'R'))
+        painter.drawRect(r);
 }
 
 void interface_Main::drawEllipse(QPainter& painter, const QRect& r)
 {
-    if (m_look) {
-        const QPen& pen = painter.pen();
-        const QBrush& brush = painter.brush();
-        m_look->note(stroked(painter, r), 'E',
-            { r.x(), r.y(), r.width(), r.height(), int(pen.color().rgba()), pen.width(), int(pen.style()),
-                int(brush.color().rgba()), int(brush.style()) });
-        return;
-    }
-    painter.drawEllipse(r);
+    if (!noteShape(painter, r, 'E'))
+        painter.drawEllipse(r);
 }
 
 void interface_Main::showLine(QPainter& painter, int x1, int y1, int x2, int y2, int state)

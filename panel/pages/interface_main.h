@@ -108,6 +108,8 @@ private:
     // The page's strokes and shapes in the painter's pen and brush: a look notes them with what
     // decides their pixels instead of handing them to the painter.
     void drawLine(QPainter& painter, int x1, int y1, int x2, int y2);
+    // Notes a box or circle for the next look instead of drawing it, when a look is being taken.
+    bool noteShape(QPainter& painter, const QRect& r, char kind);
     void drawRect(QPainter& painter, const QRect& r);
     void drawEllipse(QPainter& painter, const QRect& r);
     // What a stroke in the painter's pen may cover around its geometry (width and edges).
