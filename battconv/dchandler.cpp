@@ -528,9 +528,9 @@ void DcHandler::RealFaultData()
             // previous fault's snapshots.
             for (int k = 0; k < 8; ++k) {
                 if (history.size() == HISTORY)
-                    memcpy(record.slots[k], history[BEFORE_FAULT[k]].values, sizeof record.slots[0]);
+                    memcpy(record.snapshots[k], history[BEFORE_FAULT[k]].values, sizeof record.snapshots[0]);
                 else
-                    memset(record.slots[k], 0, sizeof record.slots[0]);
+                    memset(record.snapshots[k], 0, sizeof record.snapshots[0]);
             }
             history.clear();
             m_preCapture[m] = 0;
@@ -539,7 +539,7 @@ void DcHandler::RealFaultData()
                 history.push_back(now);
             if (history.size() == HISTORY) {
                 for (int k = 0; k < 8; ++k)
-                    memcpy(record.slots[9 + k], history[AFTER_FAULT[k]].values, sizeof record.slots[0]);
+                    memcpy(record.snapshots[9 + k], history[AFTER_FAULT[k]].values, sizeof record.snapshots[0]);
                 record.module = m;
                 writeFaultRealData(&record);
                 m_faultSeen[m] = 0;
@@ -579,9 +579,9 @@ void DcHandler::decodeFaultFrame(int m, int pf)
 {
     m_faultSeen[m] = 1;
     m_preCapture[m] = 1;
-    memset(m_waveRecord[m].slots[8], 0, sizeof m_waveRecord[m].slots[8]);
+    memset(m_waveRecord[m].snapshots[8], 0, sizeof m_waveRecord[m].snapshots[8]);
     for (int i = 0; i < 32; ++i)
-        m_waveRecord[m].slots[8][i] = m_analog[m][i];
+        m_waveRecord[m].snapshots[8][i] = m_analog[m][i];
     if (pf - FIRST_FAULT_PF < 32)
         m_faultMask[m] |= uint32_t(1) << (pf - FIRST_FAULT_PF);
     if (m_faultMask[m] == FAULT_MASK_FULL) {

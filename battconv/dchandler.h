@@ -347,7 +347,7 @@ private:
     std::atomic<int> m_faultSeen[MODULES + 1];
     std::atomic<int> m_preCapture[MODULES + 1];
     std::deque<RealAnalogStruct> m_history[MODULES + 1];
-    FaultRealDataLog m_waveRecord[MODULES + 1];   // slot n of the layout is slots[n - 1]
+    FaultRealDataLog m_waveRecord[MODULES + 1];   // slot n of the layout is snapshots[n - 1]
     FaultWaveRing m_waveRing;
 
     // Firmware upgrade: the file, the reply list (every registered target), the work list (the

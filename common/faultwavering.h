@@ -18,7 +18,7 @@ struct Time {
 struct FaultRealDataLog {
     Time time;
     int32_t module;
-    float slots[17][100];
+    float snapshots[17][100];
 };
 
 static_assert(sizeof(Time) == 8, "time fields are 8 bytes");

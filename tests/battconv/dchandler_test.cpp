@@ -1023,10 +1023,10 @@ TEST_F(DcHandlerDecode, WaveformAroundAFaultGoesToTheRing)
     const int before[8] = { 0, 12, 28, 44, 52, 56, 58, 59 };
     const int after[8] = { 0, 1, 3, 7, 15, 31, 47, 59 };
     for (int k = 0; k < 8; ++k) {
-        want.slots[k][0] = float(before[k]);   // slots 1..8
-        want.slots[9 + k][0] = float(100 + after[k]);   // slots 10..17
+        want.snapshots[k][0] = float(before[k]);   // slots 1..8
+        want.snapshots[9 + k][0] = float(100 + after[k]);   // slots 10..17
     }
-    want.slots[8][0] = 777.0f;   // slot 9
+    want.snapshots[8][0] = 777.0f;   // slot 9
     const std::string ring = tree.readFile("log/dcFaultData.dat");
     ASSERT_EQ(ring.size(), 2u + 6812u);
     EXPECT_EQ(ring.substr(0, 2), std::string("\x01\x00", 2));
@@ -1035,7 +1035,7 @@ TEST_F(DcHandlerDecode, WaveformAroundAFaultGoesToTheRing)
     EXPECT_GE(got.time.year, 2000);
     want.time = got.time;
     for (int s = 0; s < 17; ++s)
-        EXPECT_EQ(memcmp(got.slots[s], want.slots[s], sizeof want.slots[s]), 0) << "slot " << s;
+        EXPECT_EQ(memcmp(got.snapshots[s], want.snapshots[s], sizeof want.snapshots[s]), 0) << "slot " << s;
     EXPECT_EQ(got.module, m);
 }
 

@@ -21,8 +21,8 @@ FaultRealDataLog record(int module)
     r.time.minute = 29;
     r.time.second = 7;
     r.module = module;
-    r.slots[0][0] = 1.5f;
-    r.slots[16][99] = -2.0f;
+    r.snapshots[0][0] = 1.5f;
+    r.snapshots[16][99] = -2.0f;
     return r;
 }
 
