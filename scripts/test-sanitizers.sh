@@ -3,9 +3,10 @@
 # asan: every test program built with AddressSanitizer, LeakSanitizer and UBSan in build-asan/,
 # and the whole suite run.
 # asan-links: the same for the test programs of the two links, their threads and the common
-# files only, in build-asan-links/ (what CI runs).
+# files only, in build-asan-links/ (a quicker check by hand).
 # tsan: the tests whose threads share data, built with ThreadSanitizer in build-tsan/ (the
-# programs of STATIONPANEL_TEST_ONLY when the folder sets it, else the links' and common files').
+# programs of STATIONPANEL_TEST_ONLY when the folder sets it, else those of the links, the common
+# files and the panel's data, energy and upgrade threads).
 # Only the test programs are built (target scoped_tests). Any sanitizer report fails the run,
 # also one from a test that otherwise passed.
 set -e
@@ -15,7 +16,7 @@ KINDS="$*"
 [ -n "$KINDS" ] || KINDS="asan tsan"
 JOBS=${JOBS:-$(nproc)}
 export QT_QPA_PLATFORM=offscreen LC_ALL=C TZ=Asia/Shanghai
-# Only allocations inside Qt's and fontconfig's own code are forgiven (see the file).
+# Only allocations inside Qt's own code are forgiven (see the file).
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan-qt.supp:print_suppressions=0"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
