@@ -168,25 +168,8 @@ void interface_Main::refresh()
     }
     // The next frame is first recorded without drawing and compared with the last one, so that
     // only what changed (the moving chevrons, a new value) is repainted, not the whole page and
-    // the frame beneath it. The recording leaves the phases and kept powers as they were: the
-    // paint itself moves them on.
-    if (!m_lookDevice || m_lookDevice->size() != size())
-        m_lookDevice.reset(new PaintDiff(this));
-    PaintDiff& next = *m_lookDevice;
-    next.clear();
-    {
-        const int phaseA = m_phaseA, phaseB = m_phaseB;
-        const float grid = m_gridPower, load = m_loadPower, ac = m_acPower;
-        QPainter painter(&next);
-        m_look = &next;
-        drawFrame(painter);
-        m_look = nullptr;
-        m_phaseA = phaseA;
-        m_phaseB = phaseB;
-        m_gridPower = grid;
-        m_loadPower = load;
-        m_acPower = ac;
-    }
+    // the frame beneath it.
+    PaintDiff& next = lookAtNextFrame();
     const QRegion changed = m_painted.empty() ? QRegion(rect()) : next.changedSince(m_painted);
     next.swapItems(&m_painted);
     if (changed.isEmpty()) {
@@ -198,12 +181,43 @@ void interface_Main::refresh()
     update(changed);
 }
 
+PaintDiff& interface_Main::lookAtNextFrame()
+{
+    if (!m_lookDevice || m_lookDevice->size() != size())
+        m_lookDevice.reset(new PaintDiff(this));
+    PaintDiff& next = *m_lookDevice;
+    next.clear();
+    // The recording leaves the phases and kept powers as they were: the paint itself moves
+    // them on.
+    const int phaseA = m_phaseA, phaseB = m_phaseB;
+    const float grid = m_gridPower, load = m_loadPower, ac = m_acPower;
+    QPainter painter(&next);
+    m_look = &next;
+    drawFrame(painter);
+    m_look = nullptr;
+    m_phaseA = phaseA;
+    m_phaseB = phaseB;
+    m_gridPower = grid;
+    m_loadPower = load;
+    m_acPower = ac;
+    return next;
+}
+
 void interface_Main::paintEvent(QPaintEvent* event)
 {
     // Each paint arms the next one, so a slow paint never queues up repaints behind it.
     m_timer->stop();
-    if (!m_requested)
-        m_painted.clear();   // a paint the page did not ask for: the next look repaints it all
+    if (!m_requested) {
+        // A paint the page did not ask for: the window's repaint every second, a dialog that
+        // closes. One of the whole page is recorded as it is drawn, so the next look repaints
+        // only what changes after it, not the whole page a second time; after any other the
+        // next look repaints it all. The record is taken before the paint: a value that
+        // changes in between is then repainted by the next look rather than missed.
+        if (m_hasData && isVisible() && (QRegion(rect()) - event->region()).isEmpty())
+            lookAtNextFrame().swapItems(&m_painted);
+        else
+            m_painted.clear();
+    }
     m_requested = false;
     if (!m_hasData)
         return;
@@ -237,21 +251,35 @@ void interface_Main::drawFrame(QPainter& painter)
     showBranches(painter, n, step);
 }
 
+QRect interface_Main::textExtent(const QFont& font, const QString& s)
+{
+    if (!m_textMetrics || font != m_textFont) {
+        m_textFont = font;
+        m_textMetrics.reset(new QFontMetrics(m_textFont, this));
+        m_textExtents.clear();
+    }
+    auto it = m_textExtents.constFind(s);
+    if (it != m_textExtents.constEnd())
+        return it.value();
+    // Values come and go as they change: the strings of a few minutes are kept, not all.
+    if (m_textExtents.size() >= 512)
+        m_textExtents.clear();
+    const QFontMetrics& m = *m_textMetrics;
+    const QRect extent = QRect(0, -m.ascent(), m.horizontalAdvance(s), m.ascent() + m.descent()) | m.boundingRect(s);
+    m_textExtents.insert(s, extent);
+    return extent;
+}
+
 void interface_Main::text(QPainter& painter, int x, int y, const QString& s)
 {
     // A look only needs to know where a text goes and what it says, not its glyphs.
     if (m_look) {
-        m_look->addText(QPoint(x, y), s, painter.font(), painter.pen().color(), painter.transform());
+        m_look->addText(QPoint(x, y), s, painter.font(), painter.pen().color(), painter.transform(),
+            textExtent(painter.font(), s));
         return;
     }
-    if (!m_paintRegion.isEmpty()) {
-        if (!m_textMetrics || painter.font() != m_textFont) {
-            m_textFont = painter.font();
-            m_textMetrics.reset(new QFontMetrics(m_textFont, this));
-        }
-        if (!shows(PaintDiff::textArea(QPoint(x, y), s, *m_textMetrics)))
-            return;
-    }
+    if (!m_paintRegion.isEmpty() && !shows(textExtent(painter.font(), s).translated(x, y)))
+        return;
     painter.drawText(x, y, s);
 }
 

@@ -96,10 +96,14 @@ private:
     float rowValue(DeviceData* device, int module, int row) const;
     int status(DeviceData* device, int module, int index) const;
     int inverterType() const;
+    // Records the next frame without drawing it, the phases and kept powers left as they are.
+    PaintDiff& lookAtNextFrame();
     // One frame: the phases move on, then every section is drawn.
     void drawFrame(QPainter& painter);
     // Every text of the page goes through here, so that a look can note it without laying it out.
     void text(QPainter& painter, int x, int y, const QString& s);
+    // The advance box and the glyphs' ink of s in the font, relative to the baseline point.
+    QRect textExtent(const QFont& font, const QString& s);
     // Whether something covering r is to be drawn: a look notes everything, a paint draws only
     // what meets the region it repaints (the painter would clip the rest, but only after the
     // costly part: laying out the text, stroking the line).
@@ -140,8 +144,11 @@ private:
     // While a paint runs: the region it repaints. The metrics of the last font a text was
     // drawn in, for the rectangle the text may cover.
     QRegion m_paintRegion;
+    // What each text covers around its baseline point, measured once per string and font: a
+    // look notes it and a paint tests it without laying the text out again.
     QFont m_textFont;
     std::unique_ptr<QFontMetrics> m_textMetrics;
+    QHash<QString, QRect> m_textExtents;
     // The sprites by shape, drawn in this font.
     QHash<quint64, QImage> m_sprites;
     QFont m_spriteFont;

@@ -198,8 +198,7 @@ QRect PaintDiff::textArea(const QPoint& baseline, const QString& text, const QFo
         metrics.ascent() + metrics.descent());
 }
 
-void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
-    const QTransform& transform)
+void PaintDiff::useFont(const QFont& font)
 {
     // A page notes its texts in one or two fonts: their metrics and keys are made once.
     if (!m_textMetrics || font != m_textFont) {
@@ -211,7 +210,21 @@ void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont
         m_textHeight = m_textMetrics->ascent() + m_textMetrics->descent();
         m_textMaxWidth = m_textMetrics->maxWidth();
     }
-    QRect rect(baseline.x(), baseline.y() - m_textAscent, m_textMaxWidth * text.size(), m_textHeight);
+}
+
+void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
+    const QTransform& transform)
+{
+    useFont(font);
+    addText(baseline, text, font, colour, transform,
+        QRect(0, -m_textAscent, m_textMaxWidth * text.size(), m_textHeight));
+}
+
+void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
+    const QTransform& transform, const QRect& extent)
+{
+    useFont(font);
+    QRect rect = extent.translated(baseline);
     if (!transform.isIdentity())
         rect = transform.mapRect(rect);
     rect.adjust(-2, -2, 2, 2);

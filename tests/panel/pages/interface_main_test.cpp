@@ -688,3 +688,41 @@ TEST_F(DiagramTest, ALookRepaintsWhatChangedAndNothingElse)
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(timer->interval(), 100);
 }
+
+// The window repaints the whole page once a second, a paint the page did not ask for: the next
+// look repaints only what changed since then, not the whole page a second time. After a paint
+// of part of the page there is no frame to go by, and the next look repaints it all.
+TEST_F(DiagramTest, AfterAWholeRepaintTheNextLookPaintsOnlyWhatChanged)
+{
+    set[23].value = 4;
+    for (int i = 0; i < 4; ++i)
+        dc.analog[{ 1001 + i, 0 }] = 700 + i;
+    page.show();
+    QApplication::processEvents();
+    page.look();
+    QApplication::processEvents();
+    auto repaintAndLook = [&](const QRegion& unasked) {
+        page.update(unasked);
+        QApplication::processEvents();
+        page.paints.clear();
+        page.look();
+        QApplication::processEvents();
+    };
+
+    repaintAndLook(page.rect());
+    EXPECT_TRUE(page.paints.empty());
+
+    page.update();
+    QApplication::processEvents();
+    dc.analog[{ 1002, 0 }] = 688.5f;
+    page.paints.clear();
+    page.look();
+    QApplication::processEvents();
+    ASSERT_EQ(page.paints.size(), 1u);
+    const QRect changed = page.paints[0].boundingRect();
+    EXPECT_LT(qint64(changed.width()) * changed.height(), qint64(page.width()) * page.height() / 20);
+
+    repaintAndLook(QRect(0, 0, 100, 100));
+    ASSERT_EQ(page.paints.size(), 1u);
+    EXPECT_EQ(page.paints[0], QRegion(page.rect()));
+}
