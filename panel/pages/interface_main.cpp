@@ -194,12 +194,14 @@ PaintDiff& interface_Main::lookAtNextFrame()
     QPainter painter(&next);
     m_look = &next;
     drawFrame(painter);
+    painter.end();
     m_look = nullptr;
     m_phaseA = phaseA;
     m_phaseB = phaseB;
     m_gridPower = grid;
     m_loadPower = load;
     m_acPower = ac;
+    next.sortByKey();
     return next;
 }
 
@@ -697,10 +699,21 @@ void interface_Main::showsts(QPainter& painter, int x, int y)
         painter.save();
         painter.setPen(QPen(kGreen, 2));
         painter.setBrush(Qt::NoBrush);
-        if (shows(QRect(QPoint(342, t + 140), QPoint(357, t + 166)))) {
-            drawEllipse(painter, QRect(QPoint(342, t + 140), QPoint(357, t + 155)));
-            drawEllipse(painter, QRect(QPoint(342, t + 151), QPoint(357, t + 166)));
-        }
+        const QRect circles(QPoint(342, t + 140), QPoint(357, t + 166));
+        auto strokeCircles = [&](QPainter& p) {
+            drawEllipse(p, QRect(QPoint(342, t + 140), QPoint(357, t + 155)));
+            drawEllipse(p, QRect(QPoint(342, t + 151), QPoint(357, t + 166)));
+        };
+        // The bus line's chevrons end beside the circles, so they are drawn at nearly every
+        // paint: copied from a picture, as the switches are.
+        if (!m_look && shows(circles) && drawsSprites(painter))
+            drawSprite(painter, circles.adjusted(-3, -3, 3, 3), quint64('O') << 56, [&](QPainter& p) {
+                p.setPen(painter.pen());
+                p.setBrush(painter.brush());
+                strokeCircles(p);
+            });
+        else if (shows(circles))
+            strokeCircles(painter);
         painter.restore();
     }
 

@@ -277,14 +277,46 @@ int PaintDiff::metric(PaintDeviceMetric metric) const
     return 0;
 }
 
+namespace {
+
+bool keyBefore(const PaintDiff::Item& a, const PaintDiff::Item& b)
+{
+    return a.key < b.key;
+}
+
+} // namespace
+
+void PaintDiff::sortByKey()
+{
+    std::sort(m_items.begin(), m_items.end(), keyBefore);
+}
+
 QRegion PaintDiff::changedSince(const std::vector<Item>& before) const
 {
+    thread_local std::vector<QRect> changed;
+    if (std::is_sorted(m_items.begin(), m_items.end(), keyBefore)
+        && std::is_sorted(before.begin(), before.end(), keyBefore)) {
+        // Both records already in key order: one walk, as below, without sorting.
+        changed.clear();
+        size_t i = 0, j = 0;
+        while (i < m_items.size() || j < before.size()) {
+            if (j == before.size() || (i < m_items.size() && m_items[i].key < before[j].key))
+                changed.push_back(m_items[i++].rect);
+            else if (i == m_items.size() || before[j].key < m_items[i].key)
+                changed.push_back(before[j++].rect);
+            else {
+                ++i;
+                ++j;
+            }
+        }
+        return mergedRegion(&changed);
+    }
+
     // Things are matched by what they are and where, not by their place in the list: a line
     // with one chevron more or less must not shift every later thing out of step. Both frames'
     // keys are sorted and walked side by side; a key that one frame holds more often than the
     // other marks its rectangle as changed.
     thread_local std::vector<const Item*> now, then;
-    thread_local std::vector<QRect> changed;
     auto byKey = [](const Item* a, const Item* b) { return a->key < b->key; };
     now.clear();
     then.clear();

@@ -43,6 +43,9 @@ public:
     // A thing noted by its caller, who knows what it covers and what decides its pixels: a
     // page's own look at its next frame notes its strokes so, without a painter's work.
     void note(const QRect& rect, char kind, std::initializer_list<int> numbers);
+    // Puts the record in the order of its keys: a record kept so is compared with the next
+    // without sorting both again, ten times a second.
+    void sortByKey();
     // Empties the record for the next frame, keeping its storage.
     void clear() { m_items.clear(); }
 

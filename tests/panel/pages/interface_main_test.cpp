@@ -582,12 +582,13 @@ TEST_F(DiagramTest, APaintOfPartOfThePageDrawsAllThatMeetsIt)
     }
 }
 
-// Switches and boxes are copied from pictures drawn once: the copies must leave on the page
-// exactly what the strokes and texts leave, over a line and the page's own colour.
+// Switches, boxes and the transformer's circles are copied from pictures drawn once: the copies
+// must leave on the page exactly what the strokes and texts leave, over a line and the page's
+// own colour.
 TEST_F(DiagramTest, CopiedSwitchesAndBoxesMatchTheirStrokes)
 {
     auto draw = [&](bool sprites, const std::function<void(QPainter&)>& what) {
-        QImage image(120, 100, QImage::Format_ARGB32_Premultiplied);
+        QImage image(400, 200, QImage::Format_ARGB32_Premultiplied);
         image.fill(QColor(0xE6, 0xF5, 0xEE));
         QPainter p(&image);
         QFont font = p.font();
@@ -596,6 +597,7 @@ TEST_F(DiagramTest, CopiedSwitchesAndBoxesMatchTheirStrokes)
         p.setPen(QPen(kGreen, 2));
         p.drawLine(0, 40, 120, 40);
         p.drawLine(40, 0, 40, 100);
+        p.drawLine(300, 150, 400, 150);
         page.sprites = sprites;
         what(p);
         what(p);   // the second one is copied from the picture the first one made
@@ -609,6 +611,7 @@ TEST_F(DiagramTest, CopiedSwitchesAndBoxesMatchTheirStrokes)
         { "AC box, normal", [&](QPainter& p) { page.showAcBox(p, 19, 30, 17); } },
         { "DC box, alarm", [&](QPainter& p) { page.showDcBox(p, 19, 30, 19); } },
         { "DC box, none", [&](QPainter& p) { page.showDcBox(p, 19, 30, 29); } },
+        { "transformer circles under the bus", [&](QPainter& p) { page.showsts(p, 0, 0); } },
     };
     for (const auto& c : cases) {
         const QImage strokes = draw(false, c.second);
