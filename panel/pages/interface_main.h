@@ -91,6 +91,8 @@ private:
     void showBranch(QPainter& painter, int x, int y, float voltage, float current, int branchIndex,
         const StateByte* states, bool acBox);
     void chevrons(QPainter& painter, int x1, int y1, int x2, int y2, bool forward);
+    // The strokes of a straight line's chevrons; across is the line's fixed coordinate.
+    void strokeChevrons(QPainter& painter, bool horizontal, int across, int from, int to, int phase, bool forward);
     void showBranches(QPainter& painter, int count, int step);
     float analog(DeviceData* device, int module, int index) const;
     float rowValue(DeviceData* device, int module, int row) const;

@@ -351,11 +351,18 @@ QRegion PaintDiff::mergedRegion(std::vector<QRect>* rects)
     thread_local std::vector<QRect> boxes;
     boxes.clear();
     auto area = [](const QRect& r) { return qint64(r.width()) * r.height(); };
+    // The joint box of two valid rectangles, in line: this runs some thousand times a frame.
+    auto unite = [](const QRect& a, const QRect& b) {
+        if (!a.isValid() || !b.isValid())
+            return a | b;
+        return QRect(QPoint(qMin(a.left(), b.left()), qMin(a.top(), b.top())),
+            QPoint(qMax(a.right(), b.right()), qMax(a.bottom(), b.bottom())));
+    };
     for (const QRect& rect : *rects) {
         QRect box = rect;
         qint64 boxArea = area(box);
         for (size_t k = 0; k < boxes.size();) {
-            const QRect joint = box | boxes[k];
+            const QRect joint = unite(box, boxes[k]);
             if (area(joint) <= boxArea + area(boxes[k])) {
                 box = joint;
                 boxArea = area(joint);
