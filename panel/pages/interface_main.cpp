@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QHash>
 #include <QPixmap>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <functional>
@@ -253,23 +254,23 @@ void interface_Main::drawFrame(QPainter& painter)
     showBranches(painter, n, step);
 }
 
-QRect interface_Main::textExtent(const QFont& font, const QString& s)
+interface_Main::TextLook& interface_Main::textLook(const QFont& font, const QString& s)
 {
     if (!m_textMetrics || font != m_textFont) {
         m_textFont = font;
         m_textMetrics.reset(new QFontMetrics(m_textFont, this));
-        m_textExtents.clear();
+        m_texts.clear();
     }
-    auto it = m_textExtents.constFind(s);
-    if (it != m_textExtents.constEnd())
+    auto it = m_texts.find(s);
+    if (it != m_texts.end())
         return it.value();
     // Values come and go as they change: the strings of a few minutes are kept, not all.
-    if (m_textExtents.size() >= 512)
-        m_textExtents.clear();
+    if (m_texts.size() >= 512)
+        m_texts.clear();
     const QFontMetrics& m = *m_textMetrics;
-    const QRect extent = QRect(0, -m.ascent(), m.horizontalAdvance(s), m.ascent() + m.descent()) | m.boundingRect(s);
-    m_textExtents.insert(s, extent);
-    return extent;
+    TextLook look;
+    look.extent = QRect(0, -m.ascent(), m.horizontalAdvance(s), m.ascent() + m.descent()) | m.boundingRect(s);
+    return m_texts.insert(s, look).value();
 }
 
 void interface_Main::text(QPainter& painter, int x, int y, const QString& s)
@@ -277,12 +278,33 @@ void interface_Main::text(QPainter& painter, int x, int y, const QString& s)
     // A look only needs to know where a text goes and what it says, not its glyphs.
     if (m_look) {
         m_look->addText(QPoint(x, y), s, painter.font(), painter.pen().color(), painter.transform(),
-            textExtent(painter.font(), s));
+            textLook(painter.font(), s).extent);
         return;
     }
-    if (!m_paintRegion.isEmpty() && !shows(textExtent(painter.font(), s).translated(x, y)))
+    TextLook& look = textLook(painter.font(), s);
+    if (!m_paintRegion.isEmpty() && !shows(look.extent.translated(x, y)))
         return;
-    painter.drawText(x, y, s);
+    if (!drawsSprites(painter)) {
+        painter.drawText(x, y, s);
+        return;
+    }
+    if (!look.laidOut) {
+        // Laid out as drawText lays out one line; its glyphs then land on the same pixels.
+        QTextLayout layout(s, m_textFont, this);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        if (line.isValid()) {
+            line.setLineWidth(1e6);
+            line.setPosition(QPointF(0, 0));
+        }
+        layout.endLayout();
+        look.ascent = line.isValid() ? line.ascent() : 0;
+        look.runs = layout.glyphRuns();
+        look.laidOut = true;
+    }
+    for (const QGlyphRun& run : look.runs)
+        painter.drawGlyphRun(QPointF(x, y - look.ascent), run);
 }
 
 bool interface_Main::shows(const QRect& r) const

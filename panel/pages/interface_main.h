@@ -6,6 +6,8 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QList>
 #include <QHash>
 #include <QImage>
 #include <QRegion>
@@ -78,6 +80,15 @@ private slots:
     void refresh();
 
 private:
+    // What a text looks like in the page's font, kept per string.
+    struct TextLook {
+        QRect extent;
+        // The laid-out glyphs, made at the first paint of the string: a paint of pixels draws
+        // them instead of laying the text out again.
+        bool laidOut = false;
+        qreal ascent = 0;
+        QList<QGlyphRun> runs;
+    };
     enum SwitchPicture { kSwitchNormal, kSwitchRed, kSwitchGrey };
     enum BreakerPicture { kBreakerClosed, kBreakerOpen };
 
@@ -104,8 +115,9 @@ private:
     void drawFrame(QPainter& painter);
     // Every text of the page goes through here, so that a look can note it without laying it out.
     void text(QPainter& painter, int x, int y, const QString& s);
-    // The advance box and the glyphs' ink of s in the font, relative to the baseline point.
-    QRect textExtent(const QFont& font, const QString& s);
+    // What s looks like in the font: its extent is the advance box and the glyphs' ink,
+    // relative to the baseline point.
+    TextLook& textLook(const QFont& font, const QString& s);
     // Whether something covering r is to be drawn: a look notes everything, a paint draws only
     // what meets the region it repaints (the painter would clip the rest, but only after the
     // costly part: laying out the text, stroking the line).
@@ -150,7 +162,7 @@ private:
     // look notes it and a paint tests it without laying the text out again.
     QFont m_textFont;
     std::unique_ptr<QFontMetrics> m_textMetrics;
-    QHash<QString, QRect> m_textExtents;
+    QHash<QString, TextLook> m_texts;
     // The sprites by shape, drawn in this font.
     QHash<quint64, QImage> m_sprites;
     QFont m_spriteFont;
