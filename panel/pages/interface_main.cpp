@@ -417,25 +417,23 @@ void interface_Main::chevrons(QPainter& painter, int x1, int y1, int x2, int y2,
     const int to = horizontal ? qMax(x1, x2) : qMax(y1, y2);
     const int phase = forward ? m_phaseA : m_phaseB;
     const int across = horizontal ? y1 : x1;
-    if (m_look) {
-        const int back = forward ? -5 : 5;
-        for (int k = 1; from + phase + 12 * k <= to; ++k) {
-            const int t = from + phase + 12 * k;
-            const QRect area = horizontal ? QRect(t - 5, y1 - 3, 11, 7) : QRect(x1 - 3, t - 5, 7, 11);
-            m_look->note(area.adjusted(-4, -4, 4, 4), 'C', { horizontal, across, t, back, k });
-        }
-        return;
-    }
     const int count = (to - from - phase) / 12;
     if (count < 1)
         return;
+    // What the chevrons and their pen cover.
+    const int first = from + phase + 12, last = from + phase + 12 * count;
+    const QRect area = horizontal ? QRect(QPoint(first - 7, y1 - 5), QPoint(last + 7, y1 + 5))
+                                  : QRect(QPoint(x1 - 5, first - 7), QPoint(x1 + 5, last + 7));
+    if (m_look) {
+        // One thing per line: the chevrons move together, and each noted apart made some
+        // hundred rectangles a frame for the comparison to join again.
+        m_look->note(area.adjusted(-2, -2, 2, 2), 'C', { horizontal, across, from, to, phase, forward });
+        return;
+    }
     if (drawsSprites(painter)) {
         // A line's chevrons at one phase are copied from one picture: stroking them one by one
         // cost more than the rest of a frame. The picture depends only on the direction, the
         // phase and how many there are, not on where the line stands.
-        const int first = from + phase + 12, last = from + phase + 12 * count;
-        const QRect area = horizontal ? QRect(QPoint(first - 7, y1 - 5), QPoint(last + 7, y1 + 5))
-                                      : QRect(QPoint(x1 - 5, first - 7), QPoint(x1 + 5, last + 7));
         if (!shows(area))
             return;
         const quint64 shape = (quint64('V') << 56) | (quint64(horizontal) << 40) | (quint64(forward) << 32)
