@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <string.h>
 #include <time.h>
 
 namespace {
@@ -54,7 +55,17 @@ const QPixmap& picture(const char* file)
 
 QString one(float v)
 {
-    return QString::number(double(v), 'f', 1);
+    // The page formats some forty values twice a frame (a look, then a paint), and they change
+    // only when a link polls: each is formatted once and kept (the GUI thread alone calls this).
+    static QHash<quint32, QString> formatted;
+    quint32 bits;
+    memcpy(&bits, &v, sizeof bits);
+    auto it = formatted.constFind(bits);
+    if (it != formatted.constEnd())
+        return it.value();
+    if (formatted.size() >= 1024)
+        formatted.clear();
+    return formatted.insert(bits, QString::number(double(v), 'f', 1)).value();
 }
 
 bool hasPvInput(int machineType)
