@@ -583,8 +583,8 @@ TEST_F(DiagramTest, APaintOfPartOfThePageDrawsAllThatMeetsIt)
 }
 
 // Switches, boxes, the transformer's circles and the chevrons of a line are copied from pictures
-// drawn once: the copies must leave on the page exactly what the strokes and texts leave, over a
-// line and the page's own colour.
+// drawn once, and texts drawn from glyphs laid out once: they must leave on the page exactly what
+// the strokes and a text drawn afresh leave, over a line and the page's own colour.
 TEST_F(DiagramTest, CopiedSwitchesAndBoxesMatchTheirStrokes)
 {
     auto draw = [&](bool sprites, const std::function<void(QPainter&)>& what) {
@@ -611,7 +611,7 @@ TEST_F(DiagramTest, CopiedSwitchesAndBoxesMatchTheirStrokes)
         { "AC box, normal", [&](QPainter& p) { page.showAcBox(p, 19, 30, 17); } },
         { "DC box, alarm", [&](QPainter& p) { page.showDcBox(p, 19, 30, 19); } },
         { "DC box, none", [&](QPainter& p) { page.showDcBox(p, 19, 30, 29); } },
-        { "transformer circles under the bus", [&](QPainter& p) { page.showsts(p, 0, 0); } },
+        { "transformer circles and the grid and bus texts", [&](QPainter& p) { page.showsts(p, 0, 0); } },
         { "chevrons along a line", [&](QPainter& p) { page.showLine(p, 60, 120, 390, 120, 21); } },
         { "chevrons up a column", [&](QPainter& p) { page.showLine(p, 200, 10, 200, 190, 23); } },
     };
