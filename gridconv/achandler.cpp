@@ -467,10 +467,20 @@ int AcHandler::getModuleStatus(int module)
     return d->values[0];
 }
 
+bool AcHandler::counts(int module)
+{
+    if (m_statusTaken && module >= 0 && module <= HIGHEST_ID)
+        return m_statusAt[module] == 0;
+    return getModuleStatus(module) == 0;
+}
+
 void AcHandler::systemprocessingdata()
 {
     if (m_open != 1 || !device(0))
         return;
+    for (int m = 0; m <= HIGHEST_ID; ++m)
+        m_statusAt[m] = getModuleStatus(m);
+    m_statusTaken = true;
     for (int i = 0; i < m_systemIndexCount && i < TABLE_SIZE; ++i) {
         switch (m_processType[i]) {
         case 1: or_process_fun(i); break;
@@ -486,6 +496,7 @@ void AcHandler::systemprocessingdata()
         default: device(0)->values[i] = 0; break;
         }
     }
+    m_statusTaken = false;
 }
 
 void AcHandler::or_process_fun(int index)
@@ -495,11 +506,11 @@ void AcHandler::or_process_fun(int index)
         return;
     int v = 0;
     for (int j = 1; j <= m_moduleCount; ++j)
-        if (getModuleStatus(j) == 0)
+        if (counts(j))
             v |= raw(j, index);
     if (index != 49 && index != 50) {
         for (int u : { U2_UNIT, SECOND_UNIT })
-            if (getModuleStatus(u) == 0)
+            if (counts(u))
                 v |= raw(u, index);
     }
     sys->values[index] = v;
@@ -512,10 +523,10 @@ void AcHandler::and_process_fun(int index)
         return;
     int v = 1000;
     for (int j = 1; j <= m_moduleCount && v; ++j)
-        if (getModuleStatus(j) == 0 && raw(j, index) == 0)
+        if (counts(j) && raw(j, index) == 0)
             v = 0;
     for (int u : { U2_UNIT, SECOND_UNIT })
-        if (v && getModuleStatus(u) == 0 && raw(u, index) == 0)
+        if (v && counts(u) && raw(u, index) == 0)
             v = 0;
     sys->values[index] = v;
 }
@@ -532,7 +543,7 @@ void AcHandler::sumRule(int index)
     }
     float s = 0.0f;
     for (int j = 1; j <= m_moduleCount; ++j)
-        if (getModuleStatus(j) == 0)
+        if (counts(j))
             s += float(raw(j, index));
     sys->values[index] = Saturate::toInt32(s);
 }
@@ -550,7 +561,7 @@ void AcHandler::average_process_fun(int index)
     float s = 0.0f;
     int n = 0;
     for (int j = 1; j <= m_moduleCount; ++j) {
-        if (getModuleStatus(j) == 0) {
+        if (counts(j)) {
             s += float(raw(j, index));
             ++n;
         }
@@ -567,7 +578,7 @@ void AcHandler::extreme_process_fun(int index, bool largest)
     bool any = false;
     int v = 0;
     for (int j = 1; j <= m_moduleCount; ++j) {
-        if (getModuleStatus(j) != 0)
+        if (!counts(j))
             continue;
         int r = raw(j, index);
         if (!any || (largest ? r > v : r < v))
@@ -1500,8 +1511,14 @@ void AcHandler::storeFixedPoint(DeviceStruct* d)
     int top = v.rbegin()->first;
     if (top >= TABLE_SIZE)
         top = TABLE_SIZE - 1;
-    for (int i = 0; i <= top; ++i)
-        d->values[i] = Saturate::toInt32(double(v[i] * 1000.0f));
+    // One walk along the map, not a look-up per index; an index the poll did not publish is
+    // added as 0, as a look-up would add it.
+    auto it = v.lower_bound(0);
+    for (int i = 0; i <= top; ++i, ++it) {
+        if (it == v.end() || it->first != i)
+            it = v.emplace_hint(it, i, 0.0f);
+        d->values[i] = Saturate::toInt32(double(it->second * 1000.0f));
+    }
 }
 
 void AcHandler::process()

@@ -220,12 +220,18 @@ private:
     void readFaultRecord(int module, DeviceStruct* d);
     void fillBlock(unsigned char* block, DeviceStruct* source, int first, bool oneShot, int branch, int module);
     void resetOneShot(DeviceStruct* source, int index);
+    // Whether a module's values count in a system rule (its status is 0).
+    bool counts(int module);
 
     char m_path[128];
     bool m_debug;
     cp::Serial* m_serial;
     int m_moduleCount;
     int m_u2;
+    // The modules' statuses, taken once per systemprocessingdata: each of its some 200 rules
+    // asks them of every module, and they cannot change while it runs on the polling thread.
+    bool m_statusTaken = false;
+    int m_statusAt[HIGHEST_ID + 1] = {};
     int m_branchHost[BRANCHES];
     int m_systemHost;
     int m_highestId;

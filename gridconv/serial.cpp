@@ -346,19 +346,30 @@ int Serial::send(const char* buf, int len)
             return (int)n;
         return (errno == EINTR || errno == EAGAIN) ? 0 : -1;
     }
-    int w = waitWritable(m_timeout);
-    if (w == 0)
-        return 0;
-    if (w < 0)
-        return -1;
+    // The port is non-blocking: a request goes straight into an empty transmit buffer, and the
+    // thread waits for room only when the buffer is full (a wait before every request cost a
+    // system call each).
     int sent = 0;
     while (sent < len) {
         ssize_t n = ::write(m_fd, buf + sent, len - sent);
-        if (n < 1)
+        if (n > 0) {
+            sent += (int)n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || errno != EAGAIN)
             break;
-        sent += (int)n;
-        if (sent >= len || waitWritable(50) != 1)
-            break;
+        if (sent > 0) {
+            if (waitWritable(50) != 1)
+                break;
+            continue;
+        }
+        int w = waitWritable(m_timeout);
+        if (w == 0)
+            return 0;
+        if (w < 0)
+            return -1;
     }
     return sent;
 }

@@ -16,9 +16,11 @@
 #include <QPainter>
 #include <QHash>
 #include <QPixmap>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <functional>
+#include <string.h>
 #include <time.h>
 
 namespace {
@@ -53,7 +55,17 @@ const QPixmap& picture(const char* file)
 
 QString one(float v)
 {
-    return QString::number(double(v), 'f', 1);
+    // The page formats some forty values twice a frame (a look, then a paint), and they change
+    // only when a link polls: each is formatted once and kept (the GUI thread alone calls this).
+    static QHash<quint32, QString> formatted;
+    quint32 bits;
+    memcpy(&bits, &v, sizeof bits);
+    auto it = formatted.constFind(bits);
+    if (it != formatted.constEnd())
+        return it.value();
+    if (formatted.size() >= 1024)
+        formatted.clear();
+    return formatted.insert(bits, QString::number(double(v), 'f', 1)).value();
 }
 
 bool hasPvInput(int machineType)
@@ -168,25 +180,8 @@ void interface_Main::refresh()
     }
     // The next frame is first recorded without drawing and compared with the last one, so that
     // only what changed (the moving chevrons, a new value) is repainted, not the whole page and
-    // the frame beneath it. The recording leaves the phases and kept powers as they were: the
-    // paint itself moves them on.
-    if (!m_lookDevice || m_lookDevice->size() != size())
-        m_lookDevice.reset(new PaintDiff(this));
-    PaintDiff& next = *m_lookDevice;
-    next.clear();
-    {
-        const int phaseA = m_phaseA, phaseB = m_phaseB;
-        const float grid = m_gridPower, load = m_loadPower, ac = m_acPower;
-        QPainter painter(&next);
-        m_look = &next;
-        drawFrame(painter);
-        m_look = nullptr;
-        m_phaseA = phaseA;
-        m_phaseB = phaseB;
-        m_gridPower = grid;
-        m_loadPower = load;
-        m_acPower = ac;
-    }
+    // the frame beneath it.
+    PaintDiff& next = lookAtNextFrame();
     const QRegion changed = m_painted.empty() ? QRegion(rect()) : next.changedSince(m_painted);
     next.swapItems(&m_painted);
     if (changed.isEmpty()) {
@@ -198,12 +193,45 @@ void interface_Main::refresh()
     update(changed);
 }
 
+PaintDiff& interface_Main::lookAtNextFrame()
+{
+    if (!m_lookDevice || m_lookDevice->size() != size())
+        m_lookDevice.reset(new PaintDiff(this));
+    PaintDiff& next = *m_lookDevice;
+    next.clear();
+    // The recording leaves the phases and kept powers as they were: the paint itself moves
+    // them on.
+    const int phaseA = m_phaseA, phaseB = m_phaseB;
+    const float grid = m_gridPower, load = m_loadPower, ac = m_acPower;
+    QPainter painter(&next);
+    m_look = &next;
+    drawFrame(painter);
+    painter.end();
+    m_look = nullptr;
+    m_phaseA = phaseA;
+    m_phaseB = phaseB;
+    m_gridPower = grid;
+    m_loadPower = load;
+    m_acPower = ac;
+    next.sortByKey();
+    return next;
+}
+
 void interface_Main::paintEvent(QPaintEvent* event)
 {
     // Each paint arms the next one, so a slow paint never queues up repaints behind it.
     m_timer->stop();
-    if (!m_requested)
-        m_painted.clear();   // a paint the page did not ask for: the next look repaints it all
+    if (!m_requested) {
+        // A paint the page did not ask for: the window's repaint every second, a dialog that
+        // closes. One of the whole page is recorded as it is drawn, so the next look repaints
+        // only what changes after it, not the whole page a second time; after any other the
+        // next look repaints it all. The record is taken before the paint: a value that
+        // changes in between is then repainted by the next look rather than missed.
+        if (m_hasData && isVisible() && (QRegion(rect()) - event->region()).isEmpty())
+            lookAtNextFrame().swapItems(&m_painted);
+        else
+            m_painted.clear();
+    }
     m_requested = false;
     if (!m_hasData)
         return;
@@ -237,22 +265,57 @@ void interface_Main::drawFrame(QPainter& painter)
     showBranches(painter, n, step);
 }
 
+interface_Main::TextLook& interface_Main::textLook(const QFont& font, const QString& s)
+{
+    if (!m_textMetrics || font != m_textFont) {
+        m_textFont = font;
+        m_textMetrics.reset(new QFontMetrics(m_textFont, this));
+        m_texts.clear();
+    }
+    auto it = m_texts.find(s);
+    if (it != m_texts.end())
+        return it.value();
+    // Values come and go as they change: the strings of a few minutes are kept, not all.
+    if (m_texts.size() >= 512)
+        m_texts.clear();
+    const QFontMetrics& m = *m_textMetrics;
+    TextLook look;
+    look.extent = QRect(0, -m.ascent(), m.horizontalAdvance(s), m.ascent() + m.descent()) | m.boundingRect(s);
+    return m_texts.insert(s, look).value();
+}
+
 void interface_Main::text(QPainter& painter, int x, int y, const QString& s)
 {
     // A look only needs to know where a text goes and what it says, not its glyphs.
     if (m_look) {
-        m_look->addText(QPoint(x, y), s, painter.font(), painter.pen().color(), painter.transform());
+        m_look->addText(QPoint(x, y), s, painter.font(), painter.pen().color(), painter.transform(),
+            textLook(painter.font(), s).extent);
         return;
     }
-    if (!m_paintRegion.isEmpty()) {
-        if (!m_textMetrics || painter.font() != m_textFont) {
-            m_textFont = painter.font();
-            m_textMetrics.reset(new QFontMetrics(m_textFont, this));
-        }
-        if (!shows(PaintDiff::textArea(QPoint(x, y), s, *m_textMetrics)))
-            return;
+    TextLook& look = textLook(painter.font(), s);
+    if (!m_paintRegion.isEmpty() && !shows(look.extent.translated(x, y)))
+        return;
+    if (!drawsSprites(painter)) {
+        painter.drawText(x, y, s);
+        return;
     }
-    painter.drawText(x, y, s);
+    if (!look.laidOut) {
+        // Laid out as drawText lays out one line; its glyphs then land on the same pixels.
+        QTextLayout layout(s, m_textFont, this);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        if (line.isValid()) {
+            line.setLineWidth(1e6);
+            line.setPosition(QPointF(0, 0));
+        }
+        layout.endLayout();
+        look.ascent = line.isValid() ? line.ascent() : 0;
+        look.runs = layout.glyphRuns();
+        look.laidOut = true;
+    }
+    for (const QGlyphRun& run : look.runs)
+        painter.drawGlyphRun(QPointF(x, y - look.ascent), run);
 }
 
 bool interface_Main::shows(const QRect& r) const
@@ -364,21 +427,51 @@ void interface_Main::chevrons(QPainter& painter, int x1, int y1, int x2, int y2,
     const int from = horizontal ? qMin(x1, x2) : qMin(y1, y2);
     const int to = horizontal ? qMax(x1, x2) : qMax(y1, y2);
     const int phase = forward ? m_phaseA : m_phaseB;
+    const int across = horizontal ? y1 : x1;
+    const int count = (to - from - phase) / 12;
+    if (count < 1)
+        return;
+    // What the chevrons and their pen cover.
+    const int first = from + phase + 12, last = from + phase + 12 * count;
+    const QRect area = horizontal ? QRect(QPoint(first - 7, y1 - 5), QPoint(last + 7, y1 + 5))
+                                  : QRect(QPoint(x1 - 5, first - 7), QPoint(x1 + 5, last + 7));
+    if (m_look) {
+        // One thing per line: the chevrons move together, and each noted apart made some
+        // hundred rectangles a frame for the comparison to join again.
+        m_look->note(area.adjusted(-2, -2, 2, 2), 'C', { horizontal, across, from, to, phase, forward });
+        return;
+    }
+    if (drawsSprites(painter)) {
+        // A line's chevrons at one phase are copied from one picture: stroking them one by one
+        // cost more than the rest of a frame. The picture depends only on the direction, the
+        // phase and how many there are, not on where the line stands.
+        if (!shows(area))
+            return;
+        const quint64 shape = (quint64('V') << 56) | (quint64(horizontal) << 40) | (quint64(forward) << 32)
+            | (quint64(phase) << 16) | quint64(count);
+        drawSprite(painter, area, shape,
+            [&](QPainter& p) { strokeChevrons(p, horizontal, across, from, to, phase, forward); });
+        return;
+    }
+    strokeChevrons(painter, horizontal, across, from, to, phase, forward);
+}
+
+void interface_Main::strokeChevrons(QPainter& painter, bool horizontal, int across, int from, int to, int phase,
+    bool forward)
+{
     const int back = forward ? -5 : 5;
     for (int k = 1;; ++k) {
         const int t = from + phase + 12 * k;
         if (t > to)
             break;
-        const QRect area = horizontal ? QRect(t - 5, y1 - 3, 11, 7) : QRect(x1 - 3, t - 5, 7, 11);
-        if (m_look) {
-            m_look->note(area.adjusted(-4, -4, 4, 4), 'C', { horizontal, horizontal ? y1 : x1, t, back, k });
-            continue;
-        }
+        const QRect area = horizontal ? QRect(t - 5, across - 3, 11, 7) : QRect(across - 3, t - 5, 7, 11);
         if (!shows(area))
             continue;
         painter.setPen(QPen(QColor((91 * k) % 256, 166, 85), 2));
-        const QLine strokes[2] = { horizontal ? QLine(t, y1, t + back, y1 - 3) : QLine(x1, t, x1 + 3, t + back),
-            horizontal ? QLine(t, y1, t + back, y1 + 3) : QLine(x1, t, x1 - 3, t + back) };
+        const QLine strokes[2] = {
+            horizontal ? QLine(t, across, t + back, across - 3) : QLine(across, t, across + 3, t + back),
+            horizontal ? QLine(t, across, t + back, across + 3) : QLine(across, t, across - 3, t + back)
+        };
         painter.drawLines(strokes, 2);
     }
 }
@@ -669,10 +762,21 @@ void interface_Main::showsts(QPainter& painter, int x, int y)
         painter.save();
         painter.setPen(QPen(kGreen, 2));
         painter.setBrush(Qt::NoBrush);
-        if (shows(QRect(QPoint(342, t + 140), QPoint(357, t + 166)))) {
-            drawEllipse(painter, QRect(QPoint(342, t + 140), QPoint(357, t + 155)));
-            drawEllipse(painter, QRect(QPoint(342, t + 151), QPoint(357, t + 166)));
-        }
+        const QRect circles(QPoint(342, t + 140), QPoint(357, t + 166));
+        auto strokeCircles = [&](QPainter& p) {
+            drawEllipse(p, QRect(QPoint(342, t + 140), QPoint(357, t + 155)));
+            drawEllipse(p, QRect(QPoint(342, t + 151), QPoint(357, t + 166)));
+        };
+        // The bus line's chevrons end beside the circles, so they are drawn at nearly every
+        // paint: copied from a picture, as the switches are.
+        if (!m_look && shows(circles) && drawsSprites(painter))
+            drawSprite(painter, circles.adjusted(-3, -3, 3, 3), quint64('O') << 56, [&](QPainter& p) {
+                p.setPen(painter.pen());
+                p.setBrush(painter.brush());
+                strokeCircles(p);
+            });
+        else if (shows(circles))
+            strokeCircles(painter);
         painter.restore();
     }
 

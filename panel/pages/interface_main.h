@@ -6,6 +6,8 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QList>
 #include <QHash>
 #include <QImage>
 #include <QRegion>
@@ -78,6 +80,15 @@ private slots:
     void refresh();
 
 private:
+    // What a text looks like in the page's font, kept per string.
+    struct TextLook {
+        QRect extent;
+        // The laid-out glyphs, made at the first paint of the string: a paint of pixels draws
+        // them instead of laying the text out again.
+        bool laidOut = false;
+        qreal ascent = 0;
+        QList<QGlyphRun> runs;
+    };
     enum SwitchPicture { kSwitchNormal, kSwitchRed, kSwitchGrey };
     enum BreakerPicture { kBreakerClosed, kBreakerOpen };
 
@@ -91,15 +102,22 @@ private:
     void showBranch(QPainter& painter, int x, int y, float voltage, float current, int branchIndex,
         const StateByte* states, bool acBox);
     void chevrons(QPainter& painter, int x1, int y1, int x2, int y2, bool forward);
+    // The strokes of a straight line's chevrons; across is the line's fixed coordinate.
+    void strokeChevrons(QPainter& painter, bool horizontal, int across, int from, int to, int phase, bool forward);
     void showBranches(QPainter& painter, int count, int step);
     float analog(DeviceData* device, int module, int index) const;
     float rowValue(DeviceData* device, int module, int row) const;
     int status(DeviceData* device, int module, int index) const;
     int inverterType() const;
+    // Records the next frame without drawing it, the phases and kept powers left as they are.
+    PaintDiff& lookAtNextFrame();
     // One frame: the phases move on, then every section is drawn.
     void drawFrame(QPainter& painter);
     // Every text of the page goes through here, so that a look can note it without laying it out.
     void text(QPainter& painter, int x, int y, const QString& s);
+    // What s looks like in the font: its extent is the advance box and the glyphs' ink,
+    // relative to the baseline point.
+    TextLook& textLook(const QFont& font, const QString& s);
     // Whether something covering r is to be drawn: a look notes everything, a paint draws only
     // what meets the region it repaints (the painter would clip the rest, but only after the
     // costly part: laying out the text, stroking the line).
@@ -140,8 +158,11 @@ private:
     // While a paint runs: the region it repaints. The metrics of the last font a text was
     // drawn in, for the rectangle the text may cover.
     QRegion m_paintRegion;
+    // What each text covers around its baseline point, measured once per string and font: a
+    // look notes it and a paint tests it without laying the text out again.
     QFont m_textFont;
     std::unique_ptr<QFontMetrics> m_textMetrics;
+    QHash<QString, TextLook> m_texts;
     // The sprites by shape, drawn in this font.
     QHash<quint64, QImage> m_sprites;
     QFont m_spriteFont;

@@ -198,8 +198,7 @@ QRect PaintDiff::textArea(const QPoint& baseline, const QString& text, const QFo
         metrics.ascent() + metrics.descent());
 }
 
-void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
-    const QTransform& transform)
+void PaintDiff::useFont(const QFont& font)
 {
     // A page notes its texts in one or two fonts: their metrics and keys are made once.
     if (!m_textMetrics || font != m_textFont) {
@@ -211,7 +210,21 @@ void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont
         m_textHeight = m_textMetrics->ascent() + m_textMetrics->descent();
         m_textMaxWidth = m_textMetrics->maxWidth();
     }
-    QRect rect(baseline.x(), baseline.y() - m_textAscent, m_textMaxWidth * text.size(), m_textHeight);
+}
+
+void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
+    const QTransform& transform)
+{
+    useFont(font);
+    addText(baseline, text, font, colour, transform,
+        QRect(0, -m_textAscent, m_textMaxWidth * text.size(), m_textHeight));
+}
+
+void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
+    const QTransform& transform, const QRect& extent)
+{
+    useFont(font);
+    QRect rect = extent.translated(baseline);
     if (!transform.isIdentity())
         rect = transform.mapRect(rect);
     rect.adjust(-2, -2, 2, 2);
@@ -264,14 +277,46 @@ int PaintDiff::metric(PaintDeviceMetric metric) const
     return 0;
 }
 
+namespace {
+
+bool keyBefore(const PaintDiff::Item& a, const PaintDiff::Item& b)
+{
+    return a.key < b.key;
+}
+
+} // namespace
+
+void PaintDiff::sortByKey()
+{
+    std::sort(m_items.begin(), m_items.end(), keyBefore);
+}
+
 QRegion PaintDiff::changedSince(const std::vector<Item>& before) const
 {
+    thread_local std::vector<QRect> changed;
+    if (std::is_sorted(m_items.begin(), m_items.end(), keyBefore)
+        && std::is_sorted(before.begin(), before.end(), keyBefore)) {
+        // Both records already in key order: one walk, as below, without sorting.
+        changed.clear();
+        size_t i = 0, j = 0;
+        while (i < m_items.size() || j < before.size()) {
+            if (j == before.size() || (i < m_items.size() && m_items[i].key < before[j].key))
+                changed.push_back(m_items[i++].rect);
+            else if (i == m_items.size() || before[j].key < m_items[i].key)
+                changed.push_back(before[j++].rect);
+            else {
+                ++i;
+                ++j;
+            }
+        }
+        return mergedRegion(&changed);
+    }
+
     // Things are matched by what they are and where, not by their place in the list: a line
     // with one chevron more or less must not shift every later thing out of step. Both frames'
     // keys are sorted and walked side by side; a key that one frame holds more often than the
     // other marks its rectangle as changed.
     thread_local std::vector<const Item*> now, then;
-    thread_local std::vector<QRect> changed;
     auto byKey = [](const Item* a, const Item* b) { return a->key < b->key; };
     now.clear();
     then.clear();
@@ -306,11 +351,18 @@ QRegion PaintDiff::mergedRegion(std::vector<QRect>* rects)
     thread_local std::vector<QRect> boxes;
     boxes.clear();
     auto area = [](const QRect& r) { return qint64(r.width()) * r.height(); };
+    // The joint box of two valid rectangles, in line: this runs some thousand times a frame.
+    auto unite = [](const QRect& a, const QRect& b) {
+        if (!a.isValid() || !b.isValid())
+            return a | b;
+        return QRect(QPoint(qMin(a.left(), b.left()), qMin(a.top(), b.top())),
+            QPoint(qMax(a.right(), b.right()), qMax(a.bottom(), b.bottom())));
+    };
     for (const QRect& rect : *rects) {
         QRect box = rect;
         qint64 boxArea = area(box);
         for (size_t k = 0; k < boxes.size();) {
-            const QRect joint = box | boxes[k];
+            const QRect joint = unite(box, boxes[k]);
             if (area(joint) <= boxArea + area(boxes[k])) {
                 box = joint;
                 boxArea = area(joint);

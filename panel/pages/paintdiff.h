@@ -35,10 +35,17 @@ public:
     // A text noted without laying it out: its rectangle is what the widest glyphs could cover.
     void addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
         const QTransform& transform);
+    // A text noted with the extent its caller measured for it, relative to the baseline point:
+    // a tight rectangle keeps a changed value from repainting half a row of the page.
+    void addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
+        const QTransform& transform, const QRect& extent);
 
     // A thing noted by its caller, who knows what it covers and what decides its pixels: a
     // page's own look at its next frame notes its strokes so, without a painter's work.
     void note(const QRect& rect, char kind, std::initializer_list<int> numbers);
+    // Puts the record in the order of its keys: a record kept so is compared with the next
+    // without sorting both again, ten times a second.
+    void sortByKey();
     // Empties the record for the next frame, keeping its storage.
     void clear() { m_items.clear(); }
 
@@ -62,6 +69,7 @@ protected:
 
 private:
     PaintDiff(const PaintDiff&) = delete;
+    void useFont(const QFont& font);
     PaintDiff& operator=(const PaintDiff&) = delete;
 
     class Engine;

@@ -261,6 +261,26 @@ TEST(Serial, SendAndNonBlockingMode)
     EXPECT_EQ(pty.read().size(), 3u);
 }
 
+// A request goes straight out; only a full transmit buffer makes the sender wait: 50 ms for
+// room once part has gone, the time-out when nothing has.
+TEST(Serial, SendWaitsOnlyForAFullBuffer)
+{
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    Serial s("/dev/ttySAC1", "19200,n,8,1", 200, 10);
+    ASSERT_EQ(s.open(), 1);
+    const std::vector<char> big(1 << 20, 'x');   // more than the pty holds while nobody reads
+    const int64_t t0 = TimeSeam::monotonicMs();
+    const int sent = s.send(big.data(), int(big.size()));
+    EXPECT_GT(sent, 0);
+    EXPECT_LT(sent, int(big.size()));
+    const int64_t t1 = TimeSeam::monotonicMs();
+    EXPECT_EQ(s.send("ab", 2), 0) << "still full";
+    const int64_t t2 = TimeSeam::monotonicMs();
+    EXPECT_GE(t1 - t0, 45);
+    EXPECT_GE(t2 - t1, 190);
+}
+
 TEST(Serial, CloseDropsUnreadInput)
 {
     RuntimeTree tree;

@@ -582,12 +582,13 @@ TEST_F(DiagramTest, APaintOfPartOfThePageDrawsAllThatMeetsIt)
     }
 }
 
-// Switches and boxes are copied from pictures drawn once: the copies must leave on the page
-// exactly what the strokes and texts leave, over a line and the page's own colour.
+// Switches, boxes, the transformer's circles and the chevrons of a line are copied from pictures
+// drawn once, and texts drawn from glyphs laid out once: they must leave on the page exactly what
+// the strokes and a text drawn afresh leave, over a line and the page's own colour.
 TEST_F(DiagramTest, CopiedSwitchesAndBoxesMatchTheirStrokes)
 {
     auto draw = [&](bool sprites, const std::function<void(QPainter&)>& what) {
-        QImage image(120, 100, QImage::Format_ARGB32_Premultiplied);
+        QImage image(400, 200, QImage::Format_ARGB32_Premultiplied);
         image.fill(QColor(0xE6, 0xF5, 0xEE));
         QPainter p(&image);
         QFont font = p.font();
@@ -596,6 +597,7 @@ TEST_F(DiagramTest, CopiedSwitchesAndBoxesMatchTheirStrokes)
         p.setPen(QPen(kGreen, 2));
         p.drawLine(0, 40, 120, 40);
         p.drawLine(40, 0, 40, 100);
+        p.drawLine(300, 150, 400, 150);
         page.sprites = sprites;
         what(p);
         what(p);   // the second one is copied from the picture the first one made
@@ -609,6 +611,9 @@ TEST_F(DiagramTest, CopiedSwitchesAndBoxesMatchTheirStrokes)
         { "AC box, normal", [&](QPainter& p) { page.showAcBox(p, 19, 30, 17); } },
         { "DC box, alarm", [&](QPainter& p) { page.showDcBox(p, 19, 30, 19); } },
         { "DC box, none", [&](QPainter& p) { page.showDcBox(p, 19, 30, 29); } },
+        { "transformer circles and the grid and bus texts", [&](QPainter& p) { page.showsts(p, 0, 0); } },
+        { "chevrons along a line", [&](QPainter& p) { page.showLine(p, 60, 120, 390, 120, 21); } },
+        { "chevrons up a column", [&](QPainter& p) { page.showLine(p, 200, 10, 200, 190, 23); } },
     };
     for (const auto& c : cases) {
         const QImage strokes = draw(false, c.second);
@@ -687,4 +692,42 @@ TEST_F(DiagramTest, ALookRepaintsWhatChangedAndNothingElse)
     QTimer* timer = page.findChild<QTimer*>();
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(timer->interval(), 100);
+}
+
+// The window repaints the whole page once a second, a paint the page did not ask for: the next
+// look repaints only what changed since then, not the whole page a second time. After a paint
+// of part of the page there is no frame to go by, and the next look repaints it all.
+TEST_F(DiagramTest, AfterAWholeRepaintTheNextLookPaintsOnlyWhatChanged)
+{
+    set[23].value = 4;
+    for (int i = 0; i < 4; ++i)
+        dc.analog[{ 1001 + i, 0 }] = 700 + i;
+    page.show();
+    QApplication::processEvents();
+    page.look();
+    QApplication::processEvents();
+    auto repaintAndLook = [&](const QRegion& unasked) {
+        page.update(unasked);
+        QApplication::processEvents();
+        page.paints.clear();
+        page.look();
+        QApplication::processEvents();
+    };
+
+    repaintAndLook(page.rect());
+    EXPECT_TRUE(page.paints.empty());
+
+    page.update();
+    QApplication::processEvents();
+    dc.analog[{ 1002, 0 }] = 688.5f;
+    page.paints.clear();
+    page.look();
+    QApplication::processEvents();
+    ASSERT_EQ(page.paints.size(), 1u);
+    const QRect changed = page.paints[0].boundingRect();
+    EXPECT_LT(qint64(changed.width()) * changed.height(), qint64(page.width()) * page.height() / 20);
+
+    repaintAndLook(QRect(0, 0, 100, 100));
+    ASSERT_EQ(page.paints.size(), 1u);
+    EXPECT_EQ(page.paints[0], QRegion(page.rect()));
 }

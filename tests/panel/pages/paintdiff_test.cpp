@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QPainter>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -23,7 +24,19 @@ QRegion changed(const QWidget& like, const std::vector<PaintDiff::Item>& before,
     QPainter p(&d);
     draw(p);
     p.end();
-    return d.changedSince(before);
+    const QRegion region = d.changedSince(before);
+    // Records kept in key order give the same answer without sorting.
+    PaintDiff sorted(&like);
+    {
+        QPainter q(&sorted);
+        draw(q);
+    }
+    std::vector<PaintDiff::Item> earlier = before;
+    std::sort(earlier.begin(), earlier.end(),
+        [](const PaintDiff::Item& a, const PaintDiff::Item& b) { return a.key < b.key; });
+    sorted.sortByKey();
+    EXPECT_EQ(sorted.changedSince(earlier), region);
+    return region;
 }
 
 } // namespace
