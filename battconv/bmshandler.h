@@ -98,7 +98,7 @@ private:
     CanHandler* m_can;
     int m_bitrate;
     int m_extended;
-    int m_period;   // kept, unused
+    [[maybe_unused]] int m_period;   // given by the caller, not used by the loop
     int64_t m_lastRequest;
     int m_requests;
     uint8_t m_requestByte;

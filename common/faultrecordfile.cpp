@@ -16,8 +16,7 @@ namespace {
     "\xc0\xe0\xd0\xcd\xa1\xa2\xc4\xa3\xbf\xe9\xb1\xe0\xba\xc5\xa1\xa2\xb9\xca\xd5\xcf\xca\xfd\xbe\xdd\x5d"
 const char HEADER[] = "[NEXT]\n0001\n\n[SIZE]\n0000\n\n" FAULT_CAPTION "\n[RECORD]";
 static_assert(sizeof HEADER - 1 == FaultRecordFile::FIRST_SLOT, "header ends where slot 0 begins");
-const int TITLE_SIZE = 34;
-const int ROW_SIZE = 43;
+const int TITLE_SIZE = 34;   // a data row is 43 bytes
 
 // The next line of a slot from pos, without its newline; false when the slot ends first.
 bool nextLine(const char* slot, int* pos, std::string* line)
