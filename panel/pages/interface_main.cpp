@@ -592,6 +592,7 @@ void interface_Main::strokeBox(QPainter& painter, int x, int y, const QColor& co
     painter.drawText(x + 23, y + 33, QString::fromLatin1(bottom));
     painter.restore();
 }
+
 void interface_Main::showAcBox(QPainter& painter, int x, int y, int healthCode)
 {
     showBox(painter, x, y, healthCode, "AC", "DC");

@@ -293,40 +293,24 @@ void PaintDiff::sortByKey()
 
 QRegion PaintDiff::changedSince(const std::vector<Item>& before) const
 {
-    thread_local std::vector<QRect> changed;
-    if (std::is_sorted(m_items.begin(), m_items.end(), keyBefore)
-        && std::is_sorted(before.begin(), before.end(), keyBefore)) {
-        // Both records already in key order: one walk, as below, without sorting.
-        changed.clear();
-        size_t i = 0, j = 0;
-        while (i < m_items.size() || j < before.size()) {
-            if (j == before.size() || (i < m_items.size() && m_items[i].key < before[j].key))
-                changed.push_back(m_items[i++].rect);
-            else if (i == m_items.size() || before[j].key < m_items[i].key)
-                changed.push_back(before[j++].rect);
-            else {
-                ++i;
-                ++j;
-            }
-        }
-        return mergedRegion(&changed);
-    }
-
     // Things are matched by what they are and where, not by their place in the list: a line
     // with one chevron more or less must not shift every later thing out of step. Both frames'
-    // keys are sorted and walked side by side; a key that one frame holds more often than the
-    // other marks its rectangle as changed.
+    // keys are walked side by side in key order (a record kept so by sortByKey is not sorted
+    // again); a key that one frame holds more often than the other marks its rectangle as
+    // changed.
     thread_local std::vector<const Item*> now, then;
+    thread_local std::vector<QRect> changed;
     auto byKey = [](const Item* a, const Item* b) { return a->key < b->key; };
-    now.clear();
-    then.clear();
+    auto inKeyOrder = [&byKey](const std::vector<Item>& items, std::vector<const Item*>* out) {
+        out->clear();
+        for (const Item& item : items)
+            out->push_back(&item);
+        if (!std::is_sorted(out->begin(), out->end(), byKey))
+            std::sort(out->begin(), out->end(), byKey);
+    };
+    inKeyOrder(m_items, &now);
+    inKeyOrder(before, &then);
     changed.clear();
-    for (const Item& item : m_items)
-        now.push_back(&item);
-    for (const Item& item : before)
-        then.push_back(&item);
-    std::sort(now.begin(), now.end(), byKey);
-    std::sort(then.begin(), then.end(), byKey);
     size_t i = 0, j = 0;
     while (i < now.size() || j < then.size()) {
         if (j == then.size() || (i < now.size() && now[i]->key < then[j]->key))
