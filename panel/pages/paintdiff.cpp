@@ -1,6 +1,5 @@
 #include "paintdiff.h"
 
-#include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QPixmap>
@@ -188,36 +187,17 @@ PaintDiff::PaintDiff(const QWidget* like)
 
 PaintDiff::~PaintDiff()
 {
-    delete m_textMetrics;
     delete m_engine;
-}
-
-QRect PaintDiff::textArea(const QPoint& baseline, const QString& text, const QFontMetrics& metrics)
-{
-    return QRect(baseline.x(), baseline.y() - metrics.ascent(), metrics.maxWidth() * text.size(),
-        metrics.ascent() + metrics.descent());
 }
 
 void PaintDiff::useFont(const QFont& font)
 {
-    // A page notes its texts in one or two fonts: their metrics and keys are made once.
-    if (!m_textMetrics || font != m_textFont) {
-        delete m_textMetrics;
-        m_textMetrics = new QFontMetrics(font, this);
+    // A page notes its texts in one or two fonts: their keys are made once.
+    if (!m_hasTextFont || font != m_textFont) {
         m_textFont = font;
         m_textFontKey = Digest().text(font.key()).value();
-        m_textAscent = m_textMetrics->ascent();
-        m_textHeight = m_textMetrics->ascent() + m_textMetrics->descent();
-        m_textMaxWidth = m_textMetrics->maxWidth();
+        m_hasTextFont = true;
     }
-}
-
-void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
-    const QTransform& transform)
-{
-    useFont(font);
-    addText(baseline, text, font, colour, transform,
-        QRect(0, -m_textAscent, m_textMaxWidth * text.size(), m_textHeight));
 }
 
 void PaintDiff::addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,

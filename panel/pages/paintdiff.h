@@ -3,7 +3,6 @@
 
 #include <QColor>
 #include <QFont>
-#include <QFontMetrics>
 #include <QTransform>
 #include <QPaintDevice>
 #include <QRect>
@@ -32,9 +31,6 @@ public:
     explicit PaintDiff(const QWidget* like);
     ~PaintDiff() override;
 
-    // A text noted without laying it out: its rectangle is what the widest glyphs could cover.
-    void addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
-        const QTransform& transform);
     // A text noted with the extent its caller measured for it, relative to the baseline point:
     // a tight rectangle keeps a changed value from repainting half a row of the page.
     void addText(const QPoint& baseline, const QString& text, const QFont& font, const QColor& colour,
@@ -61,9 +57,6 @@ public:
     // One region of the rectangles, neighbours that overlap enough joined into one box.
     static QRegion mergedRegion(std::vector<QRect>* rects);
 
-    // The rectangle a text noted by addText covers: what the widest glyphs could cover.
-    static QRect textArea(const QPoint& baseline, const QString& text, const QFontMetrics& metrics);
-
 protected:
     int metric(PaintDeviceMetric metric) const override;
 
@@ -74,13 +67,10 @@ private:
 
     class Engine;
     Engine* m_engine;
-    // The last font a text was noted in, its digest and its metrics on this device.
+    // The last font a text was noted in, and its digest.
     QFont m_textFont;
     quint64 m_textFontKey = 0;
-    QFontMetrics* m_textMetrics = nullptr;
-    int m_textAscent = 0;
-    int m_textHeight = 0;
-    int m_textMaxWidth = 0;
+    bool m_hasTextFont = false;
     std::vector<Item> m_items;
     QSize m_size;
     int m_dpiX;
