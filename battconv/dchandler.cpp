@@ -790,6 +790,8 @@ int DcHandler::groupStatus(int g, int index)
 {
     const bool fromHost = (index >= 0 && index <= 7) || index == 16 || (index >= 48 && index <= 55);
     const bool anyOf = index == 24 || index == 25 || index == ONLINE;
+    if (!fromHost && !anyOf)
+        return 0;
     for (int m = 1; m <= MODULES; ++m) {
         if (!online(m) || !member(m, g))
             continue;

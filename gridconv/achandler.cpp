@@ -692,9 +692,15 @@ bool AcHandler::takesPart(int module, int branch, int index, float* value)
     DeviceStruct* d = isModule(module) ? device(module) : nullptr;
     if (!d || d->receivedCount < 2 || d->values[0] != 0)
         return false;
-    if (Saturate::toInt32(float(d->values[8 + branch]) / 1000.0f) == 0)
+    // Whole units after the scale of 1000: a member from 1.000 up (or down from -1.000).
+    const int membership = d->values[8 + branch];
+    if (membership > -1000 && membership < 1000)
         return false;
-    return getdata(module, index, value) == 0;
+    // A module's own value as getdata gives it, without its checks again for every member.
+    if (isAccumulatorIndex(index))
+        return getdata(module, index, value) == 0;
+    *value = float(d->values[index]) / 1000.0f;
+    return true;
 }
 
 float AcHandler::or_process_fun(int branch, int index)

@@ -318,8 +318,13 @@ Interface4_5* Form::getslogwidget()
     return ui->interface_logout->getslogwidget();
 }
 
+QColor Form::pageColour()
+{
+    return QColor(0xE6, 0xF5, 0xEE);
+}
+
 void Form::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
-    p.fillRect(event->rect(), QColor(0xE6, 0xF5, 0xEE));
+    p.fillRect(event->rect(), pageColour());
 }

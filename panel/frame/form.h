@@ -1,6 +1,7 @@
 #ifndef FORM_H
 #define FORM_H
 
+#include <QColor>
 #include <QWidget>
 
 class QListWidgetItem;
@@ -28,6 +29,9 @@ class Form : public QWidget {
 public:
     explicit Form(QWidget* parent = nullptr);
     ~Form() override;
+
+    // The colour under every page; a page that paints its own background paints this one.
+    static QColor pageColour();
 
     void hideSome(int page);
     void freshme();

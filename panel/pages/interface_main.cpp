@@ -3,6 +3,7 @@
 
 #include "devicedata.h"
 #include "devicedataof.h"
+#include "form.h"
 #include "globalvar.h"
 #include "modbusacdcdata.h"
 #include "monitorset.h"
@@ -102,6 +103,10 @@ interface_Main::interface_Main(QWidget* parent)
     placePicture(ui->image_P, "p.png", 52, 300);
     placePicture(ui->image_SW, "switch-off.png", 230, 32);
     ui->image_SW->hide();
+
+    // The page paints its own background, so that a repaint of what changed (ten a second)
+    // does not repaint the frame and the tab pages beneath it as well.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, &interface_Main::refresh);
@@ -233,10 +238,11 @@ void interface_Main::paintEvent(QPaintEvent* event)
             m_painted.clear();
     }
     m_requested = false;
+    QPainter painter(this);
+    painter.fillRect(event->rect(), Form::pageColour());
     if (!m_hasData)
         return;
 
-    QPainter painter(this);
     m_paintRegion = event->region();
     drawFrame(painter);
     m_paintRegion = QRegion();

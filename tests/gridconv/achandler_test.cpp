@@ -421,11 +421,13 @@ TEST_F(AcHandlerTest, BranchRulesOverMembers)
     openWithModules(3);
     for (int m : { 1, 2, 3 })
         available(m);
-    // Module 1 in branch 1, module 2 in branches 1 and 2, module 3 in branch 2.
+    // Module 1 in branch 1, module 2 in branches 1 and 2, module 3 in branch 2 (-1.000 counts,
+    // 0.999 for branch 1 does not).
     raw(1, 9, 1000);
     raw(2, 9, 1000);
     raw(2, 10, 1000);
-    raw(3, 10, 1000);
+    raw(3, 10, -1000);
+    raw(3, 9, 999);
     raw(1, 40, 1000);
     raw(2, 40, 2000);
     raw(3, 40, 4500);
