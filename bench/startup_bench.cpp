@@ -111,7 +111,14 @@ std::map<int, ThreadCpu> threadCpu()
             if (k == 15)
                 stime = atol(field.c_str());
         }
-        out[tid] = { stat.substr(open + 1, close - open - 1), (utime + stime) / tick, voluntarySwitches(task) };
+        // The scheduler's own count in nanoseconds where the kernel keeps it: ticks of 10 ms
+        // cannot tell a thread's 0.1 % from nothing over a minute.
+        double seconds = (utime + stime) / tick;
+        std::ifstream sched(task + "/schedstat");
+        unsigned long long ns = 0;
+        if (sched >> ns)
+            seconds = ns / 1e9;
+        out[tid] = { stat.substr(open + 1, close - open - 1), seconds, voluntarySwitches(task) };
     }
     closedir(d);
     return out;
