@@ -1,6 +1,7 @@
 #include "interface_main.h"
 
 #include "fakedevice.h"
+#include "form.h"
 #include "globalvar.h"
 #include "monitorset.h"
 #include "nametables.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -730,4 +732,46 @@ TEST_F(DiagramTest, AfterAWholeRepaintTheNextLookPaintsOnlyWhatChanged)
     repaintAndLook(QRect(0, 0, 100, 100));
     ASSERT_EQ(page.paints.size(), 1u);
     EXPECT_EQ(page.paints[0], QRegion(page.rect()));
+}
+
+// The page paints its own background: a look repaints the page alone, not the frame beneath
+// it, and what the window holds after a few looks is what a paint of the whole window gives
+// (an old value drawn over with a new one would leave its glyphs behind).
+TEST_F(DiagramTest, ALookPaintsOverItsOwnBackgroundAndLeavesTheFrameAlone)
+{
+    class Frame : public QWidget {
+    public:
+        int paints = 0;
+
+    protected:
+        void paintEvent(QPaintEvent* event) override
+        {
+            ++paints;
+            QPainter(this).fillRect(event->rect(), Qt::red);
+        }
+    };
+    set[23].value = 4;
+    for (int i = 0; i < 4; ++i)
+        dc.analog[{ 1001 + i, 0 }] = 700 + i;
+    Frame frame;
+    frame.resize(page.size());
+    page.setParent(&frame);
+    page.move(0, 0);
+    frame.show();
+    QApplication::processEvents();
+    page.look();
+    QApplication::processEvents();
+    frame.paints = 0;
+    for (float v : { 688.5f, 711.1f, 9.9f }) {
+        dc.analog[{ 1002, 0 }] = v;
+        page.look();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(frame.paints, 0);
+    const QImage held =
+        QGuiApplication::primaryScreen()->grabWindow(frame.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage whole = frame.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(held == whole);
+    EXPECT_EQ(whole.pixelColor(5, page.height() - 5), Form::pageColour());
+    page.setParent(nullptr);
 }
