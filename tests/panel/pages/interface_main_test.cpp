@@ -696,9 +696,9 @@ TEST_F(DiagramTest, ALookRepaintsWhatChangedAndNothingElse)
     EXPECT_EQ(timer->interval(), 100);
 }
 
-// The window repaints the whole page once a second, a paint the page did not ask for: the next
-// look repaints only what changed since then, not the whole page a second time. After a paint
-// of part of the page there is no frame to go by, and the next look repaints it all.
+// A whole repaint the page did not ask for (the page shown again): the next look repaints only
+// what changed since then, not the whole page a second time. After a paint of part of the page
+// there is no frame to go by, and the next look repaints it all.
 TEST_F(DiagramTest, AfterAWholeRepaintTheNextLookPaintsOnlyWhatChanged)
 {
     set[23].value = 4;
