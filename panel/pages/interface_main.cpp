@@ -230,8 +230,9 @@ void interface_Main::paintEvent(QPaintEvent* event)
         // A paint the page did not ask for: the page shown again, a dialog that closes (the
         // window's repaint every second passes over this opaque page). One of the whole page is
         // recorded as it is drawn, so the next look repaints only what changes after it, not the
-        // whole page a second time; after any other the next look repaints it all. The record is taken before the paint: a value that
-        // changes in between is then repainted by the next look rather than missed.
+        // whole page a second time; after any other the next look repaints it all. The record
+        // is taken before the paint: a value that changes in between is then repainted by the
+        // next look rather than missed.
         if (m_hasData && isVisible() && (QRegion(rect()) - event->region()).isEmpty())
             lookAtNextFrame().swapItems(&m_painted);
         else

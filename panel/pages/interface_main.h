@@ -155,8 +155,7 @@ private:
     // The record a look fills, kept from look to look; set while a look runs.
     std::unique_ptr<PaintDiff> m_lookDevice;
     PaintDiff* m_look = nullptr;
-    // While a paint runs: the region it repaints. The metrics of the last font a text was
-    // drawn in, for the rectangle the text may cover.
+    // While a paint runs: the region it repaints.
     QRegion m_paintRegion;
     // What each text covers around its baseline point, measured once per string and font: a
     // look notes it and a paint tests it without laying the text out again.

@@ -280,7 +280,7 @@ QRegion PaintDiff::changedSince(const std::vector<Item>& before) const
     // changed.
     thread_local std::vector<const Item*> now, then;
     thread_local std::vector<QRect> changed;
-    auto byKey = [](const Item* a, const Item* b) { return a->key < b->key; };
+    auto byKey = [](const Item* a, const Item* b) { return keyBefore(*a, *b); };
     auto inKeyOrder = [&byKey](const std::vector<Item>& items, std::vector<const Item*>* out) {
         out->clear();
         for (const Item& item : items)

@@ -62,8 +62,8 @@ protected:
 
 private:
     PaintDiff(const PaintDiff&) = delete;
-    void useFont(const QFont& font);
     PaintDiff& operator=(const PaintDiff&) = delete;
+    void useFont(const QFont& font);
 
     class Engine;
     Engine* m_engine;
