@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -43,7 +44,7 @@ bool writeAll(int fd, const char* p, size_t n, off_t at)
 
 RingStore::RingStore(const char* path, const char* header, int headerSize, int firstSlot, int slotSize, int capacity)
     : path_(path ? path : ""), header_(header, size_t(headerSize)), firstSlot_(firstSlot), slotSize_(slotSize),
-      capacity_(capacity), fd_(-1), stale_(false)
+      capacity_(capacity), fd_(-1), stale_(false), blank_(size_t(slotSize > 0 ? slotSize : 1), '\0')
 {
 }
 
@@ -81,13 +82,23 @@ bool RingStore::create()
 
 bool RingStore::load(std::string* image)
 {
-    size_t total = size_t(firstSlot_) + size_t(slotSize_) * size_t(capacity_);
-    image->assign(total, '\0');
+    image->clear();
     if (fd_ < 0)
         return false;
+    // Only what the file holds, in whole slots: a short ring (a new one, or one cut by the
+    // fuzzer) costs its own size, not the full ring's; slot() answers the rest as empty.
+    const size_t total = size_t(firstSlot_) + size_t(slotSize_) * size_t(capacity_);
+    size_t want = total;
+    struct stat st;
+    if (fstat(fd_, &st) == 0 && st.st_size >= 0 && size_t(st.st_size) < total) {
+        want = size_t(st.st_size) <= size_t(firstSlot_)
+            ? size_t(firstSlot_)
+            : size_t(firstSlot_) + (size_t(st.st_size) - size_t(firstSlot_) + size_t(slotSize_) - 1) / size_t(slotSize_) * size_t(slotSize_);
+    }
+    image->assign(want, '\0');
     size_t got = 0;
-    while (got < total) {
-        ssize_t r = pread(fd_, &(*image)[got], total - got, off_t(got));
+    while (got < want) {
+        ssize_t r = pread(fd_, &(*image)[got], want - got, off_t(got));
         if (r < 0 && errno == EINTR)
             continue;
         if (r < 0)
@@ -97,6 +108,14 @@ bool RingStore::load(std::string* image)
         got += size_t(r);
     }
     return true;
+}
+
+int RingStore::slotsIn(const std::string& image) const
+{
+    if (image.size() <= size_t(firstSlot_))
+        return 0;
+    const size_t n = (image.size() - size_t(firstSlot_)) / size_t(slotSize_);
+    return n < size_t(capacity_) ? int(n) : capacity_;
 }
 
 bool RingStore::headerText(const std::string& image) const
@@ -129,6 +148,8 @@ bool RingStore::counters(const std::string& image, int* next, int* size) const
 
 const char* RingStore::slot(const std::string& image, int k) const
 {
+    if (k < 0 || k >= slotsIn(image))
+        return blank_.data();
     return image.data() + firstSlot_ + size_t(slotSize_) * size_t(k);
 }
 
@@ -178,8 +199,9 @@ void RingStore::takeCounters(const std::string& image, int* next, int* size, con
 {
     if (counters(image, next, size))
         return;
-    std::vector<std::string> stamps(static_cast<size_t>(capacity_));
-    for (int k = 0; k < capacity_; ++k)
+    // Slots past the end of the file hold nothing.
+    std::vector<std::string> stamps(static_cast<size_t>(slotsIn(image)));
+    for (int k = 0; k < int(stamps.size()); ++k)
         stamps[size_t(k)] = stamp(k);
     rebuild(stamps, next, size);
     printf("RingStore::takeCounters: %s header rebuilt next=%d size=%d\n", path_.c_str(), *next, *size);

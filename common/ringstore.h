@@ -24,8 +24,11 @@ public:
     // Creates a missing file with its fresh header; never replaces an existing one.
     bool create();
 
-    // The header and every slot; what the file lacks reads as zero bytes.
+    // The header and the slots the file holds (a cut slot padded with zero bytes); slot()
+    // answers a slot past them as zero bytes.
     bool load(std::string* image);
+    // Slots a loaded image holds.
+    int slotsIn(const std::string& image) const;
     // NEXT and SIZE of an image whose header is intact: NEXT 1..capacity, SIZE 0..capacity,
     // and NEXT = SIZE + 1 while the ring is not full.
     bool counters(const std::string& image, int* next, int* size) const;
@@ -86,6 +89,7 @@ private:
     int capacity_;
     int fd_;
     bool stale_;  // the counters on disk lag behind the caller's
+    std::string blank_;   // a slot of zero bytes, for slots past the end of a loaded file
 };
 
 template <class Rec, class Format>

@@ -1,5 +1,6 @@
 // Any bytes as a stream of received CAN frames for the battery link, under each battery type
-// that picks a protocol of its own, then every value read.
+// that picks a protocol of its own, then every value read: each valid point of every rack and
+// the indices around the ends (every index past the end takes the same refusal).
 #include "bmsdecoder.h"
 #include "bmshandler.h"
 #include "canframe.h"
@@ -20,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         memcpy(&f, data + at, sizeof f);
         h->decoder().dispatch(f);
     }
-    for (int r = -1; r <= 8; ++r)
-        for (int i = -1; i <= 400; ++i) {
+    for (int r = -1; r <= BmsDecoder::RACKS; ++r)
+        for (int i = -1; i <= BmsDecoder::POINTS + 1; ++i) {
             float v = 0;
             h->getAnalog(r, i, &v);
             h->getStatus(r, i);

@@ -1,4 +1,7 @@
-// Any bytes as a stream of received CAN frames for the DC/DC link, then every value read.
+// Any bytes as a stream of received CAN frames for the DC/DC link, then values read back: the
+// ends of the index range and the indices the getters treat apart, for every kind of module
+// number, and indices the input's last bytes pick (all 200 of every module after each input
+// cost many times the decoding itself).
 #include "canframe.h"
 #include "dchandler.h"
 #include "timeseam.h"
@@ -45,13 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         h->process(&f);
         h->checkconnect();
     }
-    const int modules[] = { -1, 0, 1, 5, 10, 11, 20, 1001, 1004, 1008, 1009 };
+    const int modules[] = { -1, 0, 1, 10, 11, 20, 65, 128, 1001, 1008, 1009 };
+    int indices[16] = { -1, 0, 8, 17, 20, 25, DcHandler::ONLINE, 101, DcHandler::INDICES - 1, DcHandler::INDICES };
+    int count = 10;
+    for (size_t k = 0; k < 6 && k < size; ++k)
+        indices[count++] = data[size - 1 - k] % DcHandler::INDICES;
     for (int m : modules)
-        for (int i = -1; i <= 200; ++i) {
+        for (int n = 0; n < count; ++n) {
+            const int i = indices[n];
             float v = 0;
             h->getAnalog(m, i, &v);
             h->getAlarm(m, i);
-            if (i >= 0 && i < 200)
+            if (i >= 0 && i < DcHandler::INDICES)
                 h->getStatus(m, i);
         }
     return 0;

@@ -1,11 +1,42 @@
-// Any bytes as the energy image "AcData.log" and its year map: byte 0 is a flag (odd stretches
-// the image with zeros to its full size, which a short input never reaches), the next 64 are the
-// year map, the rest the image. Loading never reads past the image, every read answers, adding
-// and saving stay inside.
+// Any bytes as the energy image "AcData.log" and its year map: byte 0 is a flag, the next 64
+// bytes are the year map, the last four a date to add at, the bytes between the image. The year
+// map is read for every input; the image only when bits 1 and 2 of the flag are set (bit 0 then
+// stretches it with zeros to its full size, which a short input never reaches): its 2.2 MB pass
+// through memory each time, and the image's bytes are taken whole or set aside, never parsed,
+// so the map and the dates are what inputs vary. Every read answers inside the tables, adding
+// stays inside them, and a save writes no more than the image and what lay past it.
+//
+// Saves go through the image's write seam, which counts the bytes instead of writing them: the
+// file is renamed into place as always, only its 2.2 MB are not copied for every input.
 #include "energyimage.h"
 #include "fuzzdir.h"
 
 #include <string.h>
+
+struct EnergyImageProbe {
+    static void loadYears(EnergyImage& e) { e.loadYears(); }
+};
+
+namespace {
+size_t g_written = 0;
+
+ssize_t countWrite(int, const void*, size_t len)
+{
+    g_written += len;
+    return ssize_t(len);
+}
+
+// A date of the table from a byte: one of the years the slots hold, a year before the table, a
+// year ahead of it, or year 0 (everything, rarely: a sum over all 10 years).
+int pickYear(const EnergyImage& e, uint8_t b)
+{
+    if (b == 255)
+        return 0;
+    if (b < 160)
+        return e.yearOf(b % EnergyImage::YEARS);
+    return EnergyImage::FIRST_YEAR - 2 + (b - 160) / 2;
+}
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -13,40 +44,66 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 1)
         return 0;
     const bool stretch = data[0] & 1;
+    const bool image = (data[0] & 6) == 6;
     ++data;
     --size;
     const size_t yearBytes = size < 64 ? size : 64;
-    const std::string image = root + "/log/AcData.log";
+    const std::string imagePath = root + "/log/AcData.log";
     putFile(root + "/log/AcData.year", data, yearBytes);
-    putFile(image, data + yearBytes, size - yearBytes);
-    if (stretch && size - yearBytes < size_t(EnergyImage::SIZE)
-        && truncate(image.c_str(), EnergyImage::SIZE) != 0)
-        abort();
-    // Made once: the image is 2 MB.
-    static EnergyImage* e = new EnergyImage("../log/AcData.log", "../log/AcData.year");
-    e->load();
-    float v;
-    for (int k = 0; k < EnergyImage::YEARS; ++k) {
-        const int year = e->yearOf(k);
-        if (e->slotOf(year) != k)
-            abort();
-        e->getCharge(year, 0, 0, 0, &v);
-        e->getDischarge(year, 2, 0, 0, &v);
-        e->getMoney(year, 12, 31, 48, &v);
-        e->getDayDischarge(year, 1, 32, &v);
+    // Made once: the image is 2.2 MB.
+    static EnergyImage* e = nullptr;
+    if (!e) {
+        EnergyImage::setWrite(countWrite);
+        e = new EnergyImage("../log/AcData.log", "../log/AcData.year");
     }
-    e->getCharge(0, 0, 0, 0, &v);
+    g_written = 0;
+    if (image) {
+        // A short image is set aside under a new name each time; older ones would only make
+        // the search for a free name longer.
+        emptyDir(root + "/log");
+        putFile(root + "/log/AcData.year", data, yearBytes);
+        putFile(imagePath, data + yearBytes, size - yearBytes);
+        if (stretch && size - yearBytes < size_t(EnergyImage::SIZE)
+            && truncate(imagePath.c_str(), EnergyImage::SIZE) != 0)
+            abort();
+        e->load();
+    } else {
+        // A save needs the image file in place.
+        putFile(imagePath, nullptr, 0);
+        EnergyImageProbe::loadYears(*e);
+    }
+    for (int k = 0; k < EnergyImage::YEARS; ++k)
+        if (e->slotOf(e->yearOf(k)) != k)
+            abort();
+    const uint8_t* last = data + size - (size < 4 ? size : 4);
+    const uint8_t b0 = size > 0 ? last[0] : 0, b1 = size > 1 ? last[1] : 0, b2 = size > 2 ? last[2] : 0,
+                  b3 = size > 3 ? last[3] : 0;
+    float v;
+    const int year = pickYear(*e, b0);
+    // Month, day and half-hour from 0 (the whole of the next larger unit) to one past the end.
+    e->getCharge(year, b1 % 14, b2 % 34, b3 % 50, &v);
+    e->getDischarge(year, b1 % 14, b2 % 34, b3 % 50, &v);
+    e->getMoney(year, b2 % 14, b3 % 34, b1 % 50, &v);
+    e->getDayDischarge(year, b3 % 14, b1 % 34, &v);
+    e->getCharge(year, 13, 1, 1, &v);
+    e->getDayDischarge(year, -1, 1, &v);
+
     struct tm t;
     memset(&t, 0, sizeof t);
-    const uint8_t* last = data + size - (size < 4 ? size : 4);
-    t.tm_year = (size > 0 ? last[0] : 0) + 100;
-    t.tm_mon = size > 1 ? last[1] % 13 : 0;
-    t.tm_mday = size > 2 ? last[2] % 33 : 1;
-    t.tm_hour = size > 3 ? last[3] % 25 : 0;
+    t.tm_year = b0 + 100;
+    t.tm_mon = b1 % 13;
+    t.tm_mday = b2 % 33;
+    t.tm_hour = b3 % 25;
+    t.tm_min = b3 & 0x80 ? 30 : 0;
     e->addHalfHour(t, 1.0f, 2.0f);
     e->addDayDischarge(t, 3.0f);
+    for (int k = 0; k < EnergyImage::YEARS; ++k)
+        if (e->slotOf(e->yearOf(k)) != k)
+            abort();
     e->writeData();
-    if (fileSize(image) > (long(size) > EnergyImage::SIZE ? long(size) : long(EnergyImage::SIZE)))
+    // Each save writes the image and the bytes past it, here none: at most three saves (a
+    // short image replaced, a year claimed, then this one).
+    if (g_written > 3 * size_t(EnergyImage::SIZE))
         abort();
     return 0;
 }

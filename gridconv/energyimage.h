@@ -83,6 +83,7 @@ public:
     std::recursive_mutex& lock() const { return m_lock; }
 
 private:
+    friend struct EnergyImageProbe;
     EnergyImage(const EnergyImage&) = delete;
     EnergyImage& operator=(const EnergyImage&) = delete;
 
