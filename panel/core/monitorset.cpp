@@ -9,6 +9,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QStringList>
+#include <QtEndian>
 
 #include <errno.h>
 #include <fcntl.h>
@@ -139,6 +140,17 @@ std::string editLine(const QString& sedCommand)
             " && cp /tmp/eth0-setting /etc/eth0-setting").toStdString();
 }
 
+// The text length ahead in the stream fits in what is left of it (a null text has no bytes).
+// The stream itself would first make room for up to a million characters of a damaged length.
+bool textFits(QIODevice* from)
+{
+    const QByteArray head = from->peek(4);
+    if (head.size() < 4)
+        return true;   // too short: the stream's own read fails
+    const quint32 bytes = qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(head.constData()));
+    return bytes == 0xffffffffu || qint64(bytes) <= from->bytesAvailable() - 4;
+}
+
 // Reads the 80 settings of a settings stream; false when it is short or damaged.
 bool parse(QIODevice* from, setvalue* loaded)
 {
@@ -146,7 +158,10 @@ bool parse(QIODevice* from, setvalue* loaded)
     in.setVersion(QDataStream::Qt_4_8);
     for (int i = 0; i < kCount; ++i) {
         qint32 v = 0;
-        in >> v >> loaded[i].text;
+        in >> v;
+        if (in.status() == QDataStream::Ok && !textFits(from))
+            return false;
+        in >> loaded[i].text;
         loaded[i].value = v;
     }
     return in.status() == QDataStream::Ok;
