@@ -1,7 +1,9 @@
 // The simulated cabinet: AC/DC converter modules on the pty the panel opens as /dev/ttySAC1
 // under the runtime root, DC/DC converter modules on the virtual CAN bus "can0" under the root.
 // Operator commands (see simcontrol.h) are read from the FIFO <root>/sim.ctl and from standard
-// input.
+// input. --pace <baud> carries the AC/DC line's bytes at that rate, --char-bits <n> bits each
+// (default 10, 8N1). SIGUSR1 prints the requests served on the AC/DC line so far and the
+// monotonic clock's seconds, for a benchmark to take the line's rate from.
 #include "acmodulesim.h"
 #include "dcbussim.h"
 #include "rtuline.h"
@@ -15,18 +17,26 @@
 #include <map>
 #include <signal.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
 std::atomic<bool> g_stop(false);
+std::atomic<bool> g_count(false);
 
 void onSignal(int)
 {
     g_stop = true;
+}
+
+void onCount(int)
+{
+    g_count = true;
 }
 
 void readCommands(FILE* in, SimControl* control)
@@ -45,16 +55,19 @@ int main(int argc, char* argv[])
 {
     std::string root;
     int pace = 0;
+    int charBits = 10;
     int battery = -1;
     for (int i = 1; i < argc; ++i) {
         if (!strcmp(argv[i], "--root") && i + 1 < argc)
             root = argv[++i];
         else if (!strcmp(argv[i], "--pace") && i + 1 < argc)
             pace = atoi(argv[++i]);
+        else if (!strcmp(argv[i], "--char-bits") && i + 1 < argc)
+            charBits = atoi(argv[++i]);
         else if (!strcmp(argv[i], "--battery") && i + 1 < argc)
             battery = atoi(argv[++i]);
         else {
-            fprintf(stderr, "usage: cabinetsim --root <runtime root> [--pace <baud>] [--battery <type>]\n");
+            fprintf(stderr, "usage: cabinetsim --root <runtime root> [--pace <baud>] [--char-bits <n>] [--battery <type>]\n");
             return 2;
         }
     }
@@ -65,12 +78,13 @@ int main(int argc, char* argv[])
     signal(SIGINT, onSignal);
     signal(SIGTERM, onSignal);
     signal(SIGPIPE, SIG_IGN);
+    signal(SIGUSR1, onCount);
     mkdir((root + "/dev").c_str(), 0755);
 
     RtuLine acLine;
     if (!acLine.open(root + "/dev/ttySAC1"))
         return 1;
-    acLine.setPacing(pace);
+    acLine.setPacing(pace, charBits);
     std::map<int, AcModuleSim*> modules;
     for (int node = 1; node <= 11; ++node) {
         modules[node] = new AcModuleSim(node);
@@ -125,6 +139,12 @@ int main(int argc, char* argv[])
         last = now;
         for (auto& m : modules)
             m.second->tick(dt);
+        if (g_count.exchange(false)) {
+            struct timespec ts;
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            printf("cabinetsim: AC/DC requests %ld at %.3f s\n", acLine.requests(), ts.tv_sec + ts.tv_nsec / 1e9);
+            fflush(stdout);
+        }
     }
     dcBus.stop();
     acLine.stop();

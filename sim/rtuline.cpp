@@ -33,13 +33,15 @@ int baudOf(speed_t s)
 }
 }
 
-long RtuLine::silenceUs(int baud)
+long RtuLine::silenceUs(int baud, int charBits)
 {
-    // 3.5 characters of 10 bits (start, 8 data, stop: the cabinet's 8N1); above 19200 baud a
+    // 3.5 characters (10 bits for the cabinet's 8N1: start, 8 data, stop); above 19200 baud a
     // fixed 1.75 ms, as slaves on fast lines keep.
     if (baud <= 0)
         baud = 19200;
-    return baud > 19200 ? 1750 : long(3.5 * 10 * 1000000.0 / baud + 0.5);
+    if (charBits <= 0)
+        charBits = 10;
+    return baud > 19200 ? 1750 : long(3.5 * charBits * 1000000.0 / baud + 0.5);
 }
 
 int RtuLine::lineBaud()
@@ -98,7 +100,7 @@ bool RtuLine::readFrame(std::vector<uint8_t>* frame, int timeoutMs)
     if (!waitReadable(master_, long(timeoutMs) * 1000))
         return false;
     // A request ends after 3.5 characters of silence, as a real slave cuts it.
-    const long gap = silenceUs(lineBaud());
+    const long gap = silenceUs(lineBaud(), baud_ > 0 ? charBits_.load() : 10);
     uint8_t buf[512];
     for (;;) {
         ssize_t n = ::read(master_, buf, sizeof buf);
@@ -125,7 +127,7 @@ void RtuLine::reply(int node, const std::vector<uint8_t>& body, const Faults& f)
         usleep(useconds_t(f.delayMs) * 1000);
     const int baud = baud_;
     if (baud > 0)
-        usleep(useconds_t(out.size() * 10 * 1000000LL / baud));
+        usleep(useconds_t(out.size() * charBits_ * 1000000LL / baud));
     if (::write(master_, out.data(), out.size()) != ssize_t(out.size()))
         perror("RtuLine::reply write");
 }
@@ -140,7 +142,7 @@ bool RtuLine::serveOne(int timeoutMs)
     // The pty hands the request over at once; on the wire it would still be arriving.
     const int baud = baud_;
     if (baud > 0)
-        usleep(useconds_t(frame.size() * 10 * 1000000LL / baud));
+        usleep(useconds_t(frame.size() * charBits_ * 1000000LL / baud));
     const uint16_t crc = uint16_t(frame[frame.size() - 2] | (frame[frame.size() - 1] << 8));
     if (simCrc16(frame.data(), frame.size() - 2) != crc)
         return true;   // a real slave ignores a damaged request

@@ -32,8 +32,13 @@ public:
     };
     void setFaults(int node, const Faults& f);
     Faults faults(int node);
-    // Bytes are paced as the wire would carry them at this rate (0: no pacing).
-    void setPacing(int baud) { baud_ = baud; }
+    // Bytes are paced as the wire would carry them at this rate (0: no pacing), each character
+    // charBits long on the wire (10 for 8N1; 11 with a parity or a second stop bit).
+    void setPacing(int baud, int charBits = 10)
+    {
+        charBits_ = charBits > 0 ? charBits : 10;
+        baud_ = baud;
+    }
 
     void start();          // serves in a thread of its own
     void stop();
@@ -45,7 +50,7 @@ public:
     long requests() const { return requests_; }
 
     // The silence that ends a request at this rate: 3.5 character times (1.75 ms above 19200).
-    static long silenceUs(int baud);
+    static long silenceUs(int baud, int charBits = 10);
 
 private:
     bool readFrame(std::vector<uint8_t>* frame, int timeoutMs);
@@ -62,6 +67,7 @@ private:
     std::thread thread_;
     std::atomic<bool> running_{ false };
     std::atomic<int> baud_{ 0 };
+    std::atomic<int> charBits_{ 10 };
     std::atomic<long> requests_{ 0 };
 };
 
