@@ -3,11 +3,13 @@
 // unit) against the wire time of the same frames plus the gaps the protocol prescribes (the
 // slave's 3.5 characters of silence before it answers, the master's 20 ms of silence after a
 // reply), and the time from setting() to a final getSettingResult() through the device object
-// with its polling thread running.
+// with its polling thread running. Also the CPU of a pass, and of the copy of a module's value
+// map that each module's poll hands over (its whole map, every time), against it.
 // Usage: acdclink_bench [passes per module count, default 5]
 #include "achandler.h"
 #include "acmodulesim.h"
 #include "modbusacdcdata.h"
+#include "modbusconnection.h"
 #include "rtuline.h"
 #include "timeseam.h"
 
@@ -76,6 +78,32 @@ int wireBytes(const std::vector<Block>& blocks)
 std::string g_root;
 FILE* g_report = stderr;
 
+double threadCpuUs()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e6 + ts.tv_nsec / 1e3;
+}
+
+// A module's value map as the template's table makes it, copied the way a poll hands it over:
+// into the same map each time. CPU per copy in us; entries in *size.
+double valueMapCopyUs(size_t* size)
+{
+    cp::ModbusConnection c("../conf/acconfig.pdu", nullptr, 1, false);
+    std::map<int, float> out;
+    if (!c.open())
+        return -1;
+    c.getData(out);
+    *size = out.size();
+    const int copies = 20000;
+    const double t0 = threadCpuUs();
+    for (int k = 0; k < copies; ++k)
+        c.getData(out);
+    return (threadCpuUs() - t0) / copies;
+}
+
+double g_copyUs = -1;
+
 void rack(int modules)
 {
     std::ofstream f(g_root + "/bin/SockConfig.pdu");
@@ -111,13 +139,16 @@ void passes(int count, int rounds, const std::vector<Block>& blocks)
     }
     h.setPolling(true);
     h.process();   // the first pass finds every module
-    std::vector<double> ms;
+    std::vector<double> ms, cpu;
     for (int r = 0; r < rounds; ++r) {
         const int64_t t0 = TimeSeam::monotonicUs();
+        const double c0 = threadCpuUs();
         h.process();
+        cpu.push_back(threadCpuUs() - c0);
         ms.push_back((TimeSeam::monotonicUs() - t0) / 1000.0);
     }
     std::sort(ms.begin(), ms.end());
+    std::sort(cpu.begin(), cpu.end());
     const int polled = count + 1;
     const int transactions = polled * int(blocks.size());
     const double wire = polled * wireBytes(blocks) * kCharMs;
@@ -126,6 +157,10 @@ void passes(int count, int rounds, const std::vector<Block>& blocks)
     fprintf(g_report, "%2d modules + U2: pass %7.1f ms (min %.1f, max %.1f); wire %6.1f ms, wire + gaps %7.1f ms, "
            "ratio %.2f (goal 1.00), %.1f ms over per transaction\n",
         count, median, ms.front(), ms.back(), wire, goal, median / goal, (median - goal) / transactions);
+    const double cpuMedian = cpu[cpu.size() / 2];
+    if (g_copyUs >= 0)
+        fprintf(g_report, "%2d modules + U2: pass CPU %.0f us median, of which value map copies %.1f us (%d x %.2f us) = %.1f %%\n",
+            count, cpuMedian, polled * g_copyUs, polled, g_copyUs, 100.0 * polled * g_copyUs / cpuMedian);
 }
 
 void settingLatency(int count, int rounds)
@@ -193,6 +228,9 @@ int main(int argc, char* argv[])
         "AC/DC link at %d baud: %zu poll blocks, %d bytes on the wire per module and pass; gaps per transaction: "
         "%.2f ms before the reply (3.5 characters), %.0f ms after it\n",
         kBaud, blocks.size(), wireBytes(blocks), kTurnAroundMs, kEndOfReplyMs);
+    size_t entries = 0;
+    g_copyUs = valueMapCopyUs(&entries);
+    fprintf(g_report, "value map of a module: %zu entries, copied in %.2f us CPU\n", entries, g_copyUs);
     for (int count : { 1, 4, 10 })
         passes(count, rounds, blocks);
     settingLatency(4, 4 * rounds);
