@@ -104,7 +104,8 @@ int ConfigFile::readLine(char* buf, int len)
     int n = 0;
     int c;
     bool any = false;
-    while ((c = getc(fp)) != EOF) {
+    // Unlocked: the stream is this object's own, and a table is read a character at a time.
+    while ((c = getc_unlocked(fp)) != EOF) {
         any = true;
         if (c == '\n')
             break;
@@ -125,7 +126,7 @@ int ConfigFile::getValidLine(char* buf, int len, int delimiter)
         memset(buf, 0, size_t(len));
         // Blank lines and the leading blanks of a line are passed over.
         int c;
-        while ((c = getc(fp)) != EOF && isspace(c)) {
+        while ((c = getc_unlocked(fp)) != EOF && isspace(c)) {
         }
         if (c == EOF) {
             printf("ConfigFile::getValidLine fscanf is error \r");
