@@ -1192,6 +1192,14 @@
         <translation>No logo file!</translation>
     </message>
     <message>
+        <source>Logo文件不是普通文件！</source>
+        <translation>The logo file is not a regular file!</translation>
+    </message>
+    <message>
+        <source>Logo文件超过%1MB！</source>
+        <translation>The logo file is larger than %1 MB!</translation>
+    </message>
+    <message>
         <source>重启监控生效</source>
         <translation>Reboot to take effect!</translation>
     </message>
@@ -1230,6 +1238,14 @@
     <message>
         <source>升级文件导入失败，请重新导入</source>
         <translation>Import failed, please import again</translation>
+    </message>
+    <message>
+        <source>升级文件不是普通文件，不能导入!</source>
+        <translation>The firmware file is not a regular file, it cannot be imported!</translation>
+    </message>
+    <message>
+        <source>升级文件超过%1MB，不能导入!</source>
+        <translation>The firmware file is larger than %1 MB, it cannot be imported!</translation>
     </message>
     <message>
         <source>升级文件不存在!</source>

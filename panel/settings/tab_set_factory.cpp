@@ -198,7 +198,18 @@ void Tab_set::on_pushButton_5_clicked()
         setTipsNow(tr("无Logo文件！"), 15);
         return;
     }
-    if (copyWhole(logo, SysPath::resolve("/opt/pcs/bin/logo.png")) != 0) {
+    // Far above a tool-bar picture; the stick may hold anything under the name.
+    const long long logoMaxBytes = 4LL << 20;
+    const int copied = copyFromStick(logo, SysPath::resolve("/opt/pcs/bin/logo.png"), logoMaxBytes);
+    if (copied == COPY_NOT_REGULAR) {
+        setTipsNow(tr("Logo文件不是普通文件！"), 15);
+        return;
+    }
+    if (copied == COPY_TOO_LARGE) {
+        setTipsNow(tr("Logo文件超过%1MB！").arg(logoMaxBytes >> 20), 15);
+        return;
+    }
+    if (copied != 0) {
         setTipsNow(tr("设置失败"), 15);
         return;
     }

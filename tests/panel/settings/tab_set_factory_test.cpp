@@ -1,5 +1,6 @@
 #include "settingspage.h"
 
+#include "fiforelease.h"
 #include "mytoolbar.h"
 #include "timeseam.h"
 
@@ -8,8 +9,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <algorithm>
+#include <dirent.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -158,6 +163,77 @@ TEST(Tab_set_factory, LogoFromTheStick)
     EXPECT_EQ(p.tip.text(), "设置成功");
     EXPECT_EQ(boxes.texts, QStringList() << "重启监控生效");
     EXPECT_EQ(p.tree.readFile("bin/logo.png"), "PNG bytes");
+}
+
+namespace {
+std::vector<std::string> entriesOf(const std::string& dir)
+{
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (const struct dirent* e = readdir(d))
+            names.push_back(e->d_name);
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+} // namespace
+
+// The stick's "logo.png" may be anything; the panel's logo changes only for a picture-sized file.
+TEST(Tab_set_factory, LogoThatIsNoPlainPictureIsRefused)
+{
+    enum Make { FIFO, DEVICE_LINK, DIRECTORY, TOO_LARGE, LARGEST };
+    struct Case {
+        const char* name;
+        Make make;
+        const char* tip;
+    };
+    const Case cases[] = {
+        { "FIFO", FIFO, "Logo文件不是普通文件！" },
+        { "link to a device", DEVICE_LINK, "Logo文件不是普通文件！" },
+        { "directory", DIRECTORY, "Logo文件不是普通文件！" },
+        { "too large", TOO_LARGE, "Logo文件超过4MB！" },
+        { "as large as allowed", LARGEST, "设置成功" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Factory p;
+        p.tree.writeFile("dev/udisk", "");
+        p.tree.writeFile("bin/logo.png", "old logo");
+        const std::string logo = p.tree.path("udisk/logo.png");
+        switch (c.make) {
+        case FIFO:
+            ASSERT_EQ(::mkfifo(logo.c_str(), 0644), 0);
+            break;
+        case DEVICE_LINK:
+            ASSERT_EQ(::symlink("/dev/zero", logo.c_str()), 0);
+            break;
+        case DIRECTORY:
+            ASSERT_EQ(::mkdir(logo.c_str(), 0755), 0);
+            break;
+        case TOO_LARGE:
+        case LARGEST:
+            p.tree.writeFile("udisk/logo.png", "");
+            ASSERT_EQ(::truncate(logo.c_str(), (4 << 20) + (c.make == TOO_LARGE ? 1 : 0)), 0);
+            break;
+        }
+        const std::vector<std::string> before = entriesOf(p.tree.path("bin"));
+        Boxes boxes({ QMessageBox::Ok });
+        {
+            FifoRelease release(logo);
+            p.slot("on_pushButton_5_clicked");
+            EXPECT_FALSE(release.waited) << "the copy waited on the file";
+        }
+        EXPECT_EQ(p.tip.text().toStdString(), c.tip);
+        EXPECT_EQ(entriesOf(p.tree.path("bin")), before) << "no copy is left beside the logo";
+        const std::string now = p.tree.readFile("bin/logo.png");
+        if (c.make == LARGEST) {
+            EXPECT_EQ(now.size(), size_t(4 << 20));
+        } else {
+            EXPECT_TRUE(now == "old logo") << "the logo has " << now.size() << " bytes now";
+            EXPECT_TRUE(boxes.texts.isEmpty());
+        }
+    }
 }
 
 TEST(Tab_set_factory, NewMacAddressInTheNetworkFileAndOnTheInterface)
