@@ -1392,6 +1392,10 @@
         <translation>Applying settings...</translation>
     </message>
     <message>
+        <source>以下选项未选择，未下发：</source>
+        <translation>Not chosen, not sent:</translation>
+    </message>
+    <message>
         <source>应用</source>
         <translation>Apply</translation>
     </message>
@@ -4135,6 +4139,30 @@ Welcome to control panel</translation>
     <message>
         <source>预充电电压</source>
         <translation>Precharge voltage</translation>
+    </message>
+    <message>
+        <source>开关闭合延时</source>
+        <translation>Switch On TD</translation>
+    </message>
+    <message>
+        <source>开关断开延时</source>
+        <translation>Switch Off TD</translation>
+    </message>
+    <message>
+        <source>闭合通信延时</source>
+        <translation>SW-On Comm TD</translation>
+    </message>
+    <message>
+        <source>断开通信延时</source>
+        <translation>SW-Off Comm TD</translation>
+    </message>
+    <message>
+        <source>0~300s，默认20</source>
+        <translation>0~300s, default 20</translation>
+    </message>
+    <message>
+        <source>0~10000ms，默认1</source>
+        <translation>0~10000ms, default 1</translation>
     </message>
 </context>
 </TS>

@@ -223,9 +223,11 @@ QString Tab_set::newMacAddress()
     // Seeded by the second, as the address has always been: two changes within one second give
     // the same address.
     QRandomGenerator random(quint32(TimeSeam::wallMs() / 1000));
+    // A byte below 16 is one digit ("00:24:a:..."); the interface set-up reads one or two digits
+    // a byte, and no reader of the network file needs two.
     QString mac = "00:24";
     for (int i = 0; i < 4; ++i)
-        mac += QString::asprintf(":%02x", random.generate() % 256);
+        mac += QString::asprintf(":%x", random.generate() % 256);
     return mac;
 }
 

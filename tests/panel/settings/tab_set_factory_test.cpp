@@ -247,8 +247,8 @@ TEST(Tab_set_factory, NewMacAddressInTheNetworkFileAndOnTheInterface)
     ASSERT_EQ(l.size(), 6u);
     EXPECT_EQ(l[3], "DNS=8.8.8.8");
     EXPECT_EQ(l[5], "END=1");
-    // Every byte as two hexadecimal digits, also the ones below 16.
-    const QRegularExpression form("^MAC=(00:24(:[0-9a-f]{2}){4})$");
+    // Every byte in lower-case hexadecimal without leading zero.
+    const QRegularExpression form("^MAC=(00:24(:(0|[1-9a-f][0-9a-f]?)){4})$");
     const QRegularExpressionMatch m = form.match(QString::fromStdString(l[4]));
     ASSERT_TRUE(m.hasMatch()) << l[4];
     const std::string mac = m.captured(1).toStdString();
@@ -264,6 +264,37 @@ TEST(Tab_set_factory, NewMacAddressInTheNetworkFileAndOnTheInterface)
     TimeSeam::advanceMs(1000);
     EXPECT_NE(p.tab.newMacAddress(), a);
     TimeSeam::useFakeClock(false);
+}
+
+TEST(Tab_set_factory, MacBytesBelowSixteenAreOneDigit)
+{
+    Factory p;
+    TimeSeam::useFakeClock(true);
+    // Over a minute of changes some byte falls below 16; each shows as one digit, never "0a".
+    const QRegularExpression form("^00:24(:(0|[1-9a-f][0-9a-f]?)){4}$");
+    const QRegularExpression oneDigit(":[0-9a-f](:|$)");
+    int oneDigitBytes = 0;
+    for (int second = 0; second < 60; ++second) {
+        TimeSeam::setWallTime(1700000000 + second);
+        const QString mac = p.tab.newMacAddress();
+        EXPECT_TRUE(form.match(mac).hasMatch()) << mac.toStdString();
+        if (oneDigit.match(mac.mid(5)).hasMatch())
+            ++oneDigitBytes;
+    }
+    TimeSeam::useFakeClock(false);
+    EXPECT_GT(oneDigitBytes, 0);
+}
+
+TEST(Tab_set_factory, RefusedAddressStillBringsTheInterfaceBackUp)
+{
+    Factory p;
+    p.tree.writeFile("commands.fail", "ifconfig eth0 hw ether\n");
+    p.slot("on_pushButton_7_clicked");
+    const std::string log = p.tree.commands();
+    const size_t refused = log.find("ifconfig eth0 hw ether ");
+    ASSERT_NE(refused, std::string::npos) << log;
+    EXPECT_NE(log.find("ifconfig eth0 up\n", refused), std::string::npos) << log;
+    EXPECT_EQ(p.tip.text(), "设置失败");
 }
 
 TEST(Tab_set_factory, MacChangeReportsAFailedEdit)
