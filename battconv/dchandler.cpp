@@ -67,7 +67,10 @@ DcHandler::DcHandler(const char* canIf, int bitrate, int periodMs, bool trace)
     for (int m = 0; m <= MODULES; ++m) {
         m_faultSeen[m] = 0;
         m_preCapture[m] = 0;
+        m_faultLast[m] = -1;
+        m_faultWhole[m] = false;
     }
+    m_faultUploadsDropped = 0;
     memset(m_energy, 0, sizeof m_energy);
     memset(&m_rackRow, 0, sizeof m_rackRow);
     memset(m_systemId, 0, sizeof m_systemId);

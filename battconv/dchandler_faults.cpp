@@ -94,13 +94,49 @@ void DcHandler::decodeFaultFrame(int m, int pf)
     memset(m_waveRecord[m].snapshots[8], 0, sizeof m_waveRecord[m].snapshots[8]);
     for (int i = 0; i < 32; ++i)
         m_waveRecord[m].snapshots[8][i] = m_analog[m][i];
-    if (pf - FIRST_FAULT_PF < 32)
-        m_faultMask[m] |= uint32_t(1) << (pf - FIRST_FAULT_PF);
+    if (pf - FIRST_FAULT_PF < FAULT_FRAMES)
+        collectFaultFrame(m, pf - FIRST_FAULT_PF);
+}
+
+// A module sends the frames of one upload in order, PF 48 first. A frame that repeats or goes
+// back is the start of another upload; one that skips ahead follows frames that were lost. The
+// raw store keeps only the last frame of each PF, so an upload is saved only when all its frames
+// came in order: a record never holds frames of two uploads.
+void DcHandler::collectFaultFrame(int m, int k)
+{
+    int& last = m_faultLast[m];
+    bool& whole = m_faultWhole[m];
+    if (last < 0 || k <= last) {
+        if (last >= 0 && whole)
+            dropFaultUpload(m, "its last frames");
+        whole = k == 0;
+        if (!whole)
+            dropFaultUpload(m, "its first frames");
+        m_faultMask[m] = 0;
+    } else if (whole && k != last + 1) {
+        whole = false;
+        dropFaultUpload(m, "frames in the middle");
+    }
+    last = k;
+    if (!whole) {
+        m_faultMask[m] = 0;
+        return;
+    }
+    m_faultMask[m] |= uint32_t(1) << k;
     if (m_faultMask[m] == FAULT_MASK_FULL) {
         faultUpStop(m);
         faultSave(uint8_t(m));
         m_faultMask[m] = 0;
+        last = -1;
     }
+}
+
+void DcHandler::dropFaultUpload(int m, const char* lost)
+{
+    const int dropped = ++m_faultUploadsDropped;
+    if (m_trace)
+        printf("DcHandler::collectFaultFrame module %d: a fault upload that lost %s dropped (%d so far)\n", m, lost,
+            dropped);
 }
 
 void DcHandler::faultSave(unsigned char module)

@@ -975,6 +975,61 @@ TEST_F(DcHandlerDecode, TwentyFaultFramesSaveNothingTheTwentyFirstSavesOneRecord
     ASSERT_EQ(h.getFaultRecordSize(), 2);
 }
 
+// Fault uploads that lose frames, as under a flood of frames: upload u delivers only the frames
+// listed (k: PF 48 + k), word w of frame k being 0x1000 * (u + 1) + 0x10 * k + w. Each case runs
+// on a module of its own. Whatever was lost, a stored record is one upload's frames, all of them.
+TEST_F(DcHandlerDecode, AFaultUploadThatLostFramesIsDroppedNeverStoredMixed)
+{
+    auto span = [](int first, int last) {
+        std::vector<int> v;
+        for (int k = first; k <= last; ++k)
+            v.push_back(k);
+        return v;
+    };
+    auto join = [](std::vector<int> a, const std::vector<int>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::vector<int> whole = span(0, 20);
+    struct Case {
+        const char* name;
+        std::vector<std::vector<int>> uploads;
+        std::vector<int> stored;   // the uploads whose records are stored, in order
+        int dropped;
+    };
+    const Case cases[] = {
+        { "whole", { whole }, { 0 }, 0 },
+        { "two whole", { whole, whole }, { 0, 1 }, 0 },
+        { "last frames lost, then a whole one", { span(0, 12), whole }, { 1 }, 1 },
+        { "first frames lost, then a whole one", { span(3, 20), whole }, { 1 }, 1 },
+        { "two in the middle lost, then a whole one", { join(span(0, 5), span(8, 20)), whole }, { 1 }, 1 },
+        { "the tail of one and the head of the next lost", { span(0, 12), span(8, 20), whole }, { 2 }, 2 },
+        { "frames beyond the upload in between", { join(join(span(0, 10), { 22, 40 }), span(11, 20)) }, { 0 }, 0 },
+    };
+    auto word = [](int u, int k, int w) { return 0x1000 * (u + 1) + 0x10 * k + w; };
+    int m = 0;
+    int records = 0;
+    for (const Case& c : cases) {
+        ++m;
+        const int droppedBefore = h.faultUploadsDropped();
+        for (size_t u = 0; u < c.uploads.size(); ++u)
+            for (int k : c.uploads[u])
+                feed(words(m, 48 + k, word(int(u), k, 0), word(int(u), k, 1), word(int(u), k, 2), word(int(u), k, 3)));
+        EXPECT_EQ(h.faultUploadsDropped() - droppedBefore, c.dropped) << c.name;
+        ASSERT_EQ(h.getFaultRecordSize(), records + int(c.stored.size())) << c.name;
+        for (int u : c.stored) {
+            FaultRecord r;
+            ASSERT_EQ(h.getFaultRecord(records++, &r), 0);
+            EXPECT_EQ(r.module, m) << c.name;
+            bool same = true;
+            for (int k = 0; k < 21; ++k)
+                for (int w = 0; w < 4; ++w)
+                    same = same && r.data[4 * (k % 3) + w][k / 3] == word(u, k, w);
+            EXPECT_TRUE(same) << c.name << ": the record is not upload " << u << " whole";
+        }
+    }
+}
+
 TEST_F(DcHandlerDecode, FaultFrameBeyondTheUploadStartsTheWaveformButSetsNoBit)
 {
     feed(canFrame(6, 90, { 1 }));
