@@ -411,6 +411,9 @@ void* DcHandler::everySecond(void* arg, void (DcHandler::*pass)())
     auto* held = static_cast<std::shared_ptr<Background>*>(arg);
     std::shared_ptr<Background> state = *held;
     delete held;
+    // Each deadline is the last one plus a second: a pass that starts late or runs long does not
+    // push the later ones back, so that a minute holds sixty snapshots before a fault.
+    int64_t deadline = TimeSeam::monotonicMs();
     for (;;) {
         {
             std::lock_guard<std::mutex> g(state->lock);
@@ -418,7 +421,10 @@ void* DcHandler::everySecond(void* arg, void (DcHandler::*pass)())
                 break;
             (state->handler->*pass)();
         }
-        TimeSeam::waitMs(1000);
+        deadline += 1000;
+        const int64_t wait = deadline - TimeSeam::monotonicMs();
+        if (wait > 0)
+            TimeSeam::waitMs(wait);
     }
     return nullptr;
 }

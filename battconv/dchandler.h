@@ -176,7 +176,8 @@ public:
     static void* sampleThread(void* handler);
     static void* RealFaultDataThread(void* state);
     static void* dcParamHandler_thread(void* state);
-    // The body of both: one pass a second until the handler asks the thread to stop.
+    // The body of both: one pass a second, on a fixed schedule, until the handler asks the thread
+    // to stop.
     static void* everySecond(void* state, void (DcHandler::*pass)());
 
     // For the owner and tests.

@@ -19,6 +19,8 @@ struct DcHandlerProbe {
     static std::atomic<double>& systemSendTime(DcHandler& h) { return h.m_systemSendTime; }
     static int faultSeen(DcHandler& h, int m) { return h.m_faultSeen[m]; }
     static uint32_t faultMask(DcHandler& h, int m) { return h.m_faultMask[m]; }
+    static size_t history(DcHandler& h, int m) { return h.m_history[m].size(); }
+    static const FaultRealDataLog& waveRecord(DcHandler& h, int m) { return h.m_waveRecord[m]; }
 };
 
 namespace {
@@ -282,6 +284,56 @@ TEST_F(DcHandlerSetUp, ReceiveThreadRunsTheTimerOnItsPeriod)
     for (int i = 0; i < 8; ++i)
         ASSERT_GE(nextHeartbeat(false), 20) << "silent period " << i;
     EXPECT_TRUE(waitFor([&] { return h.getStatus(6, 100) == 0 && h.getStatus(0, 100) == 0; }));
+    TimeSeam::useFakeClock(false);
+}
+
+namespace {
+// Waits of the fault-data thread, counted by the time seam's sleep hook.
+std::atomic<int> g_faultWaits{ 0 };
+void countFaultWaits(void*)
+{
+    char name[16] = "";
+    pthread_getname_np(pthread_self(), name, sizeof name);
+    if (strcmp(name, "dc-fault") == 0)
+        ++g_faultWaits;
+}
+}
+
+// The fault-data thread is woken 300 ms late every time, as on a loaded host (the clock is
+// stepped 1.3 s at a time): its passes still fall on whole seconds from the first, so the minute
+// before a fault holds sixty snapshots and the waveform gets all eight it keeps of them.
+TEST_F(DcHandlerSetUp, FaultDataPassesKeepAFixedOneSecondSchedule)
+{
+    TimeSeam::useFakeClock(true);
+    g_faultWaits = 0;
+    TimeSeam::setSleepHook(countFaultWaits, nullptr);
+    {
+        DcHandler h("can0", 1000000, kNoTimer, false);
+        const int m = 3;
+        const CanFrame analog = words(m, 16, 420, 0, 0, 0);   // analog 0: 42
+        h.process(&analog);
+        for (int i = 0; i < 4; ++i)
+            h.checkconnect();
+        ASSERT_EQ(h.getStatus(m, 100), 1);
+        ASSERT_EQ(h.open(), 0);
+        // Done once the thread waits again: its first wait after the step may be one it was in.
+        auto step = [&](int ms) {
+            const int before = g_faultWaits;
+            TimeSeam::advanceMs(ms);
+            return waitFor([&] { return g_faultWaits >= before + 2; });
+        };
+        ASSERT_TRUE(waitFor([&] { return g_faultWaits > 0; }));
+        for (int s = 0; s < 46; ++s)   // 59.8 s
+            ASSERT_TRUE(step(1300)) << s;
+        EXPECT_EQ(DcHandlerProbe::history(h, m), 60u);
+        const CanFrame fault = canFrame(m, 60, {});
+        h.process(&fault);
+        ASSERT_TRUE(step(1300));
+        const FaultRealDataLog& w = DcHandlerProbe::waveRecord(h, m);
+        for (int k = 0; k < 8; ++k)
+            EXPECT_EQ(w.snapshots[k][0], 42.0f) << "slot " << k + 1;
+    }
+    TimeSeam::setSleepHook(nullptr, nullptr);
     TimeSeam::useFakeClock(false);
 }
 
