@@ -53,6 +53,21 @@ struct Rows {
     int patch(const std::string& path) const { return CertParamFile::patch(path, CertParamFile::AcDc, rows, loaded); }
 };
 
+TEST(CertParamFile, ARowOnTheLastLineIsPatchedOneBeyondItIsNot)
+{
+    RuntimeTree tree;
+    tree.writeFile("conf/param_0.ini", paramFile(20));
+    const Rows rows = { { 19, 2.5f }, { 20, 1.0f }, { 0, 0.5f } };
+    EXPECT_EQ(rows.patch("../conf/param_0.ini"), 2);
+    std::string want = paramFile(20);
+    want.replace(19 * 16, 16, "0019/0000002500\n");
+    want.replace(0, 16, "0000/0000000500\n");
+    EXPECT_EQ(tree.readFile("conf/param_0.ini"), want);
+    EXPECT_FALSE(tree.exists("conf/param_1.ini.lock")) << "a missing file gets no lock file";
+    EXPECT_EQ(rows.patch("../conf/param_1.ini"), -1);
+    EXPECT_FALSE(tree.exists("conf/param_1.ini.lock"));
+}
+
 // The library's parameter thread writes line 71 (the standard just sent to the modules) while
 // the switch-over patches the file: both writers start together, the library's in a thread of
 // this process (as libgridconv runs in the program) or in a process of its own (so that no lock
