@@ -1,4 +1,4 @@
-// Helpers the DC/DC link's source files share: command frames, whole numbers as the modules take them, local time.
+// Helpers the DC/DC link's source files share: command frames, whole numbers, local time.
 #ifndef DCHANDLER_P_H
 #define DCHANDLER_P_H
 

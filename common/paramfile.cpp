@@ -227,9 +227,9 @@ int ParamFile::ansywrite()
         printf("ParamFile::ansywrite: no directory for param_%d.ini\n", id);
         return 0;
     }
-    // Held until the file is closed: a whole-file replacement by another writer (the panel's
-    // certification patch) must neither start from a copy older than these lines nor be
-    // written over by them.
+    // Held until the file is closed: a writer that replaces the file whole (the panel's
+    // certification patch) must not read it before these lines are in, nor put its copy under
+    // the name while they are being written.
     ParamFileLock writing(path);
     bool fromDefault = false;
     FILE* fp = fopen(path, "r+b");
