@@ -9,6 +9,7 @@
 #include "globalvar.h"
 #include "keypad.h"
 #include "monitorset.h"
+#include "paramfile.h"
 #include "mytoolbar.h"
 #include "shellrunner.h"
 #include "syspath.h"
@@ -63,6 +64,9 @@ int copyParamFiles(const char* fromSuffix, const char* toSuffix)
             const std::string from = base + fromSuffix;
             if (::access(from.c_str(), F_OK) != 0)
                 continue;
+            // The link libraries write lines of the running file meanwhile: hold its lock both
+            // ways, so a restore cannot lose a line and a backup never takes a half-written one.
+            ParamFileLock running(base + ".ini");
             if (copyWhole(from, base + toSuffix) != 0)
                 ++failed;
         }

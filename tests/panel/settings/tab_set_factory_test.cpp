@@ -2,6 +2,7 @@
 
 #include "fiforelease.h"
 #include "mytoolbar.h"
+#include "paramfile.h"
 #include "timeseam.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,13 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -109,6 +113,31 @@ TEST(Tab_set_factory, SaveThenRestoreBringsTheFactorySetBackAndItStays)
     // A save of the running settings right after keeps the restored value.
     savemonitorset();
     EXPECT_EQ(p.savedValue(10), 15);
+}
+
+TEST(Tab_set_factory, BackupWaitsForALibraryPassOverTheRunningFile)
+{
+    Factory p;
+    p.tree.writeFile("conf/param_0.ini", "line 1 old\nline 2 old\n");
+    const std::string running = p.tree.path("conf/param_0.ini");
+    std::atomic<bool> holding{ false };
+    // A link library's write pass: two lines in place, under the file's lock.
+    std::thread library([&] {
+        ParamFileLock lock(running);
+        std::fstream f(running, std::ios::in | std::ios::out);
+        f << "line 1 new\n" << std::flush;
+        holding = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        f << "line 2 new\n" << std::flush;
+    });
+    while (!holding)
+        std::this_thread::yield();
+    {
+        Boxes boxes({ QMessageBox::Ok });
+        p.slot("on_pushButton_4_clicked");
+    }
+    library.join();
+    EXPECT_EQ(p.tree.readFile("conf/param_0.bak"), "line 1 new\nline 2 new\n") << "never half a pass";
 }
 
 TEST(Tab_set_factory, RestoreWithoutBackupsOrWithADamagedOne)
