@@ -386,20 +386,22 @@ void DcHandler::dataPhase()
             dropFromWorkList(address);
             continue;
         }
-        char* line = nullptr;
-        size_t cap = 0;
-        ssize_t len;
+        // A record-sized buffer: a file changed since its check is never read a whole line at
+        // a time, however long its lines are.
+        char line[UpgradeHexLine::LINE_CHARS + 3];
         int lineNo = 0;
         bool dropped = false;
-        while (!dropped && (len = getline(&line, &cap, fp)) >= 0) {
+        while (!dropped && fgets(line, sizeof line, fp)) {
             ++lineNo;
+            size_t len = strlen(line);
+            const bool whole = (len > 0 && line[len - 1] == '\n') || feof(fp);
             while (len > 0 && (line[len - 1] == '\n' || line[len - 1] == '\r'))
                 --len;
             m_progress += int(len) + 2;
-            if (len == 0 || line[0] != ':')
+            if (whole && (len == 0 || line[0] != ':'))
                 continue;
             uint8_t bytes[UpgradeHexLine::FRAME_BYTES];
-            const int n = UpgradeHexLine::convert(line + 1, size_t(len - 1), bytes);
+            const int n = whole ? UpgradeHexLine::convert(line + 1, len - 1, bytes) : -1;
             if (n < 0) {
                 // Nothing of a damaged file goes further to this target.
                 printf("DcHandler::dataPhase %s line %d malformed\n", file.c_str(), lineNo);
@@ -415,7 +417,6 @@ void DcHandler::dataPhase()
                 dropped = true;
             }
         }
-        free(line);
         fclose(fp);
         if (m_upgradeAbort)
             return;

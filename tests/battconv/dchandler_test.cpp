@@ -4,6 +4,8 @@
 #include "timeseam.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string.h>
@@ -1383,6 +1385,33 @@ TEST_F(DcHandlerUpgrade, SilentTargetIsDroppedAfterResendingAndOthersGoOn)
         EXPECT_EQ(h->getStatus(a, 3), 1) << a;
         EXPECT_TRUE(sim.module(a - 0x80)->upgraded()) << a;
     }
+}
+
+// A file changed on the stick's copy after its last check is still read a record at a time: a
+// line longer than any record stops the target, as the check would have.
+TEST_F(DcHandlerUpgrade, AFileChangedAfterItsCheckIsReadNoFurtherThanARecord)
+{
+    ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", ":040000001122334452\n:00000001FF\n"));
+    struct Swap {
+        DcBusSim* sim;
+        std::string path;
+        std::atomic<bool> done;
+    } swap{ &sim, tree.path("tmp/dc.hex"), { false } };
+    // Once the boot request is out, the check is behind: the file changes in a sleep of the worker.
+    TimeSeam::setSleepHook(
+        [](void* arg) {
+            Swap* s = static_cast<Swap*>(arg);
+            s->sim->answerPending();
+            if (s->sim->module(1)->upgradeRequests(0x01) > 0 && !s->done.exchange(true))
+                std::ofstream(s->path) << ":040000001122334452\n" << std::string(4096, '0') << "\n:00000001FF\n";
+        },
+        &swap);
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 129 }));
+    ASSERT_TRUE(finished());
+    TimeSeam::setSleepHook(nullptr, nullptr);
+    ASSERT_TRUE(swap.done);
+    EXPECT_EQ(h->getStatus(129, 5), -1);
+    EXPECT_EQ(sim.module(1)->upgradeRecords().size(), 1u) << "the first record went, nothing after the long line";
 }
 
 TEST_F(DcHandlerUpgrade, AFileThatFailsItsChecksIsRefusedBeforeAnythingIsSent)
