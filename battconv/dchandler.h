@@ -176,7 +176,8 @@ public:
     static void* sampleThread(void* handler);
     static void* RealFaultDataThread(void* state);
     static void* dcParamHandler_thread(void* state);
-    // The body of both: one pass a second until the handler asks the thread to stop.
+    // The body of both: one pass a second, on a fixed schedule, until the handler asks the thread
+    // to stop.
     static void* everySecond(void* state, void (DcHandler::*pass)());
 
     // For the owner and tests.
@@ -188,6 +189,8 @@ public:
     const std::vector<CommandRow>& commandTable() const { return m_commands; }
     const InitRow& initRow() const { return m_init; }
     double energyTotal(int id, int k) const;
+    // Fault uploads that lost frames and were dropped, never stored.
+    int faultUploadsDropped() const { return m_faultUploadsDropped; }
 
 private:
     DcHandler(const DcHandler&) = delete;
@@ -229,6 +232,9 @@ private:
     void afterStatusFrame(int module);
     void decodeAcknowledgement(int module, const CanFrame* frame);
     void decodeFaultFrame(int module, int pf);
+    // Frame k (0..20) of a module's fault upload.
+    void collectFaultFrame(int module, int k);
+    void dropFaultUpload(int module, const char* lost);
     // Firmware upgrade.
     int upgradeSetting(int address, int index, float value);
     int upgradeStatus(int address, int index);
@@ -341,9 +347,14 @@ private:
     pcsdcdc::FaultRecordFile* m_faultFile;
     FaultRecord* m_faultRecord;
 
-    // Fault capture per module: the fault frames arrived since the last save (bit k: PF 48 + k),
-    // the fault-seen and pre-capture flags, the snapshot history and the waveform being built.
+    // Fault capture per module: the frames of the upload being collected (bit k: PF 48 + k), the
+    // last of its frames that came (-1 none) and whether all before it came in order, the
+    // fault-seen and pre-capture flags, the snapshot history and the waveform being built; and
+    // the uploads dropped for lost frames.
     uint32_t m_faultMask[MODULES + 1];
+    int m_faultLast[MODULES + 1];
+    bool m_faultWhole[MODULES + 1];
+    std::atomic<int> m_faultUploadsDropped;
     std::atomic<int> m_faultSeen[MODULES + 1];
     std::atomic<int> m_preCapture[MODULES + 1];
     std::deque<RealAnalogStruct> m_history[MODULES + 1];

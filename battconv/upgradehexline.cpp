@@ -1,9 +1,7 @@
 #include "upgradehexline.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/types.h>
 
 namespace {
 int nibble(char c)
@@ -77,26 +75,47 @@ int UpgradeHexLine::checkStream(FILE* fp)
 {
     if (!fp)
         return -1;
-    char* line = nullptr;
-    size_t cap = 0;
-    ssize_t len;
+    // Room for the longest record and a "\r\n"; a file of one endless line is refused after
+    // these few bytes instead of being held in memory whole.
+    char line[LINE_CHARS + 2];
+    size_t len = 0;
     int lineNo = 0;
     int bad = 0;
     bool ended = false;
-    while (!bad && (len = getline(&line, &cap, fp)) >= 0) {
-        ++lineNo;
-        while (len > 0 && (line[len - 1] == '\n' || line[len - 1] == '\r'))
-            --len;
-        if (len == 0 || line[0] != ':')
+    for (;;) {
+        const int ch = getc(fp);
+        if (ch != EOF && ch != '\n') {
+            if (len == sizeof line) {
+                bad = lineNo + 1;
+                break;
+            }
+            line[len++] = char(ch);
             continue;
-        const int type = check(line + 1, size_t(len - 1));
-        // Nothing may follow the end record: a second file run on, or a cut-and-pasted one.
-        if (type < 0 || ended || (type == 1 && len - 1 != 10))
+        }
+        if (ch == EOF && len == 0)
+            break;
+        ++lineNo;
+        while (len > 0 && line[len - 1] == '\r')
+            --len;
+        const size_t n = len;
+        len = 0;
+        if (n > LINE_CHARS) {
             bad = lineNo;
-        else if (type == 1)
-            ended = true;
+            break;
+        }
+        if (n > 0 && line[0] == ':') {
+            const int type = check(line + 1, n - 1);
+            // Nothing may follow the end record: a second file run on, or a cut-and-pasted one.
+            if (type < 0 || ended || (type == 1 && n - 1 != 10)) {
+                bad = lineNo;
+                break;
+            }
+            if (type == 1)
+                ended = true;
+        }
+        if (ch == EOF)
+            break;
     }
-    free(line);
     if (ferror(fp) != 0)
         return -1;
     if (bad)

@@ -13,6 +13,7 @@ public:
     enum {
         MAX_BYTES = 100,    // what one line may carry
         FRAME_BYTES = 104,  // 13 data frames of 8
+        LINE_CHARS = 1 + 2 * MAX_BYTES,  // the longest record line: colon and digits
     };
 
     // The digits (without the colon and the line end) into out, zero beyond the record: the
@@ -25,10 +26,11 @@ public:
     // type, or -1.
     static int check(const char* digits, size_t len);
 
-    // A whole firmware file: every line that begins with ":" passes check(), and the last
-    // record is the end-of-file record (type 1, no data). 0 when sound; else the number of
-    // the first line that fails, the number of lines + 1 when the end record is missing, or
-    // -1 when the file cannot be read.
+    // A whole firmware file: every line that begins with ":" passes check(), no line is longer
+    // than LINE_CHARS before its line end, and the last record is the end-of-file record (type
+    // 1, no data). 0 when sound; else the number of the first line that fails, the number of
+    // lines + 1 when the end record is missing, or -1 when the file cannot be read. A line is
+    // refused as soon as it runs past the longest record, so no more of it is read.
     static int checkFile(const char* path);
     // The same over a stream open for reading, which the caller closes.
     static int checkStream(FILE* fp);

@@ -2,11 +2,41 @@
 #include "paramline.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <string>
+
+ParamFileLock::ParamFileLock(const std::string& paramPath)
+    : fd(-1)
+{
+    const std::string name = paramPath + ".lock";
+    fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        // A missing directory fails the writer's own open too, and says so there.
+        if (errno != ENOENT)
+            printf("ParamFileLock: %s cannot be opened: %s\n", name.c_str(), strerror(errno));
+        return;
+    }
+    int r;
+    while ((r = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (r != 0) {
+        printf("ParamFileLock: %s cannot be locked: %s\n", name.c_str(), strerror(errno));
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+ParamFileLock::~ParamFileLock()
+{
+    // Closing the only descriptor of the lock file releases the lock.
+    if (fd >= 0)
+        ::close(fd);
+}
 
 namespace Modbus485 {
 
@@ -135,7 +165,10 @@ int ParamFile::internalRead()
     FILE* fp = fopen(path, "rb");
     if (!fp && errno == ENOENT) {
         fprintf(stderr, "%s for read\n", defaultText());
-        copyDefault();
+        {
+            ParamFileLock writing(path);
+            copyDefault();
+        }
         fp = fopen(path, "rb");
     }
     if (!fp) {
@@ -194,6 +227,10 @@ int ParamFile::ansywrite()
         printf("ParamFile::ansywrite: no directory for param_%d.ini\n", id);
         return 0;
     }
+    // Held until the file is closed: a writer that replaces the file whole (the panel's
+    // certification patch) must not read it before these lines are in, nor put its copy under
+    // the name while they are being written.
+    ParamFileLock writing(path);
     bool fromDefault = false;
     FILE* fp = fopen(path, "r+b");
     if (!fp && errno == ENOENT) {

@@ -6,6 +6,24 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <string>
+
+// Held by every writer of a module parameter file while it writes the file: an exclusive flock()
+// on "<file>.lock" beside it. A file lock, because the program and each link library carry their
+// own copy of this code and no mutex of it is shared between them; beside the file, because a
+// writer that replaces the file whole puts a new file under the name.
+class ParamFileLock {
+public:
+    explicit ParamFileLock(const std::string& paramPath);
+    ~ParamFileLock();
+    // false when the lock file could not be opened or locked: the writer goes on without it.
+    bool held() const { return fd >= 0; }
+
+private:
+    ParamFileLock(const ParamFileLock&) = delete;
+    ParamFileLock& operator=(const ParamFileLock&) = delete;
+    int fd;
+};
 
 namespace Modbus485 {
 

@@ -26,6 +26,7 @@ int realIoctl(int fd, unsigned long request, struct serial_struct* info)
 
 Serial::IoctlFn g_ioctl = realIoctl;
 Serial::TcsetattrFn g_tcsetattr = ::tcsetattr;
+Serial::ReadFn g_read = ::read;
 
 void copyText(char* dst, const char* src)
 {
@@ -83,6 +84,11 @@ void Serial::setIoctl(IoctlFn fn)
 void Serial::setTcsetattr(TcsetattrFn fn)
 {
     g_tcsetattr = fn ? fn : ::tcsetattr;
+}
+
+void Serial::setRead(ReadFn fn)
+{
+    g_read = fn ? fn : ::read;
 }
 
 Serial::Serial(const char* device, const char* settings, int timeoutMs, int delayMs)
@@ -264,10 +270,15 @@ int Serial::waitReady(int ms, bool forWrite)
         left = left < 5000 ? 0 : left - 5000;
         struct timeval tv = { slice / 1000, (slice % 1000) * 1000 };
         fd_set set;
-        FD_ZERO(&set);
-        FD_SET(m_fd, &set);
-        int r = forWrite ? select(m_fd + 1, nullptr, &set, nullptr, &tv)
+        int r;
+        // A signal only cuts the wait short: Linux leaves the time not yet waited in tv, so the
+        // wait goes on for the rest of it rather than ending a reply early.
+        do {
+            FD_ZERO(&set);
+            FD_SET(m_fd, &set);
+            r = forWrite ? select(m_fd + 1, nullptr, &set, nullptr, &tv)
                          : select(m_fd + 1, &set, nullptr, nullptr, &tv);
+        } while (r < 0 && errno == EINTR);
         if (r < 0)
             return -1;
         if (r > 0)
@@ -293,7 +304,7 @@ int Serial::recv(char* buf, int len)
         return -1;
     memset(buf, 0, len);
     if (m_timeout <= 0) {
-        ssize_t n = ::read(m_fd, buf, len);
+        ssize_t n = g_read(m_fd, buf, len);
         if (n >= 0)
             return (int)n;
         return (errno == EINTR || errno == EAGAIN) ? 0 : -1;
@@ -311,7 +322,7 @@ int Serial::recv(char* buf, int len)
     int got = 0;
     int credits = 3;
     while (got < len) {
-        ssize_t n = ::read(m_fd, buf + got, len - got);
+        ssize_t n = g_read(m_fd, buf + got, len - got);
         if (n > 0) {
             got += (int)n;
             if (got >= len)

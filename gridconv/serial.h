@@ -1,6 +1,8 @@
 #ifndef CP_SERIAL_H
 #define CP_SERIAL_H
 
+#include <sys/types.h>
+
 struct serial_struct;
 struct termios;
 
@@ -18,6 +20,9 @@ public:
     // the requested character format only here.
     typedef int (*TcsetattrFn)(int fd, int actions, const struct termios* tio);
     static void setTcsetattr(TcsetattrFn fn);
+    // And the reads of recv, so that a test can make one fail in the middle of a reply.
+    typedef ssize_t (*ReadFn)(int fd, void* buf, size_t len);
+    static void setRead(ReadFn fn);
 
     Serial(const char* device, const char* settings, int timeoutMs, int delayMs);
     virtual ~Serial();

@@ -1192,6 +1192,14 @@
         <translation>No logo file!</translation>
     </message>
     <message>
+        <source>Logo文件不是普通文件！</source>
+        <translation>The logo file is not a regular file!</translation>
+    </message>
+    <message>
+        <source>Logo文件超过%1MB！</source>
+        <translation>The logo file is larger than %1 MB!</translation>
+    </message>
+    <message>
         <source>重启监控生效</source>
         <translation>Reboot to take effect!</translation>
     </message>
@@ -1230,6 +1238,14 @@
     <message>
         <source>升级文件导入失败，请重新导入</source>
         <translation>Import failed, please import again</translation>
+    </message>
+    <message>
+        <source>升级文件不是普通文件，不能导入!</source>
+        <translation>The firmware file is not a regular file, it cannot be imported!</translation>
+    </message>
+    <message>
+        <source>升级文件超过%1MB，不能导入!</source>
+        <translation>The firmware file is larger than %1 MB, it cannot be imported!</translation>
     </message>
     <message>
         <source>升级文件不存在!</source>
@@ -1374,6 +1390,10 @@
     <message>
         <source>配置中..</source>
         <translation>Applying settings...</translation>
+    </message>
+    <message>
+        <source>以下选项未选择，未下发：</source>
+        <translation>Not chosen, not sent:</translation>
     </message>
     <message>
         <source>应用</source>
@@ -4119,6 +4139,30 @@ Welcome to control panel</translation>
     <message>
         <source>预充电电压</source>
         <translation>Precharge voltage</translation>
+    </message>
+    <message>
+        <source>开关闭合延时</source>
+        <translation>Switch On TD</translation>
+    </message>
+    <message>
+        <source>开关断开延时</source>
+        <translation>Switch Off TD</translation>
+    </message>
+    <message>
+        <source>闭合通信延时</source>
+        <translation>SW-On Comm TD</translation>
+    </message>
+    <message>
+        <source>断开通信延时</source>
+        <translation>SW-Off Comm TD</translation>
+    </message>
+    <message>
+        <source>0~300s，默认20</source>
+        <translation>0~300s, default 20</translation>
+    </message>
+    <message>
+        <source>0~10000ms，默认1</source>
+        <translation>0~10000ms, default 1</translation>
     </message>
 </context>
 </TS>

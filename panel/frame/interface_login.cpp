@@ -432,8 +432,9 @@ int interface_login::copyUpgradeFile(int kind)
                     strerror(errno));
         }
     }
-    // A partial copy never stays under the firmware name for the engine to send.
-    if (copyWhole(udisk + "/" + name, tmp + "/" + name) != 0)
+    // A partial copy never stays under the firmware name for the engine to send, and a FIFO,
+    // a link to a device or a huge file is refused like an unreadable one.
+    if (copyFromStick(udisk + "/" + name, tmp + "/" + name, UpgradeThread::FILE_MAX_BYTES) != 0)
         printf("interface_login::copyUpgradeFile cannot copy %s to %s\n", name.c_str(), tmp.c_str());
     ShellRunner::run("sync");
     return 0;

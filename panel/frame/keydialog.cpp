@@ -1,5 +1,7 @@
 #include "keydialog.h"
 
+#include "touchguard.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,6 +59,7 @@ KeyDialog::KeyDialog(QWidget* parent)
         signalMapper->setMapping(key, key->objectName());
     }
     connect(signalMapper, SIGNAL(mapped(const QString&)), this, SLOT(buttonClicked(const QString&)));
+    TouchGuard::install(this);
     setFocus();
 }
 

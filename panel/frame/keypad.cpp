@@ -1,5 +1,7 @@
 #include "keypad.h"
 
+#include "touchguard.h"
+
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -43,6 +45,7 @@ KeyPad::KeyPad(QWidget* parent)
     }
     connect(signalMapper, SIGNAL(mapped(const QString&)), this, SLOT(buttonClicked(const QString&)));
 
+    TouchGuard::install(this);
     move(240, 85);
     setFocus();
     installEventFilter(this);

@@ -19,6 +19,10 @@ class UpgradeThread : public QThread {
 public:
     explicit UpgradeThread(QObject* parent = nullptr);
 
+    // The largest firmware file taken from a USB stick: well above the hex text of any module's
+    // program, and small beside the board's memory, where /tmp lives.
+    static constexpr long long FILE_MAX_BYTES = 16LL << 20;
+
     void setDiviceData(DcdcData* device);
     // The engine's DeviceData view, for callers that hold the view rather than the object.
     void setDiviceData(DeviceData* device);

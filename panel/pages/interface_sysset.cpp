@@ -119,7 +119,7 @@ void interface_SysSet::change_sub_interface(int f)
     case kDc:
         showPages(2);
         // A branch count outside 1..8 would leave the picker empty and address branch "1000".
-        showModules(tr("支路"), qBound(1, set[23].value, 8), m_tab->dcModule - 1000);
+        showModules(tr("支路"), Tab_set::branchCount(), m_tab->dcModule - 1000);
         break;
     case kSts:
         showPages(keyword_right <= 2 ? 2 : 3);

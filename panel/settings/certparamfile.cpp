@@ -1,6 +1,7 @@
 #include "certparamfile.h"
 
 #include "atomicfile.h"
+#include "paramfile.h"
 #include "paramline.h"
 
 #include <errno.h>
@@ -44,6 +45,12 @@ bool readWhole(const std::string& path, std::vector<char>* out)
 
 int CertParamFile::patch(const std::string& path, Column column, const UiRzData* rows, const unsigned char* loaded)
 {
+    // A module that was never there gets no lock file either.
+    if (::access(path.c_str(), F_OK) != 0)
+        return -1;
+    // The link libraries write lines of the same file in place: read, patched and replaced under
+    // their lock, so that a line written just before the patch is in the copy that replaces it.
+    ParamFileLock writing(path);
     std::vector<char> text;
     if (!readWhole(path, &text))
         return -1;

@@ -7,7 +7,8 @@
 
 // The certification lines of one module parameter file: each loaded grid-code row puts its
 // default on the line of its AC/DC or switch index. The file is patched in memory and replaced
-// whole, so a power cut leaves the old file or the new one.
+// whole, so a power cut leaves the old file or the new one; the whole patch holds the lock of the
+// file's writers (ParamFileLock), so that no line a link library writes meanwhile is lost.
 class CertParamFile {
 public:
     enum Column { AcDc, Switch };

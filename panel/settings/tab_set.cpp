@@ -32,6 +32,9 @@ Relaxed<int> Tab_set::Upgrading = 0;
 
 namespace {
 const int kShowDataBytes = 240;
+// The DC branches the branch writes address.
+const int kFirstBranch = 1001;
+const int kLastBranch = 1008;
 const int kSerialBytes = 128;
 
 // The sub-page each tab belongs to (tabs 0 to 9 are the first pages of sub-pages 0 to 9).
@@ -347,12 +350,17 @@ void Tab_set::_setSts(int module, int index, float v)
     writeReported(stsView, module, index, v, set[21].value == 0);
 }
 
+int Tab_set::branchCount()
+{
+    return qBound(1, set[23].value, kLastBranch - kFirstBranch + 1);
+}
+
 void Tab_set::dcBranchWrite(DeviceData* device, int module, int index, float v, const char* allLine)
 {
     if (set[7].value == 0) {
         module = 0;
         printf("%s\n", allLine);
-    } else if (module != 0 && (module < 1001 || module > 1008)) {
+    } else if (module != 0 && (module < kFirstBranch || module > kLastBranch)) {
         printf("dcBranchWrite branch %d out of range\n", module);
         return;
     }

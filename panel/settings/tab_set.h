@@ -115,9 +115,13 @@ public:
     static const int acindex[16][2];
     static const int dcindex[5][2];
 
+    // The DC branches a branch picker offers: set[23], within the eight branches (1001..1008)
+    // that the branch writes address. Both pickers, the basic page's and the DC sub-page's, use it.
+    static int branchCount();
+
     // Default charging parameters of a lead-acid DC branch from its capacity and cell count.
     void setParmToDefault(int branch);
-    // "00:24" and four random bytes, two hexadecimal digits each.
+    // "00:24" and four random bytes in lower-case hexadecimal without leading zero.
     QString newMacAddress();
 
     // Firmware upgrade tab: file filters of the four module types and of the monitor package.

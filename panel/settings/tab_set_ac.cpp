@@ -58,8 +58,9 @@ const CertField kCertFields[] = {
     // Frequency ride-through.
     { 129, 29, 151, 151, kOwn, 2, kConfig, 6 }, { 130, 31, 152, 152, kOwn, 2, kConfig, 6 },
     { 131, 33, 153, 153, kOwn, 2, kConfig, 6 }, { 132, 35, 154, 154, kOwn, 2, kConfig, 6 },
-    { 133, 30, 162, 162, kOwn, 1, kConfig, 6 }, { 137, 32, 163, 163, kOwn, 1, kShowSlot0, 6 },
-    { 139, 34, 164, 164, kOwn, 1, kConfig, 6 }, { 141, 36, 165, 165, kOwn, 1, kShowSlot1, 6 },
+    // The two times the module keeps to one decimal show what was typed, to two.
+    { 133, 30, 162, 162, kOwn, 1, kConfig, 6 }, { 137, 32, 163, 163, kOwn, 2, kShowSlot0, 6 },
+    { 139, 34, 164, 164, kOwn, 1, kConfig, 6 }, { 141, 36, 165, 165, kOwn, 2, kShowSlot1, 6 },
     { 161, 37, 179, 179, kOwn, 2, kConfig, 6 }, { 162, 38, 180, 180, kOwn, 2, kConfig, 6 },
     // Volt-var.
     { 147, 39, 166, 166, kNoSts, 2, kConfig, 7 }, { 149, 40, 167, 167, kNoSts, 2, kConfig, 7 },

@@ -95,8 +95,15 @@ void Tab_set::fresh_basicset(int page)
     ui->lineEdit_21->setText(QString::number(analogOf(acView, 0, 47), 'f', 1));
     ui->lineEdit_20->setText(QString::number(analogOf(acView, 0, 48), 'f', 1));
     ui->lineEdit_29->setText(QString::number(analogOf(acView, 0, 70), 'f', 2));
-    // Rows beyond the cabinet's branches go for good; an empty picker would show no branch at all.
-    ui->comboBox_2->setMaxCount(qMax(1, set[23].value));
+    // Rows beyond the cabinet's branches go for good; an empty picker would show no branch at
+    // all, and rows 9 and 10 would address branches no write reaches. A branch that is gone
+    // falls back to the first, as on the DC sub-page.
+    const int branches = branchCount();
+    ui->comboBox_2->setMaxCount(branches);
+    if (basicDcModule - 1000 > ui->comboBox_2->count()) {
+        ui->comboBox_2->setCurrentIndex(0);
+        basicDcModule = 1001;
+    }
     ui->lineEdit_184->setText(QString::number(analogOf(acView, basicDcModule, 47), 'f', 1));
     showRow(ui->comboBox_17, dcModeValue);
     const float current = viaAcDc ? analogOf(acView, basicDcModule, 51) : analogOf(dcView, basicDcModule, 23);

@@ -119,8 +119,10 @@ void Tab_set::__fresh_dc1()
     const Row rows[8] = { { ui->label_45, ui->lineEdit_24 }, { ui->label_46, ui->lineEdit_25 },
         { ui->label_47, ui->lineEdit_26 }, { ui->label_48, ui->lineEdit_27 }, { ui->label_171, ui->lineEdit_79 },
         { ui->label_49, ui->lineEdit_28 }, { ui->label_173, ui->lineEdit_80 }, { ui->label_163, ui->lineEdit_75 } };
-    // Per type: which rows take entries, and the captions of the four rows a type renames.
-    static const char* const enabled[5] = { "10101111", "11100011", "01100111", "10101111", "11111111" };
+    // Per type: which rows take entries, and the captions of the four rows a type renames. A
+    // super-capacitor is laid out as a battery; a DC source sets its output voltage and upper
+    // limit and the two currents, nothing of a battery's discharge or charge end.
+    static const char* const enabled[5] = { "10101111", "11100011", "10101111", "01100110", "11111111" };
     static const char* const captions[5][4] = {
         { "直流下限电压", "浮充电压", "均充电压", "放电终止电压" },
         { "MPPT下限电压", "MPPT上限电压", "光伏最大电压", "休眠电压" },

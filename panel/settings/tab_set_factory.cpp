@@ -9,6 +9,7 @@
 #include "globalvar.h"
 #include "keypad.h"
 #include "monitorset.h"
+#include "paramfile.h"
 #include "mytoolbar.h"
 #include "shellrunner.h"
 #include "syspath.h"
@@ -63,6 +64,9 @@ int copyParamFiles(const char* fromSuffix, const char* toSuffix)
             const std::string from = base + fromSuffix;
             if (::access(from.c_str(), F_OK) != 0)
                 continue;
+            // The link libraries write lines of the running file meanwhile: hold its lock both
+            // ways, so a restore cannot lose a line and a backup never takes a half-written one.
+            ParamFileLock running(base + ".ini");
             if (copyWhole(from, base + toSuffix) != 0)
                 ++failed;
         }
@@ -198,7 +202,18 @@ void Tab_set::on_pushButton_5_clicked()
         setTipsNow(tr("无Logo文件！"), 15);
         return;
     }
-    if (copyWhole(logo, SysPath::resolve("/opt/pcs/bin/logo.png")) != 0) {
+    // Far above a tool-bar picture; the stick may hold anything under the name.
+    const long long logoMaxBytes = 4LL << 20;
+    const int copied = copyFromStick(logo, SysPath::resolve("/opt/pcs/bin/logo.png"), logoMaxBytes);
+    if (copied == COPY_NOT_REGULAR) {
+        setTipsNow(tr("Logo文件不是普通文件！"), 15);
+        return;
+    }
+    if (copied == COPY_TOO_LARGE) {
+        setTipsNow(tr("Logo文件超过%1MB！").arg(logoMaxBytes >> 20), 15);
+        return;
+    }
+    if (copied != 0) {
         setTipsNow(tr("设置失败"), 15);
         return;
     }
@@ -212,9 +227,11 @@ QString Tab_set::newMacAddress()
     // Seeded by the second, as the address has always been: two changes within one second give
     // the same address.
     QRandomGenerator random(quint32(TimeSeam::wallMs() / 1000));
+    // A byte below 16 is one digit ("00:24:a:..."); the interface set-up reads one or two digits
+    // a byte, and no reader of the network file needs two.
     QString mac = "00:24";
     for (int i = 0; i < 4; ++i)
-        mac += QString::asprintf(":%02x", random.generate() % 256);
+        mac += QString::asprintf(":%x", random.generate() % 256);
     return mac;
 }
 

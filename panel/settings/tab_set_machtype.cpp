@@ -11,6 +11,9 @@
 #include "racktable.h"
 #include "tab_set_rows.h"
 
+#include <QLabel>
+#include <QMessageBox>
+#include <QStringList>
 #include <QtGlobal>
 #include <stdio.h>
 
@@ -19,10 +22,13 @@ using tabsetrows::showRow;
 namespace {
 enum { kMachType, kDcInType, kInverterType, kRatedFreq, kRackId, kWorkMode, kSoftStart, kCtrlWord3, kRatedVolt };
 
-// The row chosen, or 0 when the box shows none.
-int rowOf(const QComboBox* box)
+// A row's caption as a name, without its closing colon.
+QString captionText(const QLabel* caption)
 {
-    return qMax(0, box->currentIndex());
+    QString text = caption->text().trimmed();
+    if (text.endsWith(QChar(0xFF1A)) || text.endsWith(':'))
+        text.chop(1);
+    return text;
 }
 
 // Machine-type code of a model row: the two ageing models sit on rows 33 and 34.
@@ -251,27 +257,41 @@ void Tab_set::on_pushButton_clicked()
     ui->pushButton->setEnabled(false);
     ui->pushButton->setText(tr("配置中.."));
 
-    MACH_TYPE[kMachType] = ui->comboBox_33->currentIndex();
-    MACH_TYPE[kDcInType] = rowOf(ui->comboBox_34);
-    MACH_TYPE[kInverterType] = rowOf(ui->comboBox_35);
-    MACH_TYPE[kRatedFreq] = rowOf(ui->comboBox_36);
-    MACH_TYPE[kRackId] = rowOf(ui->comboBox_37);
-    MACH_TYPE[kWorkMode] = rowOf(ui->comboBox_38);
-    MACH_TYPE[kSoftStart] = rowOf(ui->comboBox_39);
-    MACH_TYPE[kRatedVolt] = rowOf(ui->comboBox_50);
-    const int machType = qMax(0, MACH_TYPE[kMachType]);
+    // A box that shows no row (the device held a value outside its list) has no choice to send:
+    // its own setting is left as it is, and the user is told which one.
+    QStringList missing;
+    auto chosen = [&missing](int row, const QLabel* caption) {
+        if (row < 0)
+            missing << captionText(caption);
+        return row;
+    };
+    MACH_TYPE[kMachType] = chosen(ui->comboBox_33->currentIndex(), ui->label_262);
+    MACH_TYPE[kDcInType] = chosen(ui->comboBox_34->currentIndex(), ui->label_263);
+    MACH_TYPE[kInverterType] = chosen(ui->comboBox_35->currentIndex(), ui->label_264);
+    MACH_TYPE[kRatedFreq] = chosen(ui->comboBox_36->currentIndex(), ui->label_76);
+    MACH_TYPE[kRackId] = chosen(ui->comboBox_37->currentIndex(), ui->label_78);
+    MACH_TYPE[kWorkMode] = chosen(ui->comboBox_38->currentIndex(), ui->label_81);
+    MACH_TYPE[kSoftStart] = chosen(ui->comboBox_39->currentIndex(), ui->label_302);
+    MACH_TYPE[kRatedVolt] = chosen(ui->comboBox_50->currentIndex(), ui->label_104);
+    const int machType = MACH_TYPE[kMachType];
+    const int inverterType = MACH_TYPE[kInverterType];
 
-    set[22].value = machType;
-    currentRackInfo = rackRow(machType);
-    set[21].value = MACH_TYPE[kInverterType] == 4 ? 0 : 1;
-    set[14].value = currentRackInfo.typeOption == 0 ? 1 : 0;
-    set[23].value = currentRackInfo.stringCount;
-    set[24].value = currentRackInfo.dcViaAcDc != 0 ? 1 : 0;
+    if (machType >= 0) {
+        set[22].value = machType;
+        currentRackInfo = rackRow(machType);
+        set[14].value = currentRackInfo.typeOption == 0 ? 1 : 0;
+        set[23].value = currentRackInfo.stringCount;
+        set[24].value = currentRackInfo.dcViaAcDc != 0 ? 1 : 0;
+    }
+    if (inverterType >= 0)
+        set[21].value = inverterType == 4 ? 0 : 1;
     savemonitorset();
 
-    setAc(156, machType);
-    setDc(53, machType);
-    setSts(58, machType);
+    if (machType >= 0) {
+        setAc(156, machType);
+        setDc(53, machType);
+        setSts(58, machType);
+    }
 
     const int oldModule = dcModule;
     const int oldMode = set[7].value;
@@ -280,39 +300,67 @@ void Tab_set::on_pushButton_clicked()
     // On the AC/DC path only a single input gets the lead-acid defaults.
     const bool perBranchDefaults = set[24].value != 1;
     if (ui->comboBox_40->isHidden()) {
-        writeDcInType(0, dcInType, true);
+        if (dcInType >= 0)
+            writeDcInType(0, dcInType, true);
     } else {
-        writeDcInType(1001, dcInType, perBranchDefaults);
-        writeDcInType(1002, rowOf(ui->comboBox_40), perBranchDefaults);
-        if (!ui->comboBox_41->isHidden())
-            writeDcInType(1003, rowOf(ui->comboBox_41), perBranchDefaults);
-        if (!ui->comboBox_42->isHidden())
-            writeDcInType(1004, rowOf(ui->comboBox_42), perBranchDefaults);
+        QComboBox* const more[3] = { ui->comboBox_40, ui->comboBox_41, ui->comboBox_42 };
+        QLabel* const moreCaptions[3] = { ui->label_312, ui->label_313, ui->label_314 };
+        if (dcInType >= 0)
+            writeDcInType(1001, dcInType, perBranchDefaults);
+        for (int i = 0; i < 3; ++i) {
+            // Input 2 shows on this path; inputs 3 and 4 only where the model has them.
+            if (i > 0 && more[i]->isHidden())
+                continue;
+            const int type = chosen(more[i]->currentIndex(), moreCaptions[i]);
+            if (type >= 0)
+                writeDcInType(1002 + i, type, perBranchDefaults);
+        }
     }
     dcModule = oldModule;
     set[7].value = oldMode;
 
-    setAc(109, MACH_TYPE[kInverterType]);
-    setDc(22, MACH_TYPE[kInverterType]);
-    setAc(80, MACH_TYPE[kRatedFreq]);
-    setSts(43, MACH_TYPE[kRatedFreq]);
-    setAc(79, MACH_TYPE[kRatedVolt]);
-    setSts(59, MACH_TYPE[kRatedVolt]);
-    setAc(99, MACH_TYPE[kRackId] + 1);
-    setDc(36, MACH_TYPE[kRackId] + 1);
-    setSts(41, MACH_TYPE[kRackId] + 1);
-    setAc(72, MACH_TYPE[kWorkMode]);
-    setDc(34, MACH_TYPE[kWorkMode]);
-    setSts(42, MACH_TYPE[kWorkMode]);
-    setAc(110, MACH_TYPE[kSoftStart]);
-    setDc(23, MACH_TYPE[kSoftStart]);
+    if (inverterType >= 0) {
+        setAc(109, inverterType);
+        setDc(22, inverterType);
+    }
+    if (MACH_TYPE[kRatedFreq] >= 0) {
+        setAc(80, MACH_TYPE[kRatedFreq]);
+        setSts(43, MACH_TYPE[kRatedFreq]);
+    }
+    if (MACH_TYPE[kRatedVolt] >= 0) {
+        setAc(79, MACH_TYPE[kRatedVolt]);
+        setSts(59, MACH_TYPE[kRatedVolt]);
+    }
+    if (MACH_TYPE[kRackId] >= 0) {
+        setAc(99, MACH_TYPE[kRackId] + 1);
+        setDc(36, MACH_TYPE[kRackId] + 1);
+        setSts(41, MACH_TYPE[kRackId] + 1);
+    }
+    if (MACH_TYPE[kWorkMode] >= 0) {
+        setAc(72, MACH_TYPE[kWorkMode]);
+        setDc(34, MACH_TYPE[kWorkMode]);
+        setSts(42, MACH_TYPE[kWorkMode]);
+    }
+    if (MACH_TYPE[kSoftStart] >= 0) {
+        setAc(110, MACH_TYPE[kSoftStart]);
+        setDc(23, MACH_TYPE[kSoftStart]);
+    }
 
     set[25].value = qBound(-32768, set[25].value, 32767);
     setAc(126, set[25].value);
     setDc(49, set[25].value);
-    // Saves the monitor settings, the clamped control word with them.
-    setRzVersion();
+    // The switch-over saves the monitor settings, the clamped control word with them; without a
+    // standard chosen the standard in force stays and only the settings are saved.
+    if (chosen(ui->comboBox_51->currentIndex(), ui->label_26) >= 0)
+        setRzVersion();
+    else
+        savemonitorset();
 
+    if (!missing.isEmpty()) {
+        QMessageBox box(QMessageBox::Warning, tr("警告"), tr("以下选项未选择，未下发：") + "\n" + missing.join("\n"),
+            QMessageBox::Ok, this);
+        box.exec();
+    }
     reboot();
     machTypeDirty = 0;
     ui->pushButton->setEnabled(true);

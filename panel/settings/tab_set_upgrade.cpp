@@ -324,8 +324,6 @@ void Tab_set::on_ImportFileButton_clicked()
         upgradeError(tr(type->noFileOnStick));
         return;
     }
-    const std::vector<std::string> oldImports = scan(tmpDir(), type->filter);
-
     std::string name = onStick[0];
     if (onStick.size() > 1) {
         std::vector<QString> names;
@@ -336,21 +334,31 @@ void Tab_set::on_ImportFileButton_clicked()
             return;
         name = chooser.fileName.toLatin1().toStdString();
     }
-    removeFromTmp(oldImports);
+    // A chooser left without a row imports nothing; the last import stays.
+    if (name.empty())
+        return;
     if (name.find(' ') != std::string::npos) {
         upgradeError(tr("文件名不能有空格!"));
         return;
     }
-    // A chooser left without a row imports nothing.
-    if (name.empty()) {
-        ui->LineFileEdit->clear();
+    // The stick may hold anything under a firmware name: a FIFO, a link to a device, a huge file.
+    const int copied = copyFromStick(stick + "/" + name, tmpDir() + "/" + name, UpgradeThread::FILE_MAX_BYTES);
+    if (copied == COPY_NOT_REGULAR) {
+        upgradeError(tr("升级文件不是普通文件，不能导入!"));
         return;
     }
-    if (copyWhole(stick + "/" + name, tmpDir() + "/" + name) != 0) {
-        ui->LineFileEdit->setText(tr(kNoFile));
+    if (copied == COPY_TOO_LARGE) {
+        upgradeError(tr("升级文件超过%1MB，不能导入!").arg(UpgradeThread::FILE_MAX_BYTES >> 20));
+        return;
+    }
+    if (copied != 0) {
         upgradeError(tr("升级文件导入失败，请重新导入"));
         return;
     }
+    // Only now may the earlier imports go; one under the same name was replaced by the copy.
+    std::vector<std::string> older = scan(tmpDir(), type->filter);
+    older.erase(std::remove(older.begin(), older.end(), name), older.end());
+    removeFromTmp(older);
     ::sync();
     ui->LineFileEdit->setText(QString::fromLatin1(name.c_str()));
 }

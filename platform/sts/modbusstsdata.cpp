@@ -1,4 +1,5 @@
 #include "modbusstsdata.h"
+#include "paramfile.h"
 #include "paramline.h"
 #include "timeseam.h"
 
@@ -443,6 +444,8 @@ void ModbusSTSData::loadParams(int id)
 {
     Module& m = *find(id);
     const std::string path = paramPath(id);
+    // The certification switch-over replaces these files whole under the same lock.
+    ParamFileLock writing(path);
     std::vector<bool> have(POINTS, false);
     if (FILE* f = fopen(path.c_str(), "rb")) {
         char line[256];
@@ -477,13 +480,15 @@ void ModbusSTSData::writeParamLine(int id, int index, float value)
     if (!lineFits(index, value))
         return;
     const std::string path = paramPath(id);
-    FILE* f = fopen(path.c_str(), "r+b");
-    if (!f) {
-        // The file went away: lay it out again from the table, which holds the new value.
-        loadParams(id);
-        return;
+    {
+        ParamFileLock writing(path);
+        if (FILE* f = fopen(path.c_str(), "r+b")) {
+            if (ParamLine::writeAt(f, index, value) != 1)
+                printf("ModbusSTSData::setting cannot write %s\n", path.c_str());
+            fclose(f);
+            return;
+        }
     }
-    if (ParamLine::writeAt(f, index, value) != 1)
-        printf("ModbusSTSData::setting cannot write %s\n", path.c_str());
-    fclose(f);
+    // The file went away: lay it out again from the table, which holds the new value.
+    loadParams(id);
 }

@@ -56,3 +56,34 @@ TEST(DcdcData, DispatchSetPointsAreCachedWhateverTheHandlerSays)
     EXPECT_FLOAT_EQ(v, -2.0f);
     EXPECT_EQ(d.getConfig(30, 76, &v), -1);
 }
+
+// Analogs of the fourth analog format that the module reports in tenths, as the panel reads
+// them through the facade.
+TEST(DcdcData, AnalogsReportedInTenthsAreDividedByTen)
+{
+    struct Row {
+        int index;
+        int raw;
+        float value;
+    };
+    const Row rows[] = {
+        { 24, 1234, 123.4f },
+        { 26, -57, -5.7f },
+        { 27, 3, 0.3f },
+    };
+    RuntimeTree tree(true);
+    DcBusSim sim;
+    ASSERT_TRUE(sim.open(tree.root(), "can0", 1));
+    sim.setPeriod(25);
+    for (const Row& r : rows)
+        sim.module(1)->setAnalog(r.index, r.raw);
+    sim.start();
+    DcdcData d("can0", 1000000, 800, false);
+    ASSERT_EQ(d.open(), 0);
+    for (const Row& r : rows) {
+        float v = 0;
+        EXPECT_TRUE(waitFor([&] { return d.getAnalog(1, r.index, &v) == 0 && v != 0; })) << r.index;
+        EXPECT_FLOAT_EQ(v, r.value) << r.index;
+    }
+    d.close();
+}

@@ -4,6 +4,8 @@
 #include "timeseam.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string.h>
@@ -19,6 +21,8 @@ struct DcHandlerProbe {
     static std::atomic<double>& systemSendTime(DcHandler& h) { return h.m_systemSendTime; }
     static int faultSeen(DcHandler& h, int m) { return h.m_faultSeen[m]; }
     static uint32_t faultMask(DcHandler& h, int m) { return h.m_faultMask[m]; }
+    static size_t history(DcHandler& h, int m) { return h.m_history[m].size(); }
+    static const FaultRealDataLog& waveRecord(DcHandler& h, int m) { return h.m_waveRecord[m]; }
 };
 
 namespace {
@@ -282,6 +286,56 @@ TEST_F(DcHandlerSetUp, ReceiveThreadRunsTheTimerOnItsPeriod)
     for (int i = 0; i < 8; ++i)
         ASSERT_GE(nextHeartbeat(false), 20) << "silent period " << i;
     EXPECT_TRUE(waitFor([&] { return h.getStatus(6, 100) == 0 && h.getStatus(0, 100) == 0; }));
+    TimeSeam::useFakeClock(false);
+}
+
+namespace {
+// Waits of the fault-data thread, counted by the time seam's sleep hook.
+std::atomic<int> g_faultWaits{ 0 };
+void countFaultWaits(void*)
+{
+    char name[16] = "";
+    pthread_getname_np(pthread_self(), name, sizeof name);
+    if (strcmp(name, "dc-fault") == 0)
+        ++g_faultWaits;
+}
+}
+
+// The fault-data thread is woken 300 ms late every time, as on a loaded host (the clock is
+// stepped 1.3 s at a time): its passes still fall on whole seconds from the first, so the minute
+// before a fault holds sixty snapshots and the waveform gets all eight it keeps of them.
+TEST_F(DcHandlerSetUp, FaultDataPassesKeepAFixedOneSecondSchedule)
+{
+    TimeSeam::useFakeClock(true);
+    g_faultWaits = 0;
+    TimeSeam::setSleepHook(countFaultWaits, nullptr);
+    {
+        DcHandler h("can0", 1000000, kNoTimer, false);
+        const int m = 3;
+        const CanFrame analog = words(m, 16, 420, 0, 0, 0);   // analog 0: 42
+        h.process(&analog);
+        for (int i = 0; i < 4; ++i)
+            h.checkconnect();
+        ASSERT_EQ(h.getStatus(m, 100), 1);
+        ASSERT_EQ(h.open(), 0);
+        // Done once the thread waits again: its first wait after the step may be one it was in.
+        auto step = [&](int ms) {
+            const int before = g_faultWaits;
+            TimeSeam::advanceMs(ms);
+            return waitFor([&] { return g_faultWaits >= before + 2; });
+        };
+        ASSERT_TRUE(waitFor([&] { return g_faultWaits > 0; }));
+        for (int s = 0; s < 46; ++s)   // 59.8 s
+            ASSERT_TRUE(step(1300)) << s;
+        EXPECT_EQ(DcHandlerProbe::history(h, m), 60u);
+        const CanFrame fault = canFrame(m, 60, {});
+        h.process(&fault);
+        ASSERT_TRUE(step(1300));
+        const FaultRealDataLog& w = DcHandlerProbe::waveRecord(h, m);
+        for (int k = 0; k < 8; ++k)
+            EXPECT_EQ(w.snapshots[k][0], 42.0f) << "slot " << k + 1;
+    }
+    TimeSeam::setSleepHook(nullptr, nullptr);
     TimeSeam::useFakeClock(false);
 }
 
@@ -975,6 +1029,61 @@ TEST_F(DcHandlerDecode, TwentyFaultFramesSaveNothingTheTwentyFirstSavesOneRecord
     ASSERT_EQ(h.getFaultRecordSize(), 2);
 }
 
+// Fault uploads that lose frames, as under a flood of frames: upload u delivers only the frames
+// listed (k: PF 48 + k), word w of frame k being 0x1000 * (u + 1) + 0x10 * k + w. Each case runs
+// on a module of its own. Whatever was lost, a stored record is one upload's frames, all of them.
+TEST_F(DcHandlerDecode, AFaultUploadThatLostFramesIsDroppedNeverStoredMixed)
+{
+    auto span = [](int first, int last) {
+        std::vector<int> v;
+        for (int k = first; k <= last; ++k)
+            v.push_back(k);
+        return v;
+    };
+    auto join = [](std::vector<int> a, const std::vector<int>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::vector<int> whole = span(0, 20);
+    struct Case {
+        const char* name;
+        std::vector<std::vector<int>> uploads;
+        std::vector<int> stored;   // the uploads whose records are stored, in order
+        int dropped;
+    };
+    const Case cases[] = {
+        { "whole", { whole }, { 0 }, 0 },
+        { "two whole", { whole, whole }, { 0, 1 }, 0 },
+        { "last frames lost, then a whole one", { span(0, 12), whole }, { 1 }, 1 },
+        { "first frames lost, then a whole one", { span(3, 20), whole }, { 1 }, 1 },
+        { "two in the middle lost, then a whole one", { join(span(0, 5), span(8, 20)), whole }, { 1 }, 1 },
+        { "the tail of one and the head of the next lost", { span(0, 12), span(8, 20), whole }, { 2 }, 2 },
+        { "frames beyond the upload in between", { join(join(span(0, 10), { 22, 40 }), span(11, 20)) }, { 0 }, 0 },
+    };
+    auto word = [](int u, int k, int w) { return 0x1000 * (u + 1) + 0x10 * k + w; };
+    int m = 0;
+    int records = 0;
+    for (const Case& c : cases) {
+        ++m;
+        const int droppedBefore = h.faultUploadsDropped();
+        for (size_t u = 0; u < c.uploads.size(); ++u)
+            for (int k : c.uploads[u])
+                feed(words(m, 48 + k, word(int(u), k, 0), word(int(u), k, 1), word(int(u), k, 2), word(int(u), k, 3)));
+        EXPECT_EQ(h.faultUploadsDropped() - droppedBefore, c.dropped) << c.name;
+        ASSERT_EQ(h.getFaultRecordSize(), records + int(c.stored.size())) << c.name;
+        for (int u : c.stored) {
+            FaultRecord r;
+            ASSERT_EQ(h.getFaultRecord(records++, &r), 0);
+            EXPECT_EQ(r.module, m) << c.name;
+            bool same = true;
+            for (int k = 0; k < 21; ++k)
+                for (int w = 0; w < 4; ++w)
+                    same = same && r.data[4 * (k % 3) + w][k / 3] == word(u, k, w);
+            EXPECT_TRUE(same) << c.name << ": the record is not upload " << u << " whole";
+        }
+    }
+}
+
 TEST_F(DcHandlerDecode, FaultFrameBeyondTheUploadStartsTheWaveformButSetsNoBit)
 {
     feed(canFrame(6, 90, { 1 }));
@@ -1276,6 +1385,33 @@ TEST_F(DcHandlerUpgrade, SilentTargetIsDroppedAfterResendingAndOthersGoOn)
         EXPECT_EQ(h->getStatus(a, 3), 1) << a;
         EXPECT_TRUE(sim.module(a - 0x80)->upgraded()) << a;
     }
+}
+
+// A file changed on the stick's copy after its last check is still read a record at a time: a
+// line longer than any record stops the target, as the check would have.
+TEST_F(DcHandlerUpgrade, AFileChangedAfterItsCheckIsReadNoFurtherThanARecord)
+{
+    ASSERT_NO_FATAL_FAILURE(start(1, "dc.hex", ":040000001122334452\n:00000001FF\n"));
+    struct Swap {
+        DcBusSim* sim;
+        std::string path;
+        std::atomic<bool> done;
+    } swap{ &sim, tree.path("tmp/dc.hex"), { false } };
+    // Once the boot request is out, the check is behind: the file changes in a sleep of the worker.
+    TimeSeam::setSleepHook(
+        [](void* arg) {
+            Swap* s = static_cast<Swap*>(arg);
+            s->sim->answerPending();
+            if (s->sim->module(1)->upgradeRequests(0x01) > 0 && !s->done.exchange(true))
+                std::ofstream(s->path) << ":040000001122334452\n" << std::string(4096, '0') << "\n:00000001FF\n";
+        },
+        &swap);
+    ASSERT_NO_FATAL_FAILURE(upgrade({ 129 }));
+    ASSERT_TRUE(finished());
+    TimeSeam::setSleepHook(nullptr, nullptr);
+    ASSERT_TRUE(swap.done);
+    EXPECT_EQ(h->getStatus(129, 5), -1);
+    EXPECT_EQ(sim.module(1)->upgradeRecords().size(), 1u) << "the first record went, nothing after the long line";
 }
 
 TEST_F(DcHandlerUpgrade, AFileThatFailsItsChecksIsRefusedBeforeAnythingIsSent)

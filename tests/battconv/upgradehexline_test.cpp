@@ -92,3 +92,79 @@ TEST(UpgradeHexLine, AFileIsSoundOnlyWithEveryRecordAndItsEndRecord)
     EXPECT_EQ(UpgradeHexLine::checkFile(path.c_str()), -1);
     rmdir(dir);
 }
+
+namespace {
+
+// A stream of head, then fill repeated up to size bytes, that counts what it hands out.
+struct Endless {
+    std::string head;
+    char fill;
+    size_t size;
+    size_t served = 0;
+};
+
+ssize_t readEndless(void* cookie, char* buf, size_t n)
+{
+    Endless* e = static_cast<Endless*>(cookie);
+    size_t i = 0;
+    for (; i < n && e->served < e->size; ++i, ++e->served)
+        buf[i] = e->served < e->head.size() ? e->head[e->served] : e->fill;
+    return ssize_t(i);
+}
+
+// A record line with count data bytes and a sound checksum.
+std::string record(int count)
+{
+    std::string line = ":";
+    unsigned sum = 0;
+    auto put = [&](unsigned b) {
+        char d[3];
+        snprintf(d, sizeof d, "%02X", b & 0xFF);
+        line += d;
+        sum += b;
+    };
+    put(unsigned(count));
+    put(0x12);
+    put(0x34);
+    put(0);
+    for (int i = 0; i < count; ++i)
+        put(unsigned(i * 7));
+    put(0x100 - (sum & 0xFF));
+    return line;
+}
+
+} // namespace
+
+TEST(UpgradeHexLine, ALineLongerThanAnyRecordIsRefusedWithoutReadingIt)
+{
+    const std::string longest = record(UpgradeHexLine::MAX_BYTES - 5);
+    ASSERT_EQ(longest.size(), size_t(UpgradeHexLine::LINE_CHARS));
+    const size_t size = 32u << 20;
+    struct Case {
+        const char* name;
+        std::string head;
+        char fill;
+        int result;
+    };
+    const Case cases[] = {
+        { "one endless record line", ":", '0', 1 },
+        { "one endless line of text", "", 'x', 1 },
+        { "an endless line after sound records", longest + "\r\n" + record(4) + "\n", 'A', 3 },
+        { "one digit past the longest record", longest + "0", '\n', 1 },
+        { "a line of carriage returns", ":00000001FF", '\r', 1 },
+        { "the longest record then the end", longest + "\r\n:00000001FF\r\n", '\n', 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Endless e{ c.head, c.fill, size };
+        cookie_io_functions_t io = {};
+        io.read = readEndless;
+        FILE* fp = fopencookie(&e, "r", io);
+        ASSERT_TRUE(fp);
+        EXPECT_EQ(UpgradeHexLine::checkStream(fp), c.result);
+        fclose(fp);
+        if (c.result != 0) {
+            EXPECT_LT(e.served, size_t(1) << 20) << "read on past the refused line";
+        }
+    }
+}

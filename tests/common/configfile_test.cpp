@@ -143,6 +143,28 @@ TEST(ConfigFile, LongLineIsCutAndItsRestNeverBecomesARow)
     EXPECT_EQ(n, 7);                          // the next row is the real next line
 }
 
+// A line holds 511 characters: the 511th is the last one kept, the 512th the first one cut.
+TEST(ConfigFile, LineOfTheLongestLengthKeepsItsLastCharacter)
+{
+    struct Case {
+        const char* name;
+        std::string row;
+        int number;
+    };
+    const Case cases[] = {
+        { "511 characters", std::string(509, 'w') + "\t7", 7 },
+        { "512 characters", std::string(509, 'w') + "\t78", 7 },
+    };
+    for (const Case& c : cases) {
+        OneRow r(c.row);
+        char word[600];
+        int n = -1;
+        EXPECT_EQ(r.cf.read("%s%d", word, &n), 1) << c.name;
+        EXPECT_EQ(strlen(word), 509u) << c.name;
+        EXPECT_EQ(n, c.number) << c.name;
+    }
+}
+
 TEST(ConfigFile, ReplaceLinePadsInPlace)
 {
     RuntimeTree tree;

@@ -145,6 +145,8 @@ TEST(FaultRecordFile, ATornCounterOrSlotLosesAtMostTheRecordBeingWritten)
     const std::string s1 = slot(1, "2024-01-02 03:04:06", 1, 4, 8);
     const std::string s2 = slot(2, "2024-01-02 03:04:07", 1, 5, 9);
     const std::string torn2 = s2.substr(0, 300) + std::string(518, '\0');
+    std::string badCaption = header("0003", "0002");
+    badCaption[40] = 'x';
     struct Case {
         const char* name;
         std::string bytes;
@@ -160,6 +162,8 @@ TEST(FaultRecordFile, ATornCounterOrSlotLosesAtMostTheRecordBeingWritten)
         { "newest_slot_torn_after_the_counters", header("0004", "0003") + s0 + s1 + torn2, { 3, 4 }, 3, "0005", "0004" },
         { "eighteen_character_time", header("0003", "0002") + slot(0, "2024-01-02 03:04:0", 1, 3, 7) + "\n" + s1, { 4 }, 2,
             "0004", "0003" },
+        { "only_a_fresh_header", header("0001", "0000"), {}, 0, "0002", "0001" },
+        { "header_text_damaged", badCaption + s0 + s1, { 3, 4 }, 2, "0004", "0003" },
         { "slot_filled_with_garbage", header("0004", "0003") + s0 + std::string(818, 'x') + s2, { 3, 5 }, 3, "0005",
             "0004" },
     };

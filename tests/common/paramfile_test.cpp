@@ -2,6 +2,8 @@
 #include "runtimetree.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
 #include <limits>
 #include <stdio.h>
 #include <string.h>
@@ -245,6 +247,52 @@ TEST(ParamFile, AddAndWritePassOnTwoThreads)
     for (int i = 0; i < 10; ++i)
         expect[i] = float(2990 + i);
     EXPECT_EQ(values(again), expect);
+}
+
+// Another writer of the file (the panel's certification patch, say) holds its lock: the library
+// neither writes a line nor lays the default out until it lets go.
+TEST(ParamFile, WritersWaitForTheFilesLock)
+{
+    struct Case {
+        const char* name;
+        bool fileThere;   // false: the write comes from the default copy made by read()
+    };
+    const Case cases[] = { { "write pass", true }, { "default laid out by read", false } };
+    for (const Case& c : cases) {
+        RuntimeTree tree;
+        writeDefault(tree, "conf");
+        if (c.fileThere)
+            tree.writeFile("conf/param_4.ini", kDefault);
+        Modbus485::ParamFile f("../conf", 4);
+        if (c.fileThere) {
+            ASSERT_EQ(f.read(), 1);
+            ParamRecord r{ 6, 66.0f, 0 };
+            ASSERT_EQ(f.add(&r), 1);
+        }
+        std::atomic<bool> done{ false };
+        std::thread writer;
+        {
+            ParamFileLock other(tree.path("conf/param_4.ini"));
+            ASSERT_TRUE(other.held());
+            writer = std::thread([&] {
+                if (c.fileThere)
+                    f.ansywrite();
+                else
+                    f.read();
+                done = true;
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            EXPECT_FALSE(done) << c.name;
+            if (c.fileThere)
+                EXPECT_EQ(tree.readFile("conf/param_4.ini"), kDefault) << c.name;
+            else
+                EXPECT_FALSE(tree.exists("conf/param_4.ini")) << c.name;
+        }
+        writer.join();
+        EXPECT_EQ(tree.readFile("conf/param_4.ini"), c.fileThere ? withLine(kDefault, 6, "0006/0000066000\n") : kDefault)
+            << c.name;
+        EXPECT_TRUE(tree.exists("conf/param_4.ini.lock")) << c.name;
+    }
 }
 
 } // namespace

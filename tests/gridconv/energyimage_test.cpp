@@ -2,6 +2,7 @@
 #include "runtimetree.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <gtest/gtest.h>
 #include <string.h>
 #include <string>
@@ -70,6 +71,20 @@ ssize_t cutWrite(int fd, const void* buf, size_t len)
     if (g_budget <= 0)
         _exit(0);
     return ssize_t(n);
+}
+
+// A disk that fills up once the budget is spent: short writes, then ENOSPC.
+ssize_t fullWrite(int fd, const void* buf, size_t len)
+{
+    size_t n = len < size_t(g_budget) ? len : size_t(g_budget);
+    if (n == 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    ssize_t w = write(fd, buf, n);
+    if (w > 0)
+        g_budget -= long(w);
+    return w;
 }
 
 const std::string kLegacyYears = "2014\n2015\n2016\n2017\n2018\n2019\n2020\n2021\n2022\n2023\n";
@@ -265,6 +280,29 @@ TEST(EnergyImage, ASaveCutAnywhereLeavesTheOldOrTheNewImageWhole)
         EXPECT_FLOAT_EQ(next.data().dayDischarge[9][11][31], float(a)) << cut;
         EXPECT_TRUE(asideFiles(tree).empty()) << cut;
     }
+}
+
+TEST(EnergyImage, ASaveOnAFullDiskFailsAndLeavesTheOldImageAndNoTemporary)
+{
+    RuntimeTree tree;
+    EnergyImage e(kImage, kYears);
+    e.load();
+    e.data().accumulators[0][0] = 1.0;
+    ASSERT_EQ(e.writeData(), 0);
+    // Bytes past the image go out as a second piece.
+    const std::string before = tree.readFile("log/AcData.log") + "tail";
+    e.data().accumulators[0][0] = 2.0;
+    for (long room : { 0L, long(kSize / 2), long(kSize), long(kSize) + 2 }) {
+        tree.writeFile("log/AcData.log", before);
+        g_budget = room;
+        EnergyImage::setWrite(fullWrite);
+        const int r = e.writeData();
+        EnergyImage::setWrite(nullptr);
+        EXPECT_EQ(r, -1) << room;
+        EXPECT_EQ(tree.readFile("log/AcData.log"), before) << room;
+        EXPECT_FALSE(tree.exists("log/AcData.log.new")) << room;
+    }
+    EXPECT_EQ(e.writeData(), 0) << "room again";
 }
 
 TEST(EnergyImage, WriteDataDoesNotCreateTheFile)

@@ -4,9 +4,13 @@
 #include "runtimetree.h"
 #include "timeseam.h"
 
+#include <errno.h>
 #include <gtest/gtest.h>
 #include <linux/serial.h>
 #include <memory>
+#include <pthread.h>
+#include <signal.h>
+#include <string.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
@@ -314,4 +318,91 @@ TEST(Serial, AHangUpIsAFailedReceiveAndTheLineReopens)
     ASSERT_EQ(s.open(), 1);
     pty->write({ 1, 2, 3 });
     EXPECT_EQ(s.recv(buf, sizeof buf), 3);
+}
+
+namespace {
+
+// Reads that fail with the listed errors once the first three bytes of a reply are in.
+std::vector<int> g_readErrors;
+size_t g_readCalls = 0;
+
+ssize_t failingRead(int fd, void* buf, size_t len)
+{
+    const size_t call = g_readCalls++;
+    if (call == 0)
+        return ::read(fd, buf, len < 3 ? len : 3);
+    if (call <= g_readErrors.size()) {
+        errno = g_readErrors[call - 1];
+        return -1;
+    }
+    return ::read(fd, buf, len);
+}
+
+struct ReadFailure {
+    const char* name;
+    std::vector<int> errors;
+};
+
+void ignoreSignal(int) {}
+
+}
+
+TEST(Serial, AReadInterruptedOrNotReadyInTheMiddleOfAReplyKeepsTheWholeReply)
+{
+    const ReadFailure cases[] = {
+        { "interrupted", { EINTR } },
+        { "not ready", { EAGAIN } },
+        { "twice", { EAGAIN, EINTR } },
+    };
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    Serial s("/dev/ttySAC1", "19200,n,8,1", 300, 10);
+    ASSERT_EQ(s.open(), 1);
+    for (const ReadFailure& c : cases) {
+        pty.write({ 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 });
+        ASSERT_TRUE(pty.arrived());
+        g_readErrors = c.errors;
+        g_readCalls = 0;
+        Serial::setRead(failingRead);
+        char buf[256];
+        const int got = s.recv(buf, sizeof buf);
+        Serial::setRead(nullptr);
+        EXPECT_EQ(got, 10) << c.name;
+        EXPECT_EQ(buf[9], 10) << c.name;
+        EXPECT_GT(g_readCalls, c.errors.size() + 1) << c.name << ": the failures were met";
+    }
+}
+
+// A signal cuts a wait short; the receive waits on for the rest of its time, both for the first
+// byte and in the gaps of a reply.
+TEST(Serial, SignalsDuringTheWaitsDoNotCutAReplyShort)
+{
+    struct sigaction quiet, old;
+    memset(&quiet, 0, sizeof quiet);
+    quiet.sa_handler = ignoreSignal;   // no SA_RESTART, and select is never restarted anyway
+    ASSERT_EQ(sigaction(SIGUSR1, &quiet, &old), 0);
+    RuntimeTree tree;
+    PtyPair pty(tree);
+    Serial s("/dev/ttySAC1", "19200,n,8,1", 300, 10);
+    ASSERT_EQ(s.open(), 1);
+    const pthread_t reader = pthread_self();
+    auto signalFor = [&](int us) {
+        for (int t = 0; t < us; t += 200) {
+            pthread_kill(reader, SIGUSR1);
+            spinUs(200);
+        }
+    };
+    std::thread peer([&] {
+        signalFor(3000);
+        pty.write({ 1, 2, 3 });
+        signalFor(3000);
+        pty.write({ 4, 5, 6, 7 });
+        signalFor(3000);
+    });
+    char buf[256];
+    const int got = s.recv(buf, sizeof buf);
+    peer.join();
+    sigaction(SIGUSR1, &old, nullptr);
+    EXPECT_EQ(got, 7);
+    EXPECT_EQ(buf[6], 7);
 }

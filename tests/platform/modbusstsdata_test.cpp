@@ -1,12 +1,16 @@
 #include "modbusstsdata.h"
+#include "paramfile.h"
 #include "runtimetree.h"
 #include "timeseam.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
 #include <math.h>
 #include <stdlib.h>
 #include <string.h>
 #include <string>
+#include <thread>
 #include <time.h>
 
 namespace {
@@ -293,4 +297,29 @@ TEST(ModbusSTSData, CalibrationMovesTheReadingAndDebugAddressesPickAValue)
     EXPECT_NEAR(analog(o.sts, 0, 27), 202.0f, 1e-3);
     EXPECT_NEAR(analog(o.sts, 0, 64), 202.0f, 1e-3);
     EXPECT_EQ(analog(o.sts, 0, 65), 0.0f);
+}
+
+// The certification switch-over holds the lock of a switch parameter file while it replaces the
+// file: the write of a setting's line waits for it, so the replacement cannot lose the line.
+TEST(ModbusSTSData, ASettingsLineWaitsForTheFilesLock)
+{
+    Opened o;
+    ASSERT_EQ(o.sts.setting(0, 45, 0.9f, 0), 0);
+    std::atomic<bool> done{ false };
+    std::thread writer;
+    {
+        ParamFileLock patch(o.tree.path("conf-sts/param_0.ini"));
+        ASSERT_TRUE(patch.held());
+        TimeSeam::advanceMs(ModbusSTSData::WRITE_MS);
+        writer = std::thread([&] {
+            o.sts.getSettingResult(0);
+            done = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(done);
+        EXPECT_EQ(o.paramLine(0, 45), "0045/0000000850\n");
+    }
+    writer.join();
+    EXPECT_EQ(o.sts.getSettingResult(0), 0);
+    EXPECT_EQ(o.paramLine(0, 45), "0045/0000000900\n");
 }

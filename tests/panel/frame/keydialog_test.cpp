@@ -1,5 +1,7 @@
 #include "keydialog.h"
 
+#include "timeseam.h"
+#include "touchguard.h"
 #include "widgettest.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <cstdio>
 
@@ -67,4 +70,27 @@ TEST(KeyDialog, RenderingIsKeptAsArtifact)
     d.setString("SH2023");
     ASSERT_FALSE(saveArtifact(&d, "keydialog.png").isEmpty());
     EXPECT_EQ(notDrawn(&d, { QString::fromUtf8("请输入SN序列号:"), QString::fromUtf8("SH2023"), QString::fromUtf8("确定") }), QStringList());
+}
+
+// The text pad opens over the entry too: a touch right after it shows presses no key.
+TEST(KeyDialog, TouchesRightAfterItShowsPressNoKey)
+{
+    TimeSeam::useFakeClock(true);
+    KeyDialog d;
+    d.show();
+    QPushButton* s = d.findChild<QPushButton*>("S");
+    auto touch = [s]() {
+        const QPoint c = s->rect().center();
+        QMouseEvent press(QEvent::MouseButtonPress, c, s->mapToGlobal(c), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, c, s->mapToGlobal(c), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(s, &press);
+        QCoreApplication::sendEvent(s, &release);
+    };
+    TimeSeam::advanceMs(80);
+    touch();
+    EXPECT_EQ(d.GetString(), QString());
+    TimeSeam::advanceMs(TouchGuard::guardMs);
+    touch();
+    EXPECT_EQ(d.GetString(), QString("S"));
+    TimeSeam::useFakeClock(false);
 }

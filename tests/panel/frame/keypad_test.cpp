@@ -1,5 +1,8 @@
 #include "keypad.h"
 
+#include "tapentry.h"
+#include "timeseam.h"
+#include "touchguard.h"
 #include "widgettest.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +12,12 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
 #include <cstdio>
+#include <functional>
 #include <ostream>
 
 namespace {
@@ -168,4 +175,115 @@ TEST(KeyPad, RenderingIsKeptAsArtifact)
     type(pad, "-23.5");
     ASSERT_FALSE(saveArtifact(&pad, "keypad.png").isEmpty());
     EXPECT_EQ(notDrawn(&pad, { QString::fromUtf8("-23.5"), QString::fromUtf8("正代表充电,负代表放"), QString::fromUtf8("电,-770.0~770.0kW,默认0.0"), QString::fromUtf8("OK") }), QStringList());
+}
+
+namespace {
+
+void mouseAt(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// A touch at a point of the screen: press and release on whatever widget lies there.
+void touchAt(QWidget* w, QPoint local)
+{
+    mouseAt(w, QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
+    mouseAt(w, QEvent::MouseButtonRelease, local, Qt::LeftButton, Qt::NoButton);
+}
+
+// An entry field placed where the keypad's "6" key comes up, opening a keypad when tapped, as
+// the pages' entries do.
+struct EntryUnderTheKeypad {
+    QWidget window;
+    QLineEdit* edit;
+    int opened = 0;
+    QString entryWhenClosed;
+    std::function<void(KeyPad*)> onOpen;
+    EntryUnderTheKeypad()
+    {
+        window.setGeometry(0, 0, 800, 480);
+        edit = new QLineEdit(&window);
+        edit->setGeometry(380, 290, 140, 30);
+        edit->setFocusPolicy(Qt::NoFocus);
+        TapEntry::watch(edit);
+        QObject::connect(edit, &QLineEdit::selectionChanged, [this] {
+            ++opened;
+            KeyPad pad(&window);
+            QTimer::singleShot(0, [this, &pad] { onOpen(&pad); });
+            pad.exec();
+            entryWhenClosed = pad.findChild<QLabel*>("label")->text();
+        });
+        window.show();
+    }
+    QPoint tapPoint() const { return edit->rect().center(); }
+};
+
+}
+
+TEST(KeyPad, TouchesRightAfterItOpensPressNoKey)
+{
+    struct Case {
+        const char* name;
+        int secondTouchAfterMs;   // after the first tap, on the spot of the first
+        const char* typed;
+    };
+    const Case cases[] = {
+        { "double tap, 80 ms apart", 80, "" },
+        { "just inside the guard", TouchGuard::guardMs - 1, "" },
+        { "a tap once the pad has settled", TouchGuard::guardMs, "6" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TimeSeam::useFakeClock(true);
+        EntryUnderTheKeypad f;
+        f.onOpen = [&f, &c](KeyPad* pad) {
+            // The second touch lands where the first did: on the pad's "6" key.
+            const QPoint global = f.edit->mapToGlobal(f.tapPoint());
+            QWidget* under = pad->childAt(pad->mapFromGlobal(global));
+            EXPECT_TRUE(under && under->objectName() == "6");
+            if (under) {
+                TimeSeam::advanceMs(c.secondTouchAfterMs);
+                touchAt(under, under->mapFromGlobal(global));
+            }
+            pad->buttonClicked("cancel");
+        };
+        touchAt(f.edit, f.tapPoint());
+        for (int i = 0; i < 20; ++i)
+            QApplication::processEvents();
+        EXPECT_EQ(f.opened, 1);
+        EXPECT_EQ(f.entryWhenClosed, QString(c.typed));
+        TimeSeam::useFakeClock(false);
+    }
+}
+
+TEST(KeyPad, KeysWaitForThePadToShowEachTime)
+{
+    TimeSeam::useFakeClock(true);
+    KeyPad pad;
+    QPushButton* seven = pad.findChild<QPushButton*>("7");
+    // Not shown yet: no key takes a touch, however long the pad has existed.
+    TimeSeam::advanceMs(5000);
+    touchAt(seven, seven->rect().center());
+    EXPECT_EQ(entryLine(pad), QString());
+    pad.show();
+    touchAt(seven, seven->rect().center());
+    EXPECT_EQ(entryLine(pad), QString());
+    // A press held back is not completed by a release after the guard.
+    mouseAt(seven, QEvent::MouseButtonPress, seven->rect().center(), Qt::LeftButton, Qt::LeftButton);
+    TimeSeam::advanceMs(TouchGuard::guardMs);
+    mouseAt(seven, QEvent::MouseButtonRelease, seven->rect().center(), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(entryLine(pad), QString());
+    touchAt(seven, seven->rect().center());
+    EXPECT_EQ(entryLine(pad), QString("7"));
+    // Shown again later: the guard starts again.
+    pad.hide();
+    TimeSeam::advanceMs(1000);
+    pad.show();
+    touchAt(seven, seven->rect().center());
+    EXPECT_EQ(entryLine(pad), QString("7"));
+    TimeSeam::advanceMs(TouchGuard::guardMs);
+    touchAt(seven, seven->rect().center());
+    EXPECT_EQ(entryLine(pad), QString("77"));
+    TimeSeam::useFakeClock(false);
 }

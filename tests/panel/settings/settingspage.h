@@ -10,7 +10,10 @@
 #include "runtimetree.h"
 #include "settingstest.h"
 
+#include <QFile>
 #include <QLabel>
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -122,6 +125,21 @@ struct HelpCloser {
         timer.start(5);
     }
 };
+
+// A monitor setting as "monitorset.txt" in the working directory holds it; the running settings
+// stay as they are. Without the file the value is one no setting takes.
+inline setvalue savedSetting(int slot)
+{
+    if (!QFile::exists("monitorset.txt"))
+        return setvalue{ INT_MIN, QString("(no monitorset.txt)") };
+    std::vector<setvalue> running(set, set + 80);
+    const int bms = BmsType;
+    readmonitorset();
+    const setvalue saved = set[slot];
+    std::copy(running.begin(), running.end(), set);
+    BmsType = bms;
+    return saved;
+}
 
 // Slot k of the tree's "setting.dat" (floats the AC pages show), -1 when the file is shorter.
 inline float shownValue(const RuntimeTree& tree, int slot)

@@ -172,6 +172,24 @@ TEST(Tab_set_ac, SoftStartRampKeepsWhatWasTyped)
     EXPECT_NEAR(shownValue(p.tree, 1), 0.39f, 1e-4f);
 }
 
+TEST(Tab_set_ac, FrequencyRideThroughTimesShowWhatWasTypedToTwoDecimals)
+{
+    AcPage p(1);
+    p.entry("on_lineEdit_137_selectionChanged", "0.16");
+    p.entry("on_lineEdit_141_selectionChanged", "1.25");
+    EXPECT_TRUE(p.ac.wrote(0, 163, 0.1f));
+    EXPECT_TRUE(p.ac.wrote(0, 165, 1.2f));
+    // The module holds the cut values; the page shows the typed ones.
+    p.ac.config[{ 0, 163 }] = 0.1f;
+    p.ac.config[{ 0, 165 }] = 1.2f;
+    p.ac.config[{ 0, 162 }] = 0.16f;
+    p.tab.fresh_ac(6);
+    EXPECT_EQ(p.edit("lineEdit_137")->text(), QString("0.16"));
+    EXPECT_EQ(p.edit("lineEdit_141")->text(), QString("1.25"));
+    // Their neighbours read from the module keep one decimal.
+    EXPECT_EQ(p.edit("lineEdit_133")->text(), QString("0.2"));
+}
+
 TEST(Tab_set_ac, FailedReadsShowNotAValue)
 {
     AcPage p(0);

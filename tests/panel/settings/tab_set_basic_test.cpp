@@ -123,6 +123,52 @@ TEST(Tab_set_basic, BranchPickerKeepsOnlyTheCabinetsBranches)
     EXPECT_TRUE(p.nothingWritten());
 }
 
+TEST(Tab_set_basic, BranchPickerOffersOnlyBranchesTheWritesReach)
+{
+    struct Case {
+        int branches;   // set[23]
+        int offered;
+    };
+    const Case cases[] = { { 10, 8 }, { 9, 8 }, { 8, 8 }, { 3, 3 }, { 1, 1 }, { 0, 1 }, { -2, 1 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.branches);
+        SettingsPage p;
+        set[23].value = c.branches;
+        set[54].value = 1;
+        p.ac.config[{ 0, 108 }] = 1;
+        p.attach();
+        p.show(0, 0);
+        QComboBox* picker = p.w<QComboBox>("comboBox_2");
+        ASSERT_EQ(picker->count(), c.offered);
+        EXPECT_EQ(Tab_set::branchCount(), c.offered) << "the DC sub-page's picker follows the same rule";
+        EXPECT_EQ(picker->itemText(c.offered - 1), QString::number(c.offered));
+        // The last branch offered takes the control mode and the set-points.
+        picker->setCurrentIndex(c.offered - 1);
+        p.combo("on_comboBox_2_activated", c.offered - 1);
+        const int last = 1000 + c.offered;
+        EXPECT_EQ(p.tab.basicDcModule, last);
+        p.combo("on_comboBox_17_activated", 1);
+        p.entry("on_lineEdit_186_selectionChanged", "12");
+        ASSERT_EQ(p.dc.writes.size(), 2u);
+        EXPECT_TRUE(p.dc.wrote(last, 26, 1));
+        EXPECT_EQ(p.dc.writes[1].module, last);
+        EXPECT_EQ(p.dc.writes[1].index, 1001);
+        EXPECT_EQ(p.tips, (std::vector<int>{ 3, 3 }));
+    }
+    // A branch the cabinet no longer has falls back to the first.
+    SettingsPage p;
+    set[23].value = 8;
+    p.attach();
+    p.show(0, 0);
+    p.w<QComboBox>("comboBox_2")->setCurrentIndex(7);
+    p.combo("on_comboBox_2_activated", 7);
+    set[23].value = 4;
+    p.tab.mpaintEvent();
+    EXPECT_EQ(p.w<QComboBox>("comboBox_2")->count(), 4);
+    EXPECT_EQ(p.w<QComboBox>("comboBox_2")->currentIndex(), 0);
+    EXPECT_EQ(p.tab.basicDcModule, 1001);
+}
+
 TEST(Tab_set_basic, DispatchModeGoesToBothConvertersAndTheSettings)
 {
     SettingsPage p;
@@ -131,7 +177,7 @@ TEST(Tab_set_basic, DispatchModeGoesToBothConvertersAndTheSettings)
     EXPECT_TRUE(p.ac.wrote(0, 108, 2));
     EXPECT_TRUE(p.dc.wrote(0, 21, 2));
     EXPECT_EQ(set[54].value, 2);
-    EXPECT_TRUE(p.tree.exists("bin/monitorset.txt"));
+    EXPECT_EQ(savedSetting(54).value, 2);
     p.combo("on_comboBox_29_activated", 3);
     EXPECT_TRUE(p.ac.wrote(0, 145, 3));
 }

@@ -278,6 +278,72 @@ TEST(Tab_set_dc, PvBranchCaptionsAndRowsFollowTheInputType)
     EXPECT_EQ(enabled(page1), "10101111");
 }
 
+TEST(Tab_set_dc, EveryInputTypeLaysOutItsRows)
+{
+    struct Case {
+        int type;
+        // Page 1, rows lineEdit_24, _25, _26, _27, _79, _28, _80, _75 (caption and field alike).
+        const char* page1;
+        // Captions of the rows of lineEdit_24, _25, _26 and _75.
+        const char* captions[4];
+        // Page 2, rows comboBox_14, lineEdit_22, _23, _74, _76, _77, _78, _81.
+        const char* page2;
+    };
+    const Case cases[] = {
+        { 0, "10101111", { "直流下限电压", "浮充电压", "均充电压", "放电终止电压" }, "11100000" },
+        { 1, "11100011", { "MPPT下限电压", "MPPT上限电压", "光伏最大电压", "休眠电压" }, "00010000" },
+        { 2, "10101111", { "直流下限电压", "浮充电压", "均充电压", "放电终止电压" }, "11100000" },
+        { 3, "01100110", { "直流下限电压", "直流输出电压", "直流电压上限", "放电终止电压" }, "00000000" },
+        { 4, "11111111", { "直流下限电压", "浮充电压", "均充电压", "放电终止电压" }, "11101111" },
+    };
+    const char* const rows1[8][2] = { { "label_45", "lineEdit_24" }, { "label_46", "lineEdit_25" },
+        { "label_47", "lineEdit_26" }, { "label_48", "lineEdit_27" }, { "label_171", "lineEdit_79" },
+        { "label_49", "lineEdit_28" }, { "label_173", "lineEdit_80" }, { "label_163", "lineEdit_75" } };
+    const char* const rows2[8][2] = { { "label_42", "comboBox_14" }, { "label_43", "lineEdit_22" },
+        { "label_44", "lineEdit_23" }, { "label_160", "lineEdit_74" }, { "label_165", "lineEdit_76" },
+        { "label_167", "lineEdit_77" }, { "label_169", "lineEdit_78" }, { "label_175", "lineEdit_81" } };
+    const char* const captionLabels[4] = { "label_45", "label_46", "label_47", "label_163" };
+    auto layout = [](SettingsPage& p, const char* const(&rows)[8][2]) {
+        std::string got;
+        for (const auto& row : rows) {
+            const bool caption = p.w<QWidget>(row[0])->isEnabled();
+            const bool field = p.w<QWidget>(row[1])->isEnabled();
+            got += caption != field ? '?' : (field ? '1' : '0');
+        }
+        return got;
+    };
+    for (int set24 : { 0, 1 }) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(set24 ? "via ac/dc, type " : "own dc link, type ") + std::to_string(c.type));
+            SettingsPage p;
+            set[24].value = set24;
+            FakeDevice& d = set24 ? static_cast<FakeDevice&>(p.ac) : p.dc;
+            const int typeIndex = set24 ? 104 : 35;
+            p.attach();
+            // From another type's layout, so that every row has to change where this type differs.
+            for (int type : { (c.type + 1) % 5, c.type }) {
+                d.config[{ 1004, typeIndex }] = float(type);
+                showDc(p, 1, 1004);
+                showDc(p, 2, 1004);
+            }
+            EXPECT_EQ(layout(p, rows1), c.page1);
+            for (int i = 0; i < 4; ++i)
+                EXPECT_EQ(p.w<QLabel>(captionLabels[i])->text(), QString::fromUtf8(c.captions[i])) << i;
+            EXPECT_EQ(layout(p, rows2), c.page2);
+
+            // A code outside 0..4 leaves the layout and the captions of the type before.
+            for (float unknown : { 5.0f, 9.0f, -1.0f }) {
+                d.config[{ 1004, typeIndex }] = unknown;
+                showDc(p, 1, 1004);
+                showDc(p, 2, 1004);
+                EXPECT_EQ(layout(p, rows1), c.page1) << unknown;
+                EXPECT_EQ(layout(p, rows2), c.page2) << unknown;
+                EXPECT_EQ(p.w<QLabel>("label_46")->text(), QString::fromUtf8(c.captions[1])) << unknown;
+            }
+        }
+    }
+}
+
 TEST(Tab_set_dc, ShowsTheBranchValues)
 {
     for (int set24 : { 0, 1 }) {

@@ -1,6 +1,8 @@
 #include "settingspage.h"
 
+#include "fiforelease.h"
 #include "mytoolbar.h"
+#include "paramfile.h"
 #include "timeseam.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +10,15 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <dirent.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -106,6 +115,31 @@ TEST(Tab_set_factory, SaveThenRestoreBringsTheFactorySetBackAndItStays)
     EXPECT_EQ(p.savedValue(10), 15);
 }
 
+TEST(Tab_set_factory, BackupWaitsForALibraryPassOverTheRunningFile)
+{
+    Factory p;
+    p.tree.writeFile("conf/param_0.ini", "line 1 old\nline 2 old\n");
+    const std::string running = p.tree.path("conf/param_0.ini");
+    std::atomic<bool> holding{ false };
+    // A link library's write pass: two lines in place, under the file's lock.
+    std::thread library([&] {
+        ParamFileLock lock(running);
+        std::fstream f(running, std::ios::in | std::ios::out);
+        f << "line 1 new\n" << std::flush;
+        holding = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        f << "line 2 new\n" << std::flush;
+    });
+    while (!holding)
+        std::this_thread::yield();
+    {
+        Boxes boxes({ QMessageBox::Ok });
+        p.slot("on_pushButton_4_clicked");
+    }
+    library.join();
+    EXPECT_EQ(p.tree.readFile("conf/param_0.bak"), "line 1 new\nline 2 new\n") << "never half a pass";
+}
+
 TEST(Tab_set_factory, RestoreWithoutBackupsOrWithADamagedOne)
 {
     {
@@ -160,6 +194,77 @@ TEST(Tab_set_factory, LogoFromTheStick)
     EXPECT_EQ(p.tree.readFile("bin/logo.png"), "PNG bytes");
 }
 
+namespace {
+std::vector<std::string> entriesOf(const std::string& dir)
+{
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (const struct dirent* e = readdir(d))
+            names.push_back(e->d_name);
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+} // namespace
+
+// The stick's "logo.png" may be anything; the panel's logo changes only for a picture-sized file.
+TEST(Tab_set_factory, LogoThatIsNoPlainPictureIsRefused)
+{
+    enum Make { FIFO, DEVICE_LINK, DIRECTORY, TOO_LARGE, LARGEST };
+    struct Case {
+        const char* name;
+        Make make;
+        const char* tip;
+    };
+    const Case cases[] = {
+        { "FIFO", FIFO, "Logo文件不是普通文件！" },
+        { "link to a device", DEVICE_LINK, "Logo文件不是普通文件！" },
+        { "directory", DIRECTORY, "Logo文件不是普通文件！" },
+        { "too large", TOO_LARGE, "Logo文件超过4MB！" },
+        { "as large as allowed", LARGEST, "设置成功" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Factory p;
+        p.tree.writeFile("dev/udisk", "");
+        p.tree.writeFile("bin/logo.png", "old logo");
+        const std::string logo = p.tree.path("udisk/logo.png");
+        switch (c.make) {
+        case FIFO:
+            ASSERT_EQ(::mkfifo(logo.c_str(), 0644), 0);
+            break;
+        case DEVICE_LINK:
+            ASSERT_EQ(::symlink("/dev/zero", logo.c_str()), 0);
+            break;
+        case DIRECTORY:
+            ASSERT_EQ(::mkdir(logo.c_str(), 0755), 0);
+            break;
+        case TOO_LARGE:
+        case LARGEST:
+            p.tree.writeFile("udisk/logo.png", "");
+            ASSERT_EQ(::truncate(logo.c_str(), (4 << 20) + (c.make == TOO_LARGE ? 1 : 0)), 0);
+            break;
+        }
+        const std::vector<std::string> before = entriesOf(p.tree.path("bin"));
+        Boxes boxes({ QMessageBox::Ok });
+        {
+            FifoRelease release(logo);
+            p.slot("on_pushButton_5_clicked");
+            EXPECT_FALSE(release.waited) << "the copy waited on the file";
+        }
+        EXPECT_EQ(p.tip.text().toStdString(), c.tip);
+        EXPECT_EQ(entriesOf(p.tree.path("bin")), before) << "no copy is left beside the logo";
+        const std::string now = p.tree.readFile("bin/logo.png");
+        if (c.make == LARGEST) {
+            EXPECT_EQ(now.size(), size_t(4 << 20));
+        } else {
+            EXPECT_TRUE(now == "old logo") << "the logo has " << now.size() << " bytes now";
+            EXPECT_TRUE(boxes.texts.isEmpty());
+        }
+    }
+}
+
 TEST(Tab_set_factory, NewMacAddressInTheNetworkFileAndOnTheInterface)
 {
     Factory p;
@@ -171,8 +276,8 @@ TEST(Tab_set_factory, NewMacAddressInTheNetworkFileAndOnTheInterface)
     ASSERT_EQ(l.size(), 6u);
     EXPECT_EQ(l[3], "DNS=8.8.8.8");
     EXPECT_EQ(l[5], "END=1");
-    // Every byte as two hexadecimal digits, also the ones below 16.
-    const QRegularExpression form("^MAC=(00:24(:[0-9a-f]{2}){4})$");
+    // Every byte in lower-case hexadecimal without leading zero.
+    const QRegularExpression form("^MAC=(00:24(:(0|[1-9a-f][0-9a-f]?)){4})$");
     const QRegularExpressionMatch m = form.match(QString::fromStdString(l[4]));
     ASSERT_TRUE(m.hasMatch()) << l[4];
     const std::string mac = m.captured(1).toStdString();
@@ -188,6 +293,37 @@ TEST(Tab_set_factory, NewMacAddressInTheNetworkFileAndOnTheInterface)
     TimeSeam::advanceMs(1000);
     EXPECT_NE(p.tab.newMacAddress(), a);
     TimeSeam::useFakeClock(false);
+}
+
+TEST(Tab_set_factory, MacBytesBelowSixteenAreOneDigit)
+{
+    Factory p;
+    TimeSeam::useFakeClock(true);
+    // Over a minute of changes some byte falls below 16; each shows as one digit, never "0a".
+    const QRegularExpression form("^00:24(:(0|[1-9a-f][0-9a-f]?)){4}$");
+    const QRegularExpression oneDigit(":[0-9a-f](:|$)");
+    int oneDigitBytes = 0;
+    for (int second = 0; second < 60; ++second) {
+        TimeSeam::setWallTime(1700000000 + second);
+        const QString mac = p.tab.newMacAddress();
+        EXPECT_TRUE(form.match(mac).hasMatch()) << mac.toStdString();
+        if (oneDigit.match(mac.mid(5)).hasMatch())
+            ++oneDigitBytes;
+    }
+    TimeSeam::useFakeClock(false);
+    EXPECT_GT(oneDigitBytes, 0);
+}
+
+TEST(Tab_set_factory, RefusedAddressStillBringsTheInterfaceBackUp)
+{
+    Factory p;
+    p.tree.writeFile("commands.fail", "ifconfig eth0 hw ether\n");
+    p.slot("on_pushButton_7_clicked");
+    const std::string log = p.tree.commands();
+    const size_t refused = log.find("ifconfig eth0 hw ether ");
+    ASSERT_NE(refused, std::string::npos) << log;
+    EXPECT_NE(log.find("ifconfig eth0 up\n", refused), std::string::npos) << log;
+    EXPECT_EQ(p.tip.text(), "设置失败");
 }
 
 TEST(Tab_set_factory, MacChangeReportsAFailedEdit)

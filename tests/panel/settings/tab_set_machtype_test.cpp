@@ -12,7 +12,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -90,7 +93,11 @@ TEST(Tab_set_machtype, DerivesTheCabinetSettingsFromTheRackRow)
     EXPECT_TRUE(a.ac.wrote(0, 156, 6));
     EXPECT_TRUE(a.dc.wrote(0, 53, 6));
     EXPECT_TRUE(a.sts.wrote(0, 58, 6));
-    EXPECT_TRUE(a.tree.exists("bin/monitorset.txt"));
+    // The derived settings reach the file.
+    EXPECT_EQ(savedSetting(22).value, 6);
+    EXPECT_EQ(savedSetting(14).value, 1);
+    EXPECT_EQ(savedSetting(23).value, 2);
+    EXPECT_EQ(savedSetting(21).value, 1);
     EXPECT_TRUE(a.w<QPushButton>("pushButton")->isEnabled());
     EXPECT_EQ(a.w<QPushButton>("pushButton")->text(), QString::fromUtf8("应用"));
 }
@@ -266,6 +273,155 @@ TEST(Tab_set_machtype, LevelRulesOfTheSubPages)
             EXPECT_EQ(p.tab.widget(tab)->isEnabled(), built) << "tab " << tab;
         }
     }
+}
+
+// The machine-type page as the refresh fills it from the devices, at user level 3: model 6
+// (two DC inputs, own DC/DC link), input 1 PV, input 2 lithium, inverter type 2, 60 Hz, 380 V,
+// rack 3, working mode 1, soft start from AC, the Chinese standard.
+struct ApplyPage : SettingsPage {
+    ApplyPage()
+        : SettingsPage(3)
+    {
+        RackInfoStuct row;
+        std::memset(&row, 0, sizeof row);
+        row.machineType = 6;
+        row.typeOption = 1;
+        row.stringCount = 2;
+        rackInfoMap[6] = row;
+        set[25].value = 7;
+        ac.config[{ 0, 156 }] = 6;
+        dc.config[{ 1001, 35 }] = 1;
+        dc.config[{ 1002, 35 }] = 0;
+        ac.config[{ 0, 109 }] = 2;
+        sts.config[{ 0, 43 }] = 1;
+        ac.config[{ 0, 79 }] = 0;
+        ac.config[{ 0, 99 }] = 3;
+        ac.config[{ 0, 72 }] = 1;
+        ac.config[{ 0, 110 }] = 1;
+    }
+    // Refreshes the page, applies it and answers its boxes; the texts of the boxes.
+    QStringList apply()
+    {
+        attach();
+        show(1, 1);
+        clearWrites();
+        Boxes boxes;
+        slot("on_pushButton_clicked");
+        return boxes.texts;
+    }
+};
+
+const char kPowerCycle[] = "该设置需机架下电重启生效,请将机架下电!";
+
+// Every write of the apply, across the three devices, in the order made.
+const std::vector<std::string> kApplyOrder = {
+    "ac 0 156", "dc 0 53", "sts 0 58",            // machine type
+    "dc 1001 35", "dc 1002 35",                   // DC input types
+    "ac 0 109", "dc 0 22",                        // inverter type
+    "ac 0 80", "sts 0 43",                        // rated frequency
+    "ac 0 79", "sts 0 59",                        // rated voltage
+    "ac 0 99", "dc 0 36", "sts 0 41",             // rack number
+    "ac 0 72", "dc 0 34", "sts 0 42",             // working mode
+    "ac 0 110", "dc 0 23",                        // soft start
+    "ac 0 126", "dc 0 49",                        // control word 3
+    "ac 0 71", "sts 0 48",                        // certification standard
+};
+
+TEST(Tab_set_machtype, ApplyAtLevelThreeWritesEveryChoiceInItsOrder)
+{
+    ApplyPage p;
+    const QStringList boxes = p.apply();
+    EXPECT_EQ(p.order, kApplyOrder);
+    EXPECT_EQ(boxes, QStringList() << QString::fromUtf8(kPowerCycle));
+    EXPECT_TRUE(p.dc.wrote(1001, 35, 1));
+    EXPECT_TRUE(p.dc.wrote(1002, 35, 0));
+    EXPECT_TRUE(p.ac.wrote(0, 109, 2));
+    EXPECT_TRUE(p.dc.wrote(0, 22, 2));
+    EXPECT_TRUE(p.sts.wrote(0, 43, 1));
+    EXPECT_TRUE(p.ac.wrote(0, 99, 3));
+    EXPECT_TRUE(p.ac.wrote(0, 72, 1));
+    EXPECT_TRUE(p.dc.wrote(0, 34, 1));
+    EXPECT_TRUE(p.sts.wrote(0, 42, 1));
+    EXPECT_TRUE(p.dc.wrote(0, 23, 1));
+    EXPECT_TRUE(p.ac.wrote(0, 126, 7));
+    EXPECT_EQ(p.tips, std::vector<int>(kApplyOrder.size(), 3));
+    EXPECT_EQ(set[22].value, 6);
+    EXPECT_EQ(set[21].value, 1);
+}
+
+TEST(Tab_set_machtype, BlankChoiceWritesNothingForItselfAndIsNamed)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ApplyPage&)> stored;   // device values without a row in their box
+        std::vector<std::string> notWritten;
+        const char* named;
+    };
+    const Case cases[] = {
+        { "inverter type 12", [](ApplyPage& p) { p.ac.config[{ 0, 109 }] = 12; }, { "ac 0 109", "dc 0 22" },
+            "逆变器类型" },
+        { "working mode 9", [](ApplyPage& p) { p.ac.config[{ 0, 72 }] = 9; }, { "ac 0 72", "dc 0 34", "sts 0 42" },
+            "工作模式" },
+        { "rated frequency 2", [](ApplyPage& p) { p.sts.config[{ 0, 43 }] = 2; }, { "ac 0 80", "sts 0 43" },
+            "额定频率等级" },
+        { "rated voltage 5", [](ApplyPage& p) { p.ac.config[{ 0, 79 }] = 5; }, { "ac 0 79", "sts 0 59" },
+            "额定电压等级" },
+        { "rack 0", [](ApplyPage& p) { p.ac.config[{ 0, 99 }] = 0; }, { "ac 0 99", "dc 0 36", "sts 0 41" },
+            "机架ID" },
+        { "soft start 3", [](ApplyPage& p) { p.ac.config[{ 0, 110 }] = 3; }, { "ac 0 110", "dc 0 23" },
+            "软启动方式" },
+        { "input 2 type 7", [](ApplyPage& p) { p.dc.config[{ 1002, 35 }] = 7; }, { "dc 1002 35" },
+            "直流2接入类型" },
+        { "input 1 type 6", [](ApplyPage& p) { p.dc.config[{ 1001, 35 }] = 6; }, { "dc 1001 35" },
+            "直流1接入类型" },
+        { "standard 4", [](ApplyPage&) { set[53].value = 4; }, { "ac 0 71", "sts 0 48" }, "认证标准" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ApplyPage p;
+        set[21].value = 0;
+        c.stored(p);
+        const QStringList boxes = p.apply();
+        std::vector<std::string> expected;
+        for (const std::string& w : kApplyOrder)
+            if (std::find(c.notWritten.begin(), c.notWritten.end(), w) == c.notWritten.end())
+                expected.push_back(w);
+        EXPECT_EQ(p.order, expected);
+        ASSERT_EQ(boxes.size(), 2);
+        EXPECT_EQ(boxes[0], QString::fromUtf8("以下选项未选择，未下发：\n") + QString::fromUtf8(c.named));
+        EXPECT_EQ(boxes[1], QString::fromUtf8(kPowerCycle));
+        // The page is ready for the next apply.
+        EXPECT_TRUE(p.w<QPushButton>("pushButton")->isEnabled());
+        EXPECT_EQ(p.tab.machTypeDirty, 0);
+    }
+}
+
+TEST(Tab_set_machtype, BlankModelLeavesTheCabinetDescriptionAsItWas)
+{
+    ApplyPage p;
+    p.ac.config[{ 0, 156 }] = 50;
+    p.ac.config[{ 0, 109 }] = 12;
+    set[22].value = 13;
+    set[23].value = 3;
+    set[24].value = 0;
+    set[21].value = 0;
+    set[53].value = 6;
+    currentRackInfo.stringCount = 3;
+    const QStringList boxes = p.apply();
+    for (const char* w : { "ac 0 156", "dc 0 53", "sts 0 58", "ac 0 109", "dc 0 22", "ac 0 71", "sts 0 48" })
+        EXPECT_EQ(std::count(p.order.begin(), p.order.end(), w), 0) << w;
+    EXPECT_EQ(set[22].value, 13);
+    EXPECT_EQ(set[23].value, 3);
+    EXPECT_EQ(set[21].value, 0);
+    EXPECT_EQ(set[53].value, 6);
+    EXPECT_EQ(currentRackInfo.stringCount, 3);
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[0], QString::fromUtf8("以下选项未选择，未下发：\n机型设置\n逆变器类型\n认证标准"));
+    // The clamped control word is still saved, and the standard in force with it.
+    set[25].value = 40000;
+    p.apply();
+    EXPECT_EQ(savedSetting(25).value, 32767);
+    EXPECT_EQ(savedSetting(53).value, 6);
 }
 
 TEST(Tab_set_machtype, ApplyWritesNothingBelowLevelThree)

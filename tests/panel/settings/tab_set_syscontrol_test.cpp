@@ -82,7 +82,7 @@ TEST(Tab_set_syscontrol, ProductTypeIsSavedWithoutATip)
     p.attach();
     p.combo("on_comboBox_5_activated", 1);
     EXPECT_EQ(set[62].value, 1);
-    EXPECT_TRUE(p.tree.exists("bin/monitorset.txt"));
+    EXPECT_EQ(savedSetting(62).value, 1);
     EXPECT_TRUE(p.nothingWritten());
     EXPECT_TRUE(p.tips.empty());
 }

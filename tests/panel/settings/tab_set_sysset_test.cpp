@@ -4,6 +4,7 @@
 #include "keydialog.h"
 #include "monitorset.h"
 #include "runtimetree.h"
+#include "settingspage.h"
 #include "settingstest.h"
 #include "timeseam.h"
 #include "widgettest.h"
@@ -195,7 +196,7 @@ TEST(Tab_set_sysset, AddressTypedOnTheKeypad)
     Page p;
     p.entry("on_lineEdit_4_selectionChanged", "10.1.2.3");
     EXPECT_EQ(set[3].text, "10.1.2.3");
-    EXPECT_TRUE(p.tree.exists("bin/monitorset.txt"));
+    EXPECT_EQ(savedSetting(3).text, "10.1.2.3");
 }
 
 struct ClockCase {

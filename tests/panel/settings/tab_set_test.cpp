@@ -10,6 +10,7 @@
 #include "widgettest.h"
 
 #include <gtest/gtest.h>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QTabBar>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -69,39 +71,175 @@ TEST(Tab_set, FormHas28HiddenPagesAndEveryComboStartsAtItsFirstEntry)
             << e->objectName().toStdString();
 }
 
-struct ComboCase {
-    const char* name;
-    int count;
-    const char* first;
-    const char* last;
+// Every combo box of the form with its whole list: the entry index is the value the pages
+// write to the devices and read back, so each entry must stand at its place.
+struct ComboList {
+    std::vector<const char*> boxes;
+    std::vector<const char*> entries;
 };
 
-TEST(Tab_set, ComboListsInTheirOrder)
+const std::vector<ComboList>& comboLists()
+{
+    static const std::vector<ComboList> lists = {
+        { { "comboBox_10", "comboBox_4" }, { "交流调度", "直流调度", "支路调度(有功)" } },
+        { { "comboBox_29", "comboBox_27" }, { "设定有功模式", "Volt-Watt", "Freq-Watt", "V-W&F-W" } },
+        { { "comboBox_16", "comboBox_13" },
+            { "不启用", "恒功率因数控制", "恒无功功率控制", "电压调节无功", "功率因数曲线控制" } },
+        { { "comboBox_2", "comboBox_37", "comboBox" }, { "1", "2", "3", "4", "5", "6", "7", "8", "9", "10" } },
+        { { "comboBox_17", "comboBox_14" }, { "恒流", "恒功率" } },
+        { { "comboBox_33" },
+            { "HUX1-50K", "HUX1-100K", "HUX1-150K", "HUX1-250K", "HUJ2-50K", "HUJ2-100K", "HUX2-100K-2-H",
+                "HUX1-50K-H", "HUX1-100K-H", "HUX1-150K-H", "HUX2-50K-H", "HUX2-100K-H", "HUX2-250K-H",
+                "HUX2-50K-3-H", "HUX1-500K-H-TL", "HUX1-500K-4-H-TL", "HUX1-500K-8-H-TL", "HUX1-50K-NA",
+                "HUX1-100K-NA", "HUX1-150K-NA", "HUJ2-50K-NA", "HUJ2-100K-NA", "HUX1-250K-NA", "HUX1-150K-3",
+                "HUX1-500K-TL", "HUX1-250K-H", "HUX1-250k-4-H", "HUX1-500K-2-H-TL", "HUX1-630K-H-TL",
+                "HUX1-400K-8-TL", "HUJ2-30K", "HUX2-250K-4-H", "HUX1-250K-2-H", "HUX1-自老化", "HUX2-自老化" } },
+        { { "comboBox_34", "comboBox_40", "comboBox_41", "comboBox_42", "comboBox_43", "comboBox_44", "comboBox_45",
+              "comboBox_46" },
+            { "锂电池", "光伏", "超级电容", "直流源", "铅酸电池", "预留" } },
+        { { "comboBox_35" },
+            { "双模", "预留1", "预留2", "微网1", "STS切换", "切换柜", "IO切换", "高压切换", "接触器切换", "预留9" } },
+        { { "comboBox_36" }, { "50Hz", "60Hz" } },
+        { { "comboBox_38" }, { "正常工作", "自老化", "测试", "直流母线", "直流母线-Ensync ", "预留" } },
+        { { "comboBox_39" }, { "DC软启动", "AC软启动", "预留" } },
+        { { "comboBox_50" }, { "380V", "400V" } },
+        { { "comboBox_51" }, { "国内版", "北美版", "澳洲版", "英国版" } },
+        { { "comboBox_11" }, { "自动开机", "手动开机" } },
+        { { "comboBox_31" }, { "统一设置", "单独设置" } },
+        { { "comboBox_53" }, { "断开", "闭合" } },
+        { { "comboBox_30" }, { "19200", "9600" } },
+        { { "comboBox_32" }, { "简体中文", "English" } },
+        { { "comboBox_47" },
+            { "不启用", "BMS-A-1.2", "BMS-A-1.4", "BMS-B", "BMS-C", "BMS-D", "BMS-E-485", "BMS-F", "BMS-G-pre",
+                "BMS-G", "BMS-E-CAN", "BMS-H" } },
+        { { "comboBox_49", "comboBox_19", "comboBox_26", "comboBox_23" }, { "不使能", "使能" } },
+        { { "comboBox_18" }, { "阶跃", "斜率" } },
+        { { "comboBox_24", "comboBox_21", "comboBox_20", "comboBox_22", "comboBox_52", "comboBox_12" },
+            { "不启用", "启用" } },
+        { { "comboBox_48" }, { "启用", "不启用" } },
+        { { "comboBox_15" }, { "电池", "光伏", "超级电容", "直流源", "备用类型1", "备用类型2" } },
+        { { "comboBox_28" }, { "并网优先离网可设", "并网优先离网不可设" } },
+        { { "comboBox_Type" }, { "DCAC", "DCDC", "U2", "STS" } },
+        { { "comboBox_25" }, { "阶跃", "软启动" } },
+        { { "comboBox_5" }, { "标准机型", "降额机型" } },
+        { { "comboBox_6" }, { "并网初始", "离网初始" } },
+        { { "comboBox_7" }, { "无效", "启动油机", "启/停状态", "离/并网状态" } },
+        { { "comboBox_8" }, { "无效", "江苏电网负荷精切", "河南电网负荷精切", "BMS常开干接点" } },
+        { { "comboBox_9" }, { "EPO" } },
+    };
+    return lists;
+}
+
+TEST(Tab_set, EveryComboListWholeAndInItsOrder)
 {
     Page p;
-    const ComboCase cases[] = {
-        { "comboBox_10", 3, "交流调度", "支路调度(有功)" },
-        { "comboBox_2", 10, "1", "10" },
-        { "comboBox_34", 6, "锂电池", "预留" },
-        { "comboBox_35", 10, "双模", "预留9" },
-        { "comboBox_38", 6, "正常工作", "预留" },
-        { "comboBox_47", 12, "不启用", "BMS-H" },
-        { "comboBox_48", 2, "启用", "不启用" },
-        { "comboBox_9", 1, "EPO", "EPO" },
-        { "comboBox_Type", 4, "DCAC", "STS" },
-    };
-    for (const ComboCase& c : cases) {
-        QComboBox* box = p.tab.findChild<QComboBox*>(c.name);
-        ASSERT_NE(box, nullptr) << c.name;
-        EXPECT_EQ(box->count(), c.count) << c.name;
-        EXPECT_EQ(box->itemText(0), QString::fromUtf8(c.first)) << c.name;
-        EXPECT_EQ(box->itemText(box->count() - 1), QString::fromUtf8(c.last)) << c.name;
+    QStringList listed;
+    for (const ComboList& list : comboLists()) {
+        QStringList want;
+        for (const char* e : list.entries)
+            want << QString::fromUtf8(e);
+        for (const char* name : list.boxes) {
+            listed << name;
+            QComboBox* box = p.tab.findChild<QComboBox*>(name);
+            ASSERT_NE(box, nullptr) << name;
+            QStringList got;
+            for (int i = 0; i < box->count(); ++i)
+                got << box->itemText(i);
+            EXPECT_EQ(got, want) << name;
+        }
     }
+    // The table leaves out no combo box of the form, and names none twice.
+    QStringList onForm;
+    for (QComboBox* box : p.tab.findChildren<QComboBox*>())
+        onForm << box->objectName();
+    onForm.sort();
+    listed.sort();
+    EXPECT_EQ(listed, onForm);
+    // The model box maps its two last rows to the ageing codes.
     MachTypeCombo* mach = p.tab.findChild<MachTypeCombo*>("comboBox_33");
     ASSERT_NE(mach, nullptr);
-    EXPECT_EQ(mach->count(), 35);
-    EXPECT_EQ(mach->itemText(26), "HUX1-250k-4-H");
-    EXPECT_EQ(mach->itemText(34), QString::fromUtf8("HUX2-自老化"));
+    mach->setCurrentIndex(101);
+    EXPECT_EQ(mach->QComboBox::currentIndex(), 34);
+}
+
+TEST(Tab_set, FormWidgetsByKind)
+{
+    Page p;
+    // The form's own widgets: the pages and what they hold, as the form names them (the toolkit's
+    // inner parts are unnamed or "qt_...").
+    std::map<std::string, int> kinds;
+    int total = 0;
+    for (int i = 0; i < p.tab.count(); ++i) {
+        QWidget* page = p.tab.widget(i);
+        QList<QWidget*> widgets = page->findChildren<QWidget*>();
+        widgets.prepend(page);
+        for (QWidget* w : widgets) {
+            const QString name = w->objectName();
+            if (name.isEmpty() || name.startsWith("qt_"))
+                continue;
+            ++kinds[w->metaObject()->className()];
+            ++total;
+        }
+    }
+    const std::map<std::string, int> want = {
+        { "QLabel", 440 }, { "QLineEdit", 193 }, { "ComboBox", 52 }, { "MachTypeCombo", 1 }, { "QGroupBox", 14 },
+        { "QPushButton", 14 }, { "QCheckBox", 15 }, { "QRadioButton", 2 }, { "QProgressBar", 1 },
+        { "QTextEdit", 1 },
+        // The 28 pages and six blocks of rows.
+        { "QWidget", 34 },
+    };
+    EXPECT_EQ(kinds, want);
+    EXPECT_EQ(total, 767);
+    EXPECT_EQ(p.tab.findChildren<QGridLayout*>().size(), 1);
+    for (const char* block : { "dc_basic_widget", "gridLayoutWidget", "widget", "widget_2", "widget_dc", "widget_acid" })
+        EXPECT_EQ(p.tab.findChild<QWidget*>(block)->metaObject()->className(), std::string("QWidget")) << block;
+}
+
+TEST(Tab_set, SwitchTimingPageHoldsItsRowsAndStaysLocked)
+{
+    Page p;
+    QWidget* page = p.tab.widget(19);
+    ASSERT_EQ(page->objectName(), "tab_12");
+    struct Row {
+        const char* caption;
+        const char* captionText;
+        const char* field;
+        const char* hint;
+        const char* hintText;
+    };
+    const Row rows[] = {
+        { "label_176", "电网恢复延时", "lineEdit_82", "label_177", "0~300s，默认20" },
+        { "label_179", "开关闭合延时", "lineEdit_83", "label_178", "0~10000ms，默认1" },
+        { "label_181", "开关断开延时", "lineEdit_84", "label_180", "0~10000ms，默认1" },
+        { "label_183", "闭合通信延时", "lineEdit_85", "label_182", "0~10000ms，默认1" },
+        { "label_185", "断开通信延时", "lineEdit_86", "label_184", "0~10000ms，默认1" },
+    };
+    int lastY = -1;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.caption);
+        QLabel* caption = page->findChild<QLabel*>(r.caption);
+        QLineEdit* field = page->findChild<QLineEdit*>(r.field);
+        QLabel* hint = page->findChild<QLabel*>(r.hint);
+        ASSERT_TRUE(caption && field && hint);
+        EXPECT_EQ(caption->text(), QString::fromUtf8(r.captionText));
+        EXPECT_EQ(hint->text(), QString::fromUtf8(r.hintText));
+        EXPECT_TRUE(field->text().isEmpty());
+        EXPECT_EQ(field->focusPolicy(), Qt::NoFocus);
+        // One row, top to bottom: caption, then the field on it, then the hint.
+        EXPECT_GT(caption->y(), lastY);
+        lastY = caption->y();
+        EXPECT_EQ(field->y(), caption->y());
+        EXPECT_EQ(hint->y(), caption->y());
+        EXPECT_LT(caption->x(), field->x());
+        EXPECT_LE(field->geometry().right(), hint->x());
+    }
+    // Its entries have no behaviour: the page stays disabled, also when shown and refreshed.
+    p.attach();
+    p.tab.setfirstindex(5);
+    p.tab.setsubindex(3);
+    p.tab.setCurrentIndex(19);
+    p.tab.mpaintEvent();
+    EXPECT_FALSE(page->isEnabled());
 }
 
 TEST(Tab_set, EmptyCaptionsAndStartingTexts)
@@ -259,8 +397,18 @@ TEST(Tab_set, DcBranchWritesGoToThePickedBranchOrToAll)
     p.dc.finalResult = 1;
     p.tab.setDc_byDc(31, 1);
     EXPECT_EQ(p.tips, std::vector<int>{ 4 });
-    // A branch number out of 1001..1008 is not sent.
+    // The last branch, 1008, is sent; a branch number out of 1001..1008 is not.
     set[7].value = 1;
+    p.tab.dcModule = 1008;
+    p.tab.basicDcModule = 1008;
+    p.ac.writes.clear();
+    p.dc.writes.clear();
+    p.tab.setDc_byAc(30, 2);
+    p.tab.basic_setDc_byDc(30, 3);
+    EXPECT_TRUE(p.ac.wrote(1008, 30, 2));
+    EXPECT_EQ(p.ac.polled.back(), 1008);
+    EXPECT_TRUE(p.dc.wrote(1008, 30, 3));
+    EXPECT_EQ(p.dc.polled.back(), 1008);
     p.tab.dcModule = 1009;
     p.ac.writes.clear();
     p.tab.setDc_byAc(30, 1);

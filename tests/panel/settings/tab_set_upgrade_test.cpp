@@ -1,5 +1,6 @@
 #include "settingspage.h"
 
+#include "fiforelease.h"
 #include "upgradethread.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +13,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <dirent.h>
+#include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -163,6 +166,86 @@ TEST(Tab_set_upgrade, FailedImportIsReportedAndNotShownAsImported)
     p.slot("on_ImportFileButton_clicked");
     EXPECT_EQ(boxes.texts, QStringList() << "升级文件导入失败，请重新导入");
     EXPECT_NE(p.line(), "fw_AC.hex");
+}
+
+TEST(Tab_set_upgrade, AnImportTakesOnlyARegularFileAndKeepsTheLastImportUntilThen)
+{
+    enum Make { REGULAR, FIFO, DEVICE_LINK, FILE_LINK, DIRECTORY, TOO_LARGE };
+    struct Case {
+        const char* name;
+        const char* file;   // on the stick
+        Make make;
+        const char* said;   // the box, null for none
+    };
+    const Case cases[] = {
+        { "regular file", "fw_AC.hex", REGULAR, nullptr },
+        { "same name as the last import", "old_AC.hex", REGULAR, nullptr },
+        { "name with a space", "fw AC.hex", REGULAR, "文件名不能有空格!" },
+        { "FIFO", "dcac_x.hex", FIFO, "升级文件不是普通文件，不能导入!" },
+        { "link to a device", "zero_AC.hex", DEVICE_LINK, "升级文件不是普通文件，不能导入!" },
+        { "link to a file", "link_AC.hex", FILE_LINK, "升级文件不是普通文件，不能导入!" },
+        { "directory", "dir_AC.hex", DIRECTORY, "升级文件不是普通文件，不能导入!" },
+        { "too large", "big_AC.hex", TOO_LARGE, "升级文件超过16MB，不能导入!" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Upgrade p;
+        p.tree.writeFile("dev/udisk", "");
+        p.tree.writeFile("tmp/old_AC.hex", "old");
+        p.chooseType("DCAC");
+        ASSERT_EQ(p.line(), "old_AC.hex");
+        const std::string onStick = p.tree.path("udisk/") + c.file;
+        switch (c.make) {
+        case REGULAR:
+            p.tree.writeFile(std::string("udisk/") + c.file, "new");
+            break;
+        case FIFO:
+            ASSERT_EQ(::mkfifo(onStick.c_str(), 0644), 0);
+            break;
+        case DEVICE_LINK:
+            ASSERT_EQ(::symlink("/dev/zero", onStick.c_str()), 0);
+            break;
+        case FILE_LINK:
+            p.tree.writeFile("bin/elsewhere.hex", "new");
+            ASSERT_EQ(::symlink(p.tree.path("bin/elsewhere.hex").c_str(), onStick.c_str()), 0);
+            break;
+        case DIRECTORY:
+            ASSERT_EQ(::mkdir(onStick.c_str(), 0755), 0);
+            break;
+        case TOO_LARGE:
+            p.tree.writeFile(std::string("udisk/") + c.file, "");
+            ASSERT_EQ(::truncate(onStick.c_str(), UpgradeThread::FILE_MAX_BYTES + 1), 0);
+            break;
+        }
+        {
+            FifoRelease release(onStick);
+            Boxes boxes;
+            p.slot("on_ImportFileButton_clicked");
+            EXPECT_FALSE(release.waited) << "the import waited on the file";
+            EXPECT_EQ(boxes.texts.join("|").toStdString(), c.said ? c.said : "");
+        }
+        EXPECT_TRUE(p.w<QPushButton>("ImportFileButton")->isEnabled());
+        DIR* d = opendir(p.tree.path("tmp").c_str());
+        ASSERT_TRUE(d);
+        std::vector<std::string> inTmp;
+        while (const struct dirent* e = readdir(d))
+            if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
+                inTmp.push_back(e->d_name);
+        closedir(d);
+        if (!c.said) {
+            EXPECT_EQ(p.line().toStdString(), c.file);
+            EXPECT_EQ(inTmp, std::vector<std::string>{ c.file }) << "the last import goes once the new one is in";
+            EXPECT_EQ(p.tree.readFile(std::string("tmp/") + c.file), "new");
+            continue;
+        }
+        // A refused import changes nothing: the last import is still there to start.
+        EXPECT_EQ(p.line().toStdString(), "old_AC.hex");
+        EXPECT_EQ(inTmp, std::vector<std::string>{ "old_AC.hex" });
+        EXPECT_EQ(p.tree.readFile("tmp/old_AC.hex"), "old");
+        const QStringList said = p.start();
+        EXPECT_FALSE(said.contains("升级文件打开失败，请重新导入")) << said.join("|").toStdString();
+        EXPECT_FALSE(p.dc.writes.empty()) << "the worker started on the last import";
+    }
 }
 
 TEST(Tab_set_upgrade, TickedModulesBecomeAddressesOfTheirType)
