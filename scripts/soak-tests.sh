@@ -1,14 +1,17 @@
 #!/bin/sh
 # Usage: soak-tests.sh [N]  - runs the built suite N times (default 20) with twice as many jobs as
 # cores while a CPU hog runs beside it, then prints each test that failed with its count.
-# BUILD_DIR (default build), JOBS (default twice the cores) and HOGS (busy loops, default 1) change
-# the load; the logs of failed runs stay in $BUILD_DIR/soak/.
+# BUILD_DIR (default build), JOBS (ctest's jobs, default twice the cores; set it lower on a shared
+# machine) and HOGS (busy loops, default 1; 0 for none) change the load; the logs of failed runs
+# stay in $BUILD_DIR/soak/.
 cd "$(dirname "$0")/.."
 BUILD=${BUILD_DIR:-build}
 N=${1:-20}
 JOBS=${JOBS:-$(( $(nproc) * 2 ))}
 HOGS=${HOGS:-1}
 case "$N" in ''|*[!0-9]*) echo "usage: $0 [runs]" >&2; exit 2 ;; esac
+case "$JOBS" in ''|*[!0-9]*|0) echo "$0: JOBS must be a number of jobs, not '$JOBS'" >&2; exit 2 ;; esac
+case "$HOGS" in ''|*[!0-9]*) echo "$0: HOGS must be a number of busy loops, not '$HOGS'" >&2; exit 2 ;; esac
 [ -f "$BUILD/CTestTestfile.cmake" ] || { echo "no build in $BUILD: build first" >&2; exit 2; }
 cd "$BUILD"
 OUT=soak

@@ -88,6 +88,12 @@ TEST(RecordFile, DamagedFilesReadWithoutHarmAndNeverWriteOutsideTheRing)
                 + slot(2, 102, 1, "2024-01-01 00:00:03", kOpen, 1),
             { 100, 102 }, 3, "0005", "0004" },
         { "garbage", std::string(5000, '\xff'), {}, 0, "0002", "0001" },
+        // A file that ends inside a slot: the cut slot reads as nothing.
+        { "cut_inside_a_slot", header("0003", "0002") + threeAlarms().substr(0, kSlot + 40), { 100 }, 2, "0004",
+            "0003" },
+        // A full ring by its counters in a short file: the slots past its end are empty.
+        { "full_counters_short_file", header("0001", "6500") + threeAlarms(), { 100, 101, 102 }, 0, "0002",
+            "6500" },
     };
     for (const CorruptCase& c : cases) {
         RuntimeTree tree;
