@@ -270,7 +270,9 @@ int ModbusConnection::loadBlocks(esf::ConfigFile& cf)
             return fail("a poll block must read (function code 1 to 4)", i);
         if (m_blockStart[i] < 0 || m_blockStart[i] > 0xFFFF)
             return fail("poll block start address out of range", i);
-        int bytes = fun <= 2 ? (count + 7) / 8 : 2 * count;
+        // Wide enough for any count the table gives: a count near the int range must not wrap
+        // round to a small reply.
+        const long long bytes = fun <= 2 ? (count + 7LL) / 8 : 2LL * count;
         if (count < 1 || bytes > 255)
             return fail("poll block count out of range", i);
     }

@@ -173,6 +173,9 @@ TEST(ModbusConnectionLoad, FilesBreakingABoundAreRefused)
         { "unequal poll lists", "3/3/4\t0/100/200\t50/20/2\t5", "3/3/4\t0/100\t50/20/2\t5" },
         { "a poll block that writes", "3/3/4\t0/100/200", "3/6/4\t0/100/200" },
         { "a block too big for one reply", "50/20/2", "50/200/2" },
+        // Counts whose reply size would overflow an int.
+        { "a register count past the int range", "50/20/2", "1105788927/20/2" },
+        { "a coil count past the int range", "3/3/4\t0/100/200\t50/20/2", "1/3/4\t0/100/200\t2147483647/20/2" },
         { "signal in a block that does not exist", "5\t7\tvoltage\t0/9/8/10", "5\t7\tvoltage\t3/9/8/10" },
         { "template copy past the last block", "40\t41\t1\t0\n", "40\t41\t2\t0\n" },
         { "template of a missing signal", "20\t21\t2\t1\n", "20\t22\t2\t1\n" },
