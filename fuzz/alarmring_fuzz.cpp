@@ -7,7 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string path = fuzzDir() + "/history.log";
+    // The ring is the directory's only file, rewritten whole by every input.
+    static const std::string path = fuzzDirKept() + "/history.log";
     putFile(path, data, size);
     norvale::AlarmRecordFile f(path.c_str(), false);
     if (!f.read())

@@ -1,6 +1,7 @@
 // Any bytes as a stream of received CAN frames for the battery link, under each battery type
-// that picks a protocol of its own, then every value read: each valid point of every rack and
-// the indices around the ends (every index past the end takes the same refusal).
+// that picks a protocol of its own, then values read back from every rack (and the link's own
+// module): the ends of the point range, the indices the getters treat apart, and indices the
+// input's last bytes pick (all 400 of every rack after each input cost many times the decoding).
 #include "bmsdecoder.h"
 #include "bmshandler.h"
 #include "canframe.h"
@@ -21,12 +22,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         memcpy(&f, data + at, sizeof f);
         h->decoder().dispatch(f);
     }
+    int indices[16] = { -1, 0, BmsDecoder::POINTS - 1, BmsDecoder::POINTS, BmsHandler::LINK_INDEX,
+        BmsHandler::ONLINE, BmsHandler::CHANGED, BmsHandler::NEW_DATA_1, BmsHandler::NEW_DATA_2, 400 };
+    int count = 10;
+    for (size_t k = 1; k <= 4 && k < size; ++k)
+        indices[count++] = data[size - k] % 402 - 1;
     for (int r = -1; r <= BmsDecoder::RACKS; ++r)
-        for (int i = -1; i <= BmsDecoder::POINTS + 1; ++i) {
+        for (int n = 0; n < count; ++n) {
+            const int i = indices[n];
             float v = 0;
             h->getAnalog(r, i, &v);
             h->getStatus(r, i);
             h->getAlarm(r, i);
         }
+    for (int n = 0; n < count; ++n)
+        h->getStatus(BmsHandler::LINK_MODULE, indices[n]);
     return 0;
 }

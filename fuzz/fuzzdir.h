@@ -63,6 +63,13 @@ inline std::string& makeScratchDir()
     return dir;
 }
 
+// The scratch directory as it is, for a target whose input's file is the only one in it (it is
+// overwritten by the next input): no listing and emptying of the directory for every input.
+inline const std::string& fuzzDirKept()
+{
+    return makeScratchDir();
+}
+
 // A scratch directory for one fuzzer process, emptied before every input, removed at exit.
 inline const std::string& fuzzDir()
 {

@@ -7,8 +7,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string dir = fuzzDir();
-    const std::string path = dir + "/param_1.ini";
+    // The parameter file is the directory's only file, rewritten whole by every input.
+    static const std::string dir = fuzzDirKept();
+    static const std::string path = dir + "/param_1.ini";
     putFile(path, data, size);
     Modbus485::ParamFile f(dir.c_str(), 1);
     if (!f.read())
