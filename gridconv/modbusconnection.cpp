@@ -335,7 +335,9 @@ int ModbusConnection::expandData(const int rows[][4], std::map<int, std::string>
         if (last < first)
             return fail("data template range runs backwards", first);
         long long span = (long long)last - first + 1;
-        if ((long long)last + span * copies > INT_MAX / 4)
+        // An id from END_ID on ends an expression's alternatives, so no expression could name
+        // the copy; and a damaged count must not make millions of signals.
+        if ((long long)last + span * copies >= END_ID)
             return fail("data template makes ids out of range", first);
         for (int k = 1; k <= copies; ++k) {
             for (int t = first; t <= last; ++t) {
@@ -495,7 +497,7 @@ int ModbusConnection::loadEvents(esf::ConfigFile& cf, const int rows[][5])
         if (last < first)
             return fail("event template range runs backwards", first);
         long long span = (long long)last - first + 1;
-        if ((long long)last + span * copies > INT_MAX / 4 || llabs((long long)step * copies) > END_ID)
+        if ((long long)last + span * copies >= END_ID || llabs((long long)step * copies) > END_ID)
             return fail("event template makes ids out of range", first);
         for (int k = 1; k <= copies; ++k) {
             for (int t = first; t <= last; ++t) {

@@ -181,6 +181,10 @@ TEST(ModbusConnectionLoad, FilesBreakingABoundAreRefused)
         { "template of a missing signal", "20\t21\t2\t1\n", "20\t22\t2\t1\n" },
         { "data template mode 3", "30\t31\t1\t2\n", "30\t31\t1\t3\n" },
         { "backwards template", "30\t31\t1\t2\n", "31\t30\t1\t2\n" },
+        // Ids from 10000 on end an expression's alternatives: no signal can be named there,
+        // and a damaged copy count must not make millions of signals.
+        { "data template past id 9999", "20\t21\t2\t1\n", "20\t21\t5000\t1\n" },
+        { "event template past id 9999", "10\t10\t2\t0\t1\n", "10\t10\t10000\t0\t1\n" },
         { "name of 300 characters", "\tvoltage\t", "\t" + name300 + "\t" },
         { "expression of 300 characters", "(D12=1)&(D13=0)/(D12=2)/*", "(D12=1)" + std::string(293, ' ') },
         { "33 alternatives", "(D12=1)&(D13=0)/(D12=2)/*", repeat("(D12=1)", 33, "/") },
