@@ -67,9 +67,9 @@ stop_all() {
     done
     exit "$2"
 }
-trap 'stop_all "" 130' INT
-trap 'stop_all "" 143' TERM
-trap 'stop_all "" 129' HUP
+trap 'stop_all "Stopping the panel and the simulated cabinet." 130' INT
+trap 'stop_all "Stopping the panel and the simulated cabinet." 143' TERM
+trap 'stop_all "Stopping the panel and the simulated cabinet." 129' HUP
 
 "$BIN/cabinetsim" --root "$RUN" > "$RUN/sim.log" 2>&1 &
 SIM_PID=$!
