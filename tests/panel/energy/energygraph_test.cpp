@@ -209,3 +209,25 @@ TEST(MinuteTickStep, WholeMinutesForAboutTheWantedTicks)
     for (const auto& c : cases)
         EXPECT_EQ(PlotCompat::minuteTickStep(c.span, 5), c.step) << c.span;
 }
+
+// A date selector the display choice leaves off looks off: no green border or arrow.
+TEST_F(GraphTest, SelectorsLeftOffLookOff)
+{
+    auto green = [](QWidget* w) {
+        const QImage img = w->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb c = img.pixel(x, y);
+                n += qGreen(c) - qMax(qRed(c), qBlue(c)) > 60;
+            }
+        return n;
+    };
+    page->show();
+    QComboBox* by = page->findChild<QComboBox*>("comboBox");
+    QComboBox* monthBox = page->findChild<QComboBox*>("comboBox_3");
+    emit by->activated(2);
+    EXPECT_GT(green(monthBox), 20);
+    emit by->activated(0);
+    EXPECT_EQ(green(monthBox), 0);
+}

@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTextDocument>
 #include <QToolButton>
@@ -95,6 +96,19 @@ int textWidth(const QFontMetrics& fm, const QString& text)
 // The caption's width against the room the widget gives it; 0 when it fits or shows no caption.
 QString captionFault(QWidget* w)
 {
+    // A combo box shows its current entry left of the arrow; any entry may become current.
+    if (QComboBox* box = qobject_cast<QComboBox*>(w)) {
+        QStyleOptionComboBox opt;
+        opt.initFrom(box);
+        opt.editable = box->isEditable();
+        const int room = box->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, box).width();
+        for (int i = 0; i < box->count(); ++i) {
+            const int need = textWidth(box->fontMetrics(), box->itemText(i));
+            if (need > room)
+                return QString("entry \"%1\" needs %2 px, has %3").arg(box->itemText(i)).arg(need).arg(room);
+        }
+        return QString();
+    }
     if (QLabel* l = qobject_cast<QLabel*>(w)) {
         if (l->text().isEmpty() || !l->pixmap(Qt::ReturnByValue).isNull())
             return QString();
