@@ -1792,7 +1792,7 @@ Choose &quot;Local Manual&quot; mode to stop the strategy</translation>
     </message>
     <message>
         <source>测量周期</source>
-        <translation>Period</translation>
+        <translation>Meas. period</translation>
     </message>
     <message>
         <source>最大测量值</source>
