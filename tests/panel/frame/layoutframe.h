@@ -65,7 +65,7 @@ inline const PageRow kPages[] = {
     { "SettingsSts", 4, 6 },
     { "SettingsAcDebug", 4, 7 },
     { "SettingsDcDebug", 4, 8 },
-    // The upgrade tab (4, 9) joins when it is built.
+    { "SettingsUpgrade", 4, 9 },
     { "Operation", 5, -1 },
     { "CtrlMode", 6, -1 },
     { "EnergyDescription", 7, 0 },
