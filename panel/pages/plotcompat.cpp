@@ -26,7 +26,8 @@ protected:
         const double automatic = QCPAxisTickerDateTime::getTickStep(range);
         if (automatic >= 86400)
             return automatic;   // days and months keep the date-time ticker's own steps
-        return qMax(automatic, PlotCompat::minuteTickStep(range.size(), tickCount()));
+        // At least the automatic step, rounded up to whole minutes.
+        return PlotCompat::minuteTickStep(qMax(range.size(), automatic * tickCount()), tickCount());
     }
 };
 #endif

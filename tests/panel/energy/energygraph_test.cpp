@@ -199,6 +199,25 @@ TEST_F(GraphTest, TimeTicksLabelEachMinuteOnce)
     }
 }
 
+// Any view from a minute to beyond a day: ticks on whole minutes, a clock time labelled once a day.
+TEST_F(GraphTest, TimeTicksOnWholeMinutesForAnySpan)
+{
+    QCPAxis* axis = bottom(0);
+    for (double span = 60; span < 40 * 3600; span *= 1.17) {
+        const double lower = double(kMidnight) + 37 + span / 3;
+        axis->setRange(lower, lower + span);
+        QVector<QString> labels;
+        const QVector<double> ticks = PlotCompat::tickPositions(axis, &labels);
+        QMap<QString, double> seen;
+        for (int i = 0; i < ticks.size(); ++i) {
+            EXPECT_EQ(fmod(ticks[i], 60.0), 0.0) << "span " << span << ": tick " << ticks[i];
+            if (seen.contains(labels[i]))
+                EXPECT_GE(ticks[i] - seen.value(labels[i]), 86400.0) << "span " << span << ": " << qPrintable(labels[i]);
+            seen.insert(labels[i], ticks[i]);
+        }
+    }
+}
+
 TEST(MinuteTickStep, WholeMinutesForAboutTheWantedTicks)
 {
     const struct {
