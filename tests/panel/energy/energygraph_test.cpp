@@ -190,9 +190,10 @@ TEST_F(GraphTest, TimeTicksLabelEachMinuteOnce)
             for (int i = 0; i < ticks.size(); ++i) {
                 EXPECT_EQ(fmod(ticks[i], 60.0), 0.0) << c.name << ": tick " << ticks[i] << " off the minute";
                 // The same clock time comes back only a day later.
-                if (seen.contains(labels[i]))
+                if (seen.contains(labels[i])) {
                     EXPECT_GE(ticks[i] - seen.value(labels[i]), 86400.0)
                         << c.name << ": \"" << qPrintable(labels[i]) << "\" twice";
+                }
                 seen.insert(labels[i], ticks[i]);
             }
         }
@@ -211,8 +212,9 @@ TEST_F(GraphTest, TimeTicksOnWholeMinutesForAnySpan)
         QMap<QString, double> seen;
         for (int i = 0; i < ticks.size(); ++i) {
             EXPECT_EQ(fmod(ticks[i], 60.0), 0.0) << "span " << span << ": tick " << ticks[i];
-            if (seen.contains(labels[i]))
+            if (seen.contains(labels[i])) {
                 EXPECT_GE(ticks[i] - seen.value(labels[i]), 86400.0) << "span " << span << ": " << qPrintable(labels[i]);
+            }
             seen.insert(labels[i], ticks[i]);
         }
     }
