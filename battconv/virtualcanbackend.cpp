@@ -65,6 +65,36 @@ std::string VirtualCanBackend::busDirectory(const std::string& root, const char*
     return root + "/can/" + ifname;
 }
 
+void VirtualCanBackend::removeEndpointsOf(const std::string& root, int pid)
+{
+    if (root.empty())
+        return;
+    char prefix[32];
+    const int n = snprintf(prefix, sizeof prefix, "ep-%d-", pid);
+    const std::string top = root + "/can";
+    DIR* buses = ::opendir(top.c_str());
+    if (!buses)
+        return;
+    while (struct dirent* bus = ::readdir(buses)) {
+        if (bus->d_name[0] == '.')
+            continue;
+        const std::string dir = top + "/" + bus->d_name;
+        DIR* d = ::opendir(dir.c_str());
+        if (!d)
+            continue;
+        while (struct dirent* e = ::readdir(d)) {
+            if (strncmp(e->d_name, prefix, size_t(n)) != 0)
+                continue;
+            const std::string path = dir + "/" + e->d_name;
+            struct stat st;
+            if (::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+                ::unlink(path.c_str());
+        }
+        ::closedir(d);
+    }
+    ::closedir(buses);
+}
+
 int VirtualCanBackend::create()
 {
     return ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);

@@ -38,6 +38,9 @@ public:
     static std::string busDirectory(const std::string& root, const char* ifname);
     // Interface names are short words; anything else would leave the bus directory.
     static bool validName(const char* ifname);
+    // Removes the endpoints that process pid bound on every bus under root: what a process that
+    // is stopped by a signal, and so closes nothing, would leave behind.
+    static void removeEndpointsOf(const std::string& root, int pid);
 
     enum { FRAME_BYTES = 16, MAX_BURST = 256, QUEUE_FRAMES = 4 * MAX_BURST };
 

@@ -279,8 +279,10 @@ int ModbusConnection::loadBlocks(esf::ConfigFile& cf)
     m_blockCount = nf;
     m_crcOrder = order ? 1 : 0;
     for (int i = 0; i < nf; ++i) {
-        if (!m_frames.count(i))
+        if (!m_frames.count(i)) {
             m_frames[i] = new ModbusFrame(true);
+            m_frames[i]->setTrace(m_trace);
+        }
     }
     return 1;
 }

@@ -38,7 +38,7 @@ bool isReplyCode(int fc)
 
 ModbusFrame::ModbusFrame(bool request)
     : m_length(0), m_cursor(DATA_AREA), m_request(request), m_crcOrder(0), m_node(0), m_fun(0), m_id(0),
-      m_count(0), m_bytes(0), m_value(0), m_error(0)
+      m_count(0), m_bytes(0), m_value(0), m_error(0), m_trace(false)
 {
     memset(m_buffer, 0, sizeof m_buffer);
 }
@@ -275,7 +275,8 @@ float ModbusFrame::getInfoData(int offset, int type, int bit)
     }
     case 11: {
         int var = (p[0] & 0xF0) == 0xF0 ? -(int)(get16(p) & 0x0FFF) : (int)get16(p);
-        printf("var=%d \n", var);
+        if (m_trace)
+            printf("var=%d \n", var);
         return (float)var;
     }
     }

@@ -50,6 +50,9 @@ public:
     virtual int addInfoData(float value, int type);
     virtual int addInfoData(unsigned char* data, int n);
 
+    // Decoding traces, on with the link's trace switch.
+    void setTrace(bool on) { m_trace = on; }
+
     // The frame as last built or accepted, without rebuilding it.
     const unsigned char* rawBuffer() const { return m_buffer; }
 
@@ -75,6 +78,7 @@ private:
     int m_bytes;
     int m_value;
     int m_error;
+    bool m_trace;
 };
 
 }

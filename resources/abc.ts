@@ -5,7 +5,7 @@
     <name>ChooseFile</name>
     <message>
         <source>Dialog</source>
-        <translation type="unfinished"></translation>
+        <translation>Dialog</translation>
     </message>
     <message>
         <source>请选择要导入的文件</source>
@@ -50,15 +50,15 @@
     </message>
     <message>
         <source>%1-%2-%3	</source>
-        <translation type="unfinished"></translation>
+        <translation>%1-%2-%3	</translation>
     </message>
     <message>
         <source>%1	</source>
-        <translation type="unfinished"></translation>
+        <translation>%1	</translation>
     </message>
     <message>
         <source>-%1	</source>
-        <translation type="unfinished"></translation>
+        <translation>-%1	</translation>
     </message>
 </context>
 <context>
@@ -144,15 +144,15 @@
     <name>EnergySchedule</name>
     <message>
         <source>时间段</source>
-        <translation type="unfinished"></translation>
+        <translation>Period</translation>
     </message>
     <message>
         <source>功率(kW)</source>
-        <translation type="unfinished"></translation>
+        <translation>Power(kW)</translation>
     </message>
     <message>
         <source>支路</source>
-        <translation type="unfinished">Branch</translation>
+        <translation>String</translation>
     </message>
     <message>
         <source>重启生效！</source>
@@ -160,22 +160,22 @@
     </message>
     <message>
         <source>直流功率(kW)/电流(A)</source>
-        <translation type="unfinished"></translation>
+        <translation>DC power(kW)/current(A)</translation>
     </message>
     <message>
         <source>价格(元)</source>
-        <translation type="unfinished"></translation>
+        <translation>Price(CNY)</translation>
     </message>
     <message>
         <source>设置成功</source>
-        <translation type="unfinished"></translation>
+        <translation>succeed!</translation>
     </message>
 </context>
 <context>
     <name>Form</name>
     <message>
         <source>Form</source>
-        <translation type="unfinished"></translation>
+        <translation>Form</translation>
     </message>
     <message>
         <source>直流信息</source>
@@ -349,7 +349,7 @@
     <name>HelpDialog</name>
     <message>
         <source>Dialog</source>
-        <translation type="unfinished"></translation>
+        <translation>Dialog</translation>
     </message>
     <message>
         <source>关闭</source>
@@ -530,18 +530,18 @@
     <name>IdTurn</name>
     <message>
         <source>Form</source>
-        <translation type="unfinished"></translation>
+        <translation>Form</translation>
     </message>
     <message>
         <source>TextLabel</source>
-        <translation type="unfinished"></translation>
+        <translation>TextLabel</translation>
     </message>
 </context>
 <context>
     <name>InfoBtn</name>
     <message>
         <source>Form</source>
-        <translation type="unfinished"></translation>
+        <translation>Form</translation>
     </message>
     <message>
         <source>图标</source>
@@ -623,75 +623,75 @@
     <name>KeyDialog</name>
     <message>
         <source>1</source>
-        <translation type="unfinished"></translation>
+        <translation>1</translation>
     </message>
     <message>
         <source>2</source>
-        <translation type="unfinished"></translation>
+        <translation>2</translation>
     </message>
     <message>
         <source>3</source>
-        <translation type="unfinished"></translation>
+        <translation>3</translation>
     </message>
     <message>
         <source>4</source>
-        <translation type="unfinished"></translation>
+        <translation>4</translation>
     </message>
     <message>
         <source>5</source>
-        <translation type="unfinished"></translation>
+        <translation>5</translation>
     </message>
     <message>
         <source>6</source>
-        <translation type="unfinished"></translation>
+        <translation>6</translation>
     </message>
     <message>
         <source>7</source>
-        <translation type="unfinished"></translation>
+        <translation>7</translation>
     </message>
     <message>
         <source>8</source>
-        <translation type="unfinished"></translation>
+        <translation>8</translation>
     </message>
     <message>
         <source>9</source>
-        <translation type="unfinished"></translation>
+        <translation>9</translation>
     </message>
     <message>
         <source>0</source>
-        <translation type="unfinished"></translation>
+        <translation>0</translation>
     </message>
     <message>
         <source>S</source>
-        <translation type="unfinished"></translation>
+        <translation>S</translation>
     </message>
     <message>
         <source>H</source>
-        <translation type="unfinished"></translation>
+        <translation>H</translation>
     </message>
     <message>
         <source>F</source>
-        <translation type="unfinished"></translation>
+        <translation>F</translation>
     </message>
     <message>
         <source>B</source>
-        <translation type="unfinished"></translation>
+        <translation>B</translation>
     </message>
     <message>
         <source>Z</source>
-        <translation type="unfinished"></translation>
+        <translation>Z</translation>
     </message>
     <message>
         <source>X</source>
-        <translation type="unfinished"></translation>
+        <translation>X</translation>
     </message>
     <message>
         <source>P</source>
-        <translation type="unfinished"></translation>
+        <translation>P</translation>
     </message>
     <message>
         <source>C</source>
-        <translation type="unfinished">C</translation>
+        <translation>C</translation>
     </message>
     <message>
         <source>清除</source>
@@ -699,7 +699,7 @@
     </message>
     <message>
         <source>&lt;-</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;-</translation>
     </message>
     <message>
         <source>关闭</source>
@@ -718,67 +718,67 @@
     <name>KeyPad</name>
     <message>
         <source>7</source>
-        <translation type="unfinished"></translation>
+        <translation>7</translation>
     </message>
     <message>
         <source>8</source>
-        <translation type="unfinished"></translation>
+        <translation>8</translation>
     </message>
     <message>
         <source>9</source>
-        <translation type="unfinished"></translation>
+        <translation>9</translation>
     </message>
     <message>
         <source>&lt;-</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;-</translation>
     </message>
     <message>
         <source>4</source>
-        <translation type="unfinished"></translation>
+        <translation>4</translation>
     </message>
     <message>
         <source>5</source>
-        <translation type="unfinished"></translation>
+        <translation>5</translation>
     </message>
     <message>
         <source>6</source>
-        <translation type="unfinished"></translation>
+        <translation>6</translation>
     </message>
     <message>
         <source>+</source>
-        <translation type="unfinished"></translation>
+        <translation>+</translation>
     </message>
     <message>
         <source>1</source>
-        <translation type="unfinished"></translation>
+        <translation>1</translation>
     </message>
     <message>
         <source>2</source>
-        <translation type="unfinished"></translation>
+        <translation>2</translation>
     </message>
     <message>
         <source>3</source>
-        <translation type="unfinished"></translation>
+        <translation>3</translation>
     </message>
     <message>
         <source>-</source>
-        <translation type="unfinished"></translation>
+        <translation>-</translation>
     </message>
     <message>
         <source>0</source>
-        <translation type="unfinished"></translation>
+        <translation>0</translation>
     </message>
     <message>
         <source>.</source>
-        <translation type="unfinished"></translation>
+        <translation>.</translation>
     </message>
     <message>
         <source>ESC</source>
-        <translation type="unfinished"></translation>
+        <translation>ESC</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -918,25 +918,25 @@
     <name>MyToolBtn</name>
     <message>
         <source>%1</source>
-        <translation type="unfinished"></translation>
+        <translation>%1</translation>
     </message>
 </context>
 <context>
     <name>PageTurn</name>
     <message>
         <source>Form</source>
-        <translation type="unfinished"></translation>
+        <translation>Form</translation>
     </message>
     <message>
         <source>%1</source>
-        <translation type="unfinished"></translation>
+        <translation>%1</translation>
     </message>
 </context>
 <context>
     <name>PageTurnAdv</name>
     <message>
         <source>Form</source>
-        <translation type="unfinished"></translation>
+        <translation>Form</translation>
     </message>
 </context>
 <context>
@@ -1056,6 +1056,10 @@
     <message>
         <source>告警 LV4</source>
         <translation>Alarm LV4</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
     </message>
 </context>
 <context>
@@ -1213,7 +1217,7 @@
     </message>
     <message>
         <source>升级文件不存在,请从U盘导入!</source>
-        <translation>Firmware file doesn't exist,please import from USB disk</translation>
+        <translation>Firmware file doesn&apos;t exist,please import from USB disk</translation>
     </message>
     <message>
         <source>U盘中没有DCAC的升级文件，请确认U盘是否存在文件！</source>
@@ -1349,7 +1353,7 @@
     </message>
     <message>
         <source>设置modebus设备地址(1~247)</source>
-        <translation type="unfinished"></translation>
+        <translation>Modbus address (1~247)</translation>
     </message>
     <message>
         <source>该设置需要机架下电生效，是否确认?</source>
@@ -1357,7 +1361,7 @@
     </message>
     <message>
         <source> 1 ~ 120 (min)</source>
-        <translation type="unfinished"></translation>
+        <translation> 1 ~ 120 (min)</translation>
     </message>
     <message>
         <source> 0 ~ 600 (s),0代表不使能</source>
@@ -1365,11 +1369,11 @@
     </message>
     <message>
         <source>设置记录间隔(15~60)</source>
-        <translation type="unfinished"></translation>
+        <translation>Log interval (15~60)</translation>
     </message>
     <message>
         <source>104设备地址(1~65535)</source>
-        <translation type="unfinished"></translation>
+        <translation>104 protocol address (1~65535)</translation>
     </message>
     <message>
         <source>请输入SN序列号:</source>
@@ -1457,43 +1461,43 @@
     </message>
     <message>
         <source>-770.0kW ~770.0kW</source>
-        <translation type="unfinished"></translation>
+        <translation>-770.0kW ~770.0kW</translation>
     </message>
     <message>
         <source>+代表充电，-代表放电。-1500.0A~1500.0A，默认0</source>
-        <translation type="unfinished"></translation>
+        <translation>+:charge, -:discharge, -1500.0A~1500.0A, default 0</translation>
     </message>
     <message>
         <source>+代表充电，-代表放电。-1000.0~1000.0kW，默认0</source>
-        <translation type="unfinished"></translation>
+        <translation>+:charge, -:discharge, -1000.0~1000.0kW, default 0</translation>
     </message>
     <message>
         <source>%1.0~%2.0V, 默认%3.0</source>
-        <translation type="unfinished"></translation>
+        <translation>%1.0~%2.0V, default %3.0</translation>
     </message>
     <message>
         <source>30.0~900.0V，默认300.0</source>
-        <translation type="unfinished"></translation>
+        <translation>30.0~900.0V, default 300.0</translation>
     </message>
     <message>
         <source>0.0~250.0A，默认0.0</source>
-        <translation type="unfinished"></translation>
+        <translation>0.0~250.0A, default 0.0</translation>
     </message>
     <message>
         <source>0.0~1500.0A，默认50.0</source>
-        <translation type="unfinished"></translation>
+        <translation>0.0~1500.0A, default 50.0</translation>
     </message>
     <message>
         <source>30.0~900.0V，默认30.0</source>
-        <translation type="unfinished"></translation>
+        <translation>30.0~900.0V, default 30.0</translation>
     </message>
     <message>
         <source>1-2400Ah，默认30</source>
-        <translation type="unfinished"></translation>
+        <translation>1-2400Ah, default 30</translation>
     </message>
     <message>
         <source>1~396cell，默认180</source>
-        <translation type="unfinished"></translation>
+        <translation>1~396cell, default 180</translation>
     </message>
     <message>
         <source>0.5~13.1,默认1.0</source>
@@ -1521,7 +1525,35 @@
     </message>
     <message>
         <source>1.0~1500.0A，默认50.0</source>
-        <translation type="unfinished"></translation>
+        <translation>1.0~1500.0A, default 50.0</translation>
+    </message>
+    <message>
+        <source>0~600s，默认20s</source>
+        <translation>0~600s, default 20s</translation>
+    </message>
+    <message>
+        <source>0.001~2.000*额定/s，默认0.020</source>
+        <translation>0.001~2.000*Pnom/s, default 0.020</translation>
+    </message>
+    <message>
+        <source>0.90~1.10*额定,默认1.00</source>
+        <translation>0.90~1.10*Vnom, default 1.00</translation>
+    </message>
+    <message>
+        <source>0~1500kW，默认0</source>
+        <translation>0~1500kW, default 0</translation>
+    </message>
+    <message>
+        <source>1~20000，默认1</source>
+        <translation>1~20000, default 1</translation>
+    </message>
+    <message>
+        <source>0~100kW，默认5</source>
+        <translation>0~100kW, default 5</translation>
+    </message>
+    <message>
+        <source>0.5~1，-0.5~-1，默认1，正吸收感性，负吸收容性</source>
+        <translation>0.5~1, -0.5~-1, default 1, +:lagging, -:leading</translation>
     </message>
 </context>
 <context>
@@ -1594,6 +1626,10 @@
         <source>升级结束,请检查升级过程中是否有失败的模块！</source>
         <translation>The upgrade is over, check if there are any failed modules during the upgrade!</translation>
     </message>
+    <message>
+        <source>升级文件校验失败</source>
+        <translation>Firmware file check failed</translation>
+    </message>
 </context>
 <context>
     <name>interface_CtrMod</name>
@@ -1614,7 +1650,7 @@
     <name>interface_Energy</name>
     <message>
         <source>并网运行管理</source>
-        <translation type="unfinished"></translation>
+        <translation>Grid-tied operation</translation>
     </message>
     <message>
         <source>削峰填谷</source>
@@ -1630,24 +1666,25 @@
     </message>
     <message>
         <source>控制策略启动</source>
-        <translation type="unfinished"></translation>
+        <translation>Starting the strategy</translation>
     </message>
     <message>
         <source>选择&quot;本地自动&quot;模式，则启动控制策略
 选择&quot;本地手动&quot;模式，则停止控制策略</source>
-        <translation type="unfinished"></translation>
+        <translation>Choose &quot;Local Auto&quot; mode to start the strategy
+Choose &quot;Local Manual&quot; mode to stop the strategy</translation>
     </message>
     <message>
         <source> 离网运行管理 </source>
-        <translation type="unfinished"></translation>
+        <translation> Off-grid operation </translation>
     </message>
     <message>
         <source>离网时，PCS提供稳定可靠的三相交流电压</source>
-        <translation type="unfinished"></translation>
+        <translation>Off-grid, the PCS supplies a stable three-phase AC voltage</translation>
     </message>
     <message>
         <source>光储微网自动策略</source>
-        <translation type="unfinished"></translation>
+        <translation>PV microgrid auto strategy</translation>
     </message>
     <message>
         <source>电网型微电网</source>
@@ -1667,7 +1704,7 @@
     </message>
     <message>
         <source>启用</source>
-        <translation type="unfinished"></translation>
+        <translation>Enable</translation>
     </message>
     <message>
         <source>电网供电功率下限：</source>
@@ -1675,7 +1712,7 @@
     </message>
     <message>
         <source> 0kW~50kW,默认0</source>
-        <translation type="unfinished"></translation>
+        <translation> 0kW~50kW,default 0</translation>
     </message>
     <message>
         <source>误差设置：</source>
@@ -1683,7 +1720,7 @@
     </message>
     <message>
         <source> 0kW~10kW,默认0</source>
-        <translation type="unfinished"></translation>
+        <translation> 0kW~10kW,default 0</translation>
     </message>
     <message>
         <source>电池放电截止容量：</source>
@@ -1691,11 +1728,11 @@
     </message>
     <message>
         <source>40%~99%,默认80%</source>
-        <translation type="unfinished"></translation>
+        <translation>40%~99%,default 80%</translation>
     </message>
     <message>
         <source>当前状态</source>
-        <translation type="unfinished"></translation>
+        <translation>Current state</translation>
     </message>
     <message>
         <source>电网最大充电功率：</source>
@@ -1703,7 +1740,7 @@
     </message>
     <message>
         <source>kW,0~额定功率</source>
-        <translation type="unfinished"></translation>
+        <translation>kW,0~rated power</translation>
     </message>
     <message>
         <source>电池充电截止容量：</source>
@@ -1711,7 +1748,7 @@
     </message>
     <message>
         <source>40%~100%,默认80%</source>
-        <translation type="unfinished"></translation>
+        <translation>40%~100%,default 80%</translation>
     </message>
     <message>
         <source>电网电表</source>
@@ -1727,139 +1764,139 @@
     </message>
     <message>
         <source>编号</source>
-        <translation type="unfinished"></translation>
+        <translation>No.</translation>
     </message>
     <message>
         <source>选件使能</source>
-        <translation type="unfinished"></translation>
+        <translation>Option enable</translation>
     </message>
     <message>
         <source>不使能</source>
-        <translation type="unfinished">Disabled</translation>
+        <translation>Disabled</translation>
     </message>
     <message>
         <source>使能</source>
-        <translation type="unfinished">Enabled</translation>
+        <translation>Enabled</translation>
     </message>
     <message>
         <source>modbus ID:</source>
-        <translation type="unfinished"></translation>
+        <translation>modbus ID:</translation>
     </message>
     <message>
         <source>注:设置选件使能,modbus ID和波特率需重启生效！</source>
-        <translation type="unfinished"></translation>
+        <translation>Note: option enable, Modbus ID and baud rate take effect after a restart!</translation>
     </message>
     <message>
         <source>模式设置</source>
-        <translation type="unfinished"></translation>
+        <translation>Mode</translation>
     </message>
     <message>
         <source>一级报警</source>
-        <translation type="unfinished"></translation>
+        <translation>Alarm 1</translation>
     </message>
     <message>
         <source>二级报警</source>
-        <translation type="unfinished"></translation>
+        <translation>Alarm 2</translation>
     </message>
     <message>
         <source>地址</source>
-        <translation type="unfinished"></translation>
+        <translation>Address</translation>
     </message>
     <message>
         <source>一级恢复</source>
-        <translation type="unfinished"></translation>
+        <translation>Recovery 1</translation>
     </message>
     <message>
         <source>二级恢复</source>
-        <translation type="unfinished"></translation>
+        <translation>Recovery 2</translation>
     </message>
     <message>
         <source>测量周期</source>
-        <translation type="unfinished"></translation>
+        <translation>Meas. period</translation>
     </message>
     <message>
         <source>最大测量值</source>
-        <translation type="unfinished"></translation>
+        <translation>Max. value</translation>
     </message>
     <message>
         <source>波特率</source>
-        <translation type="unfinished"></translation>
+        <translation>Baud rate</translation>
     </message>
     <message>
         <source>并网下，如果电池容量低于放电终止容量，则电池持续充电直到充满，电网维持PV+电池+负载，且防逆流功能可选配</source>
-        <translation type="unfinished"></translation>
+        <translation>Grid-tied: below the end-of-discharge capacity the battery charges until full; the grid balances PV, battery and load; non-export is optional</translation>
     </message>
     <message>
         <source>把1天分为48个时间段，配置直流充放电设置，PCS会自动按照时间段的设置运行</source>
-        <translation type="unfinished"></translation>
+        <translation>The day has 48 periods; set the DC charge and discharge of each, and the PCS runs by them</translation>
     </message>
     <message>
         <source>把1天分为48个时间段，配置交流有功功率，PCS会自动按照时间段的设置运行</source>
-        <translation type="unfinished"></translation>
+        <translation>The day has 48 periods; set the AC active power of each, and the PCS runs by them</translation>
     </message>
     <message>
         <source>0%~80%,默认80%</source>
-        <translation type="unfinished"></translation>
+        <translation>0%~80%,default 80%</translation>
     </message>
     <message>
         <source>设置成功</source>
-        <translation type="unfinished"></translation>
+        <translation>succeed!</translation>
     </message>
     <message>
         <source>设置失败</source>
-        <translation type="unfinished"></translation>
+        <translation>Failed</translation>
     </message>
     <message>
         <source>AB交流线电压(V)</source>
-        <translation type="unfinished"></translation>
+        <translation>AC line voltage Uab(V)</translation>
     </message>
     <message>
         <source>BC交流线电压(V)</source>
-        <translation type="unfinished"></translation>
+        <translation>AC line voltage Ubc(V)</translation>
     </message>
     <message>
         <source>CA交流线电压(V)</source>
-        <translation type="unfinished"></translation>
+        <translation>AC line voltage Uca(V)</translation>
     </message>
     <message>
         <source>A相交流电流(A)</source>
-        <translation type="unfinished"></translation>
+        <translation>AC current Ia(A)</translation>
     </message>
     <message>
         <source>B相交流电流(A)</source>
-        <translation type="unfinished"></translation>
+        <translation>AC current Ib(A)</translation>
     </message>
     <message>
         <source>C相交流电流(A)</source>
-        <translation type="unfinished"></translation>
+        <translation>AC current Ic(A)</translation>
     </message>
     <message>
         <source>P(kW)</source>
-        <translation type="unfinished">P(KW)</translation>
+        <translation>P(kW)</translation>
     </message>
     <message>
         <source>正母线状态</source>
-        <translation type="unfinished"></translation>
+        <translation>Bus+ state</translation>
     </message>
     <message>
         <source>负母线状态</source>
-        <translation type="unfinished"></translation>
+        <translation>Bus- state</translation>
     </message>
     <message>
         <source>负对地电阻(kΩ)</source>
-        <translation type="unfinished"></translation>
+        <translation>R- to ground(kΩ)</translation>
     </message>
     <message>
         <source>二级报警电阻阀值(kΩ)</source>
-        <translation type="unfinished"></translation>
+        <translation>Alarm 2 threshold(kΩ)</translation>
     </message>
     <message>
         <source>二级报警恢复电阻值(kΩ)</source>
-        <translation type="unfinished"></translation>
+        <translation>Alarm 2 recovery(kΩ)</translation>
     </message>
     <message>
         <source>正对地电阻测量值(kΩ)</source>
-        <translation type="unfinished"></translation>
+        <translation>Measured R+ to ground(kΩ)</translation>
     </message>
     <message>
         <source>检测状态</source>
@@ -1867,27 +1904,27 @@
     </message>
     <message>
         <source>正对地电阻(kΩ)</source>
-        <translation type="unfinished"></translation>
+        <translation>R+ to ground(kΩ)</translation>
     </message>
     <message>
         <source>正向平衡电阻(kΩ)</source>
-        <translation type="unfinished"></translation>
+        <translation>Balance resistance(kΩ)</translation>
     </message>
     <message>
         <source>一级报警电阻阀值(kΩ)</source>
-        <translation type="unfinished"></translation>
+        <translation>Alarm 1 threshold(kΩ)</translation>
     </message>
     <message>
         <source>一级报警恢复电阻值(kΩ)</source>
-        <translation type="unfinished"></translation>
+        <translation>Alarm 1 recovery(kΩ)</translation>
     </message>
     <message>
         <source>最大测量电阻值(kΩ)</source>
-        <translation type="unfinished"></translation>
+        <translation>Max. measured R(kΩ)</translation>
     </message>
     <message>
         <source>负对地电阻测量值(kΩ)</source>
-        <translation type="unfinished"></translation>
+        <translation>Measured R- to ground(kΩ)</translation>
     </message>
     <message>
         <source>通讯状态</source>
@@ -2294,7 +2331,7 @@
     <name>interface_Tlm</name>
     <message>
         <source>充放电直方图</source>
-        <translation>Charge-discharge histogram</translation>
+        <translation>charge-discharge histogram</translation>
     </message>
     <message>
         <source>收益曲线图</source>
@@ -2368,12 +2405,192 @@
         <source>并网</source>
         <translation>On-Grid</translation>
     </message>
+    <message>
+        <source>2017</source>
+        <translation>2017</translation>
+    </message>
+    <message>
+        <source>2018</source>
+        <translation>2018</translation>
+    </message>
+    <message>
+        <source>2019</source>
+        <translation>2019</translation>
+    </message>
+    <message>
+        <source>2020</source>
+        <translation>2020</translation>
+    </message>
+    <message>
+        <source>2021</source>
+        <translation>2021</translation>
+    </message>
+    <message>
+        <source>2022</source>
+        <translation>2022</translation>
+    </message>
+    <message>
+        <source>2023</source>
+        <translation>2023</translation>
+    </message>
+    <message>
+        <source>2024</source>
+        <translation>2024</translation>
+    </message>
+    <message>
+        <source>2025</source>
+        <translation>2025</translation>
+    </message>
+    <message>
+        <source>2026</source>
+        <translation>2026</translation>
+    </message>
+    <message>
+        <source>2027</source>
+        <translation>2027</translation>
+    </message>
+    <message>
+        <source>2028</source>
+        <translation>2028</translation>
+    </message>
+    <message>
+        <source>2029</source>
+        <translation>2029</translation>
+    </message>
+    <message>
+        <source>2030</source>
+        <translation>2030</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation>2</translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation>3</translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation>4</translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation>5</translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation>6</translation>
+    </message>
+    <message>
+        <source>7</source>
+        <translation>7</translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation>8</translation>
+    </message>
+    <message>
+        <source>9</source>
+        <translation>9</translation>
+    </message>
+    <message>
+        <source>10</source>
+        <translation>10</translation>
+    </message>
+    <message>
+        <source>11</source>
+        <translation>11</translation>
+    </message>
+    <message>
+        <source>12</source>
+        <translation>12</translation>
+    </message>
+    <message>
+        <source>13</source>
+        <translation>13</translation>
+    </message>
+    <message>
+        <source>14</source>
+        <translation>14</translation>
+    </message>
+    <message>
+        <source>15</source>
+        <translation>15</translation>
+    </message>
+    <message>
+        <source>16</source>
+        <translation>16</translation>
+    </message>
+    <message>
+        <source>17</source>
+        <translation>17</translation>
+    </message>
+    <message>
+        <source>18</source>
+        <translation>18</translation>
+    </message>
+    <message>
+        <source>19</source>
+        <translation>19</translation>
+    </message>
+    <message>
+        <source>20</source>
+        <translation>20</translation>
+    </message>
+    <message>
+        <source>21</source>
+        <translation>21</translation>
+    </message>
+    <message>
+        <source>22</source>
+        <translation>22</translation>
+    </message>
+    <message>
+        <source>23</source>
+        <translation>23</translation>
+    </message>
+    <message>
+        <source>24</source>
+        <translation>24</translation>
+    </message>
+    <message>
+        <source>25</source>
+        <translation>25</translation>
+    </message>
+    <message>
+        <source>26</source>
+        <translation>26</translation>
+    </message>
+    <message>
+        <source>27</source>
+        <translation>27</translation>
+    </message>
+    <message>
+        <source>28</source>
+        <translation>28</translation>
+    </message>
+    <message>
+        <source>29</source>
+        <translation>29</translation>
+    </message>
+    <message>
+        <source>30</source>
+        <translation>30</translation>
+    </message>
+    <message>
+        <source>31</source>
+        <translation>31</translation>
+    </message>
 </context>
 <context>
     <name>interface_login</name>
     <message>
         <source>Form</source>
-        <translation type="unfinished"></translation>
+        <translation>Form</translation>
     </message>
     <message>
         <source>请输入密码：</source>
@@ -2506,11 +2723,11 @@ Welcome to control panel</translation>
     <name>tab_set</name>
     <message>
         <source>TabWidget</source>
-        <translation type="unfinished"></translation>
+        <translation>TabWidget</translation>
     </message>
     <message>
         <source>页</source>
-        <translation type="unfinished"></translation>
+        <translation>Page</translation>
     </message>
     <message>
         <source>调度参数(机架）</source>
@@ -2894,15 +3111,15 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>Volt-Watt</source>
-        <translation type="unfinished"></translation>
+        <translation>Volt-Watt</translation>
     </message>
     <message>
         <source>Freq-Watt</source>
-        <translation type="unfinished"></translation>
+        <translation>Freq-Watt</translation>
     </message>
     <message>
         <source>V-W&amp;F-W</source>
-        <translation type="unfinished"></translation>
+        <translation>V-W&amp;F-W</translation>
     </message>
     <message>
         <source>无功功率控制模式(无功优先)</source>
@@ -2934,7 +3151,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>kW</source>
-        <translation type="unfinished"></translation>
+        <translation>kW</translation>
     </message>
     <message>
         <source>无功功率设置</source>
@@ -2942,7 +3159,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>kVAr</source>
-        <translation type="unfinished"></translation>
+        <translation>kVAr</translation>
     </message>
     <message>
         <source>功率因数设置</source>
@@ -2958,43 +3175,43 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>1</source>
-        <translation type="unfinished"></translation>
+        <translation>1</translation>
     </message>
     <message>
         <source>2</source>
-        <translation type="unfinished"></translation>
+        <translation>2</translation>
     </message>
     <message>
         <source>3</source>
-        <translation type="unfinished"></translation>
+        <translation>3</translation>
     </message>
     <message>
         <source>4</source>
-        <translation type="unfinished"></translation>
+        <translation>4</translation>
     </message>
     <message>
         <source>5</source>
-        <translation type="unfinished"></translation>
+        <translation>5</translation>
     </message>
     <message>
         <source>6</source>
-        <translation type="unfinished"></translation>
+        <translation>6</translation>
     </message>
     <message>
         <source>7</source>
-        <translation type="unfinished"></translation>
+        <translation>7</translation>
     </message>
     <message>
         <source>8</source>
-        <translation type="unfinished"></translation>
+        <translation>8</translation>
     </message>
     <message>
         <source>9</source>
-        <translation type="unfinished"></translation>
+        <translation>9</translation>
     </message>
     <message>
         <source>10</source>
-        <translation type="unfinished"></translation>
+        <translation>10</translation>
     </message>
     <message>
         <source>支路有功设置</source>
@@ -3018,7 +3235,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>A</source>
-        <translation type="unfinished"></translation>
+        <translation>A</translation>
     </message>
     <message>
         <source>直流功率设置</source>
@@ -3030,7 +3247,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>min</source>
-        <translation type="unfinished"></translation>
+        <translation>min</translation>
     </message>
     <message>
         <source>机型设置：</source>
@@ -3038,143 +3255,143 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>HUX1-50K</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-50K</translation>
     </message>
     <message>
         <source>HUX1-100K</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-100K</translation>
     </message>
     <message>
         <source>HUX1-150K</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-150K</translation>
     </message>
     <message>
         <source>HUX1-250K</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-250K</translation>
     </message>
     <message>
         <source>HUJ2-50K</source>
-        <translation type="unfinished"></translation>
+        <translation>HUJ2-50K</translation>
     </message>
     <message>
         <source>HUJ2-100K</source>
-        <translation type="unfinished"></translation>
+        <translation>HUJ2-100K</translation>
     </message>
     <message>
         <source>HUX2-100K-2-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX2-100K-2-H</translation>
     </message>
     <message>
         <source>HUX1-50K-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-50K-H</translation>
     </message>
     <message>
         <source>HUX1-100K-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-100K-H</translation>
     </message>
     <message>
         <source>HUX1-150K-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-150K-H</translation>
     </message>
     <message>
         <source>HUX2-50K-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX2-50K-H</translation>
     </message>
     <message>
         <source>HUX2-100K-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX2-100K-H</translation>
     </message>
     <message>
         <source>HUX2-250K-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX2-250K-H</translation>
     </message>
     <message>
         <source>HUX2-50K-3-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX2-50K-3-H</translation>
     </message>
     <message>
         <source>HUX1-500K-H-TL</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-500K-H-TL</translation>
     </message>
     <message>
         <source>HUX1-500K-4-H-TL</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-500K-4-H-TL</translation>
     </message>
     <message>
         <source>HUX1-500K-8-H-TL</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-500K-8-H-TL</translation>
     </message>
     <message>
         <source>HUX1-50K-NA</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-50K-NA</translation>
     </message>
     <message>
         <source>HUX1-100K-NA</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-100K-NA</translation>
     </message>
     <message>
         <source>HUX1-150K-NA</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-150K-NA</translation>
     </message>
     <message>
         <source>HUJ2-50K-NA</source>
-        <translation type="unfinished"></translation>
+        <translation>HUJ2-50K-NA</translation>
     </message>
     <message>
         <source>HUJ2-100K-NA</source>
-        <translation type="unfinished"></translation>
+        <translation>HUJ2-100K-NA</translation>
     </message>
     <message>
         <source>HUX1-250K-NA</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-250K-NA</translation>
     </message>
     <message>
         <source>HUX1-150K-3</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-150K-3</translation>
     </message>
     <message>
         <source>HUX1-500K-TL</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-500K-TL</translation>
     </message>
     <message>
         <source>HUX1-250K-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-250K-H</translation>
     </message>
     <message>
         <source>HUX1-250k-4-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-250k-4-H</translation>
     </message>
     <message>
         <source>HUX1-500K-2-H-TL</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-500K-2-H-TL</translation>
     </message>
     <message>
         <source>HUX1-630K-H-TL</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-630K-H-TL</translation>
     </message>
     <message>
         <source>HUX1-400K-8-TL</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-400K-8-TL</translation>
     </message>
     <message>
         <source>HUJ2-30K</source>
-        <translation type="unfinished"></translation>
+        <translation>HUJ2-30K</translation>
     </message>
     <message>
         <source>HUX2-250K-4-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX2-250K-4-H</translation>
     </message>
     <message>
         <source>HUX1-250K-2-H</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-250K-2-H</translation>
     </message>
     <message>
         <source>HUX1-自老化</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX1-Ageing</translation>
     </message>
     <message>
         <source>HUX2-自老化</source>
-        <translation type="unfinished"></translation>
+        <translation>HUX2-Ageing</translation>
     </message>
     <message>
         <source>认证标准：</source>
@@ -3302,11 +3519,11 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>50Hz</source>
-        <translation type="unfinished"></translation>
+        <translation>50Hz</translation>
     </message>
     <message>
         <source>60Hz</source>
-        <translation type="unfinished"></translation>
+        <translation>60Hz</translation>
     </message>
     <message>
         <source>额定电压等级：</source>
@@ -3314,11 +3531,11 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>380V</source>
-        <translation type="unfinished"></translation>
+        <translation>380V</translation>
     </message>
     <message>
         <source>400V</source>
-        <translation type="unfinished"></translation>
+        <translation>400V</translation>
     </message>
     <message>
         <source>机架ID：</source>
@@ -3378,7 +3595,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>Tab 2</source>
-        <translation type="unfinished"></translation>
+        <translation>Tab 2</translation>
     </message>
     <message>
         <source>启动方式</source>
@@ -3434,7 +3651,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>Tab 1</source>
-        <translation type="unfinished"></translation>
+        <translation>Tab 1</translation>
     </message>
     <message>
         <source>系统时间设置</source>
@@ -3462,11 +3679,11 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>19200</source>
-        <translation type="unfinished"></translation>
+        <translation>19200</translation>
     </message>
     <message>
         <source>9600</source>
-        <translation type="unfinished"></translation>
+        <translation>9600</translation>
     </message>
     <message>
         <source>BMS协议类型</source>
@@ -3474,47 +3691,47 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>BMS-A-1.2</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-A-1.2</translation>
     </message>
     <message>
         <source>BMS-A-1.4</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-A-1.4</translation>
     </message>
     <message>
         <source>BMS-B</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-B</translation>
     </message>
     <message>
         <source>BMS-C</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-C</translation>
     </message>
     <message>
         <source>BMS-D</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-D</translation>
     </message>
     <message>
         <source>BMS-E-485</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-E-485</translation>
     </message>
     <message>
         <source>BMS-F</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-F</translation>
     </message>
     <message>
         <source>BMS-G-pre</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-G-pre</translation>
     </message>
     <message>
         <source>BMS-G</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-G</translation>
     </message>
     <message>
         <source>BMS-E-CAN</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-E-CAN</translation>
     </message>
     <message>
         <source>BMS-H</source>
-        <translation type="unfinished"></translation>
+        <translation>BMS-H</translation>
     </message>
     <message>
         <source>语言</source>
@@ -3522,11 +3739,11 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>简体中文</source>
-        <translation type="unfinished"></translation>
+        <translation>简体中文</translation>
     </message>
     <message>
         <source>English</source>
-        <translation type="unfinished"></translation>
+        <translation>English</translation>
     </message>
     <message>
         <source>BMS限值生效</source>
@@ -3806,7 +4023,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>Page</source>
-        <translation type="unfinished"></translation>
+        <translation>Page</translation>
     </message>
     <message>
         <source>类型选择</source>
@@ -3814,19 +4031,19 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>DCAC</source>
-        <translation type="unfinished"></translation>
+        <translation>DCAC</translation>
     </message>
     <message>
         <source>DCDC</source>
-        <translation type="unfinished"></translation>
+        <translation>DCDC</translation>
     </message>
     <message>
         <source>U2</source>
-        <translation type="unfinished"></translation>
+        <translation>U2</translation>
     </message>
     <message>
         <source>STS</source>
-        <translation type="unfinished"></translation>
+        <translation>STS</translation>
     </message>
     <message>
         <source>模块选择</source>
@@ -3842,63 +4059,63 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>#1</source>
-        <translation type="unfinished"></translation>
+        <translation>#1</translation>
     </message>
     <message>
         <source>#2</source>
-        <translation type="unfinished"></translation>
+        <translation>#2</translation>
     </message>
     <message>
         <source>#3</source>
-        <translation type="unfinished"></translation>
+        <translation>#3</translation>
     </message>
     <message>
         <source>#4</source>
-        <translation type="unfinished"></translation>
+        <translation>#4</translation>
     </message>
     <message>
         <source>#5</source>
-        <translation type="unfinished"></translation>
+        <translation>#5</translation>
     </message>
     <message>
         <source>#6</source>
-        <translation type="unfinished"></translation>
+        <translation>#6</translation>
     </message>
     <message>
         <source>#7</source>
-        <translation type="unfinished"></translation>
+        <translation>#7</translation>
     </message>
     <message>
         <source>#8</source>
-        <translation type="unfinished"></translation>
+        <translation>#8</translation>
     </message>
     <message>
         <source>#9</source>
-        <translation type="unfinished"></translation>
+        <translation>#9</translation>
     </message>
     <message>
         <source>#10</source>
-        <translation type="unfinished"></translation>
+        <translation>#10</translation>
     </message>
     <message>
         <source>#11</source>
-        <translation type="unfinished"></translation>
+        <translation>#11</translation>
     </message>
     <message>
         <source>#12</source>
-        <translation type="unfinished"></translation>
+        <translation>#12</translation>
     </message>
     <message>
         <source>#13</source>
-        <translation type="unfinished"></translation>
+        <translation>#13</translation>
     </message>
     <message>
         <source>#14</source>
-        <translation type="unfinished"></translation>
+        <translation>#14</translation>
     </message>
     <message>
         <source>#15</source>
-        <translation type="unfinished"></translation>
+        <translation>#15</translation>
     </message>
     <message>
         <source>U盘导入</source>
@@ -3934,7 +4151,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>0</source>
-        <translation type="unfinished"></translation>
+        <translation>0</translation>
     </message>
     <message>
         <source>放电电量误差</source>
@@ -3994,7 +4211,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>EPO</source>
-        <translation type="unfinished"></translation>
+        <translation>EPO</translation>
     </message>
     <message>
         <source>产品类型</source>
@@ -4018,7 +4235,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>s</source>
-        <translation type="unfinished"></translation>
+        <translation>s</translation>
     </message>
     <message>
         <source>485远程超时时间</source>
@@ -4050,7 +4267,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>V</source>
-        <translation type="unfinished"></translation>
+        <translation>V</translation>
     </message>
     <message>
         <source>放电终止电压</source>
@@ -4086,7 +4303,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>AH</source>
-        <translation type="unfinished"></translation>
+        <translation>AH</translation>
     </message>
     <message>
         <source>串联电池单体数</source>
@@ -4094,7 +4311,7 @@ Welcome to control panel</translation>
     </message>
     <message>
         <source>cell</source>
-        <translation type="unfinished"></translation>
+        <translation>cell</translation>
     </message>
     <message>
         <source>帮助</source>
@@ -4163,6 +4380,30 @@ Welcome to control panel</translation>
     <message>
         <source>0~10000ms，默认1</source>
         <translation>0~10000ms, default 1</translation>
+    </message>
+    <message>
+        <source>0~65535</source>
+        <translation>0~65535</translation>
+    </message>
+    <message>
+        <source>0.000</source>
+        <translation>0.000</translation>
+    </message>
+    <message>
+        <source>Vnom</source>
+        <translation>Vnom</translation>
+    </message>
+    <message>
+        <source>Hz</source>
+        <translation>Hz</translation>
+    </message>
+    <message>
+        <source>Pnom</source>
+        <translation>Pnom</translation>
+    </message>
+    <message>
+        <source>1.000</source>
+        <translation>1.000</translation>
     </message>
 </context>
 </TS>

@@ -3,7 +3,8 @@
 set -e
 PKGS="g++ cmake make pkg-config libgtest-dev libgmock-dev qtbase5-dev qttools5-dev qttools5-dev-tools
 qt5-style-plugins libqcustomplot-dev fonts-wqy-microhei fonts-font-awesome libmodbus-dev xvfb xauth
-clang libclang-rt-14-dev"
+tzdata clang libclang-rt-14-dev"
+# tzdata: the tests run at TZ=Asia/Shanghai, which without the zone files silently means UTC.
 # clang gives clang++ for the fuzz targets; libFuzzer itself is in libclang-rt-14-dev, which apt
 # would only bring in as a recommendation, and recommendations are not installed here.
 missing=""

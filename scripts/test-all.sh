@@ -8,6 +8,7 @@ BUILD=${BUILD_DIR:-build}
 FUZZ=OFF
 command -v clang++ >/dev/null 2>&1 && FUZZ=ON
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTATIONPANEL_FUZZ=$FUZZ >/dev/null
-cmake --build "$BUILD" -j "$(nproc)"
+JOBS=${JOBS:-$(nproc)}
+cmake --build "$BUILD" -j "$JOBS"
 cd "$BUILD"
-QT_QPA_PLATFORM=offscreen LC_ALL=C TZ=Asia/Shanghai ctest -j "$(nproc)" --output-on-failure --timeout 120
+QT_QPA_PLATFORM=offscreen LC_ALL=C TZ=Asia/Shanghai ctest -j "$JOBS" --output-on-failure --timeout 120

@@ -75,8 +75,14 @@ int main(int argc, char* argv[])
         fprintf(stderr, "cabinetsim: --root is required\n");
         return 2;
     }
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    // Every stop, a closed terminal's hang-up included, leaves through the end of main, which
+    // removes the FIFO, the line's link and the bus endpoints; a hang-up ignored by the caller
+    // (nohup) stays ignored.
     signal(SIGINT, onSignal);
     signal(SIGTERM, onSignal);
+    if (signal(SIGHUP, onSignal) == SIG_IGN)
+        signal(SIGHUP, SIG_IGN);
     signal(SIGPIPE, SIG_IGN);
     signal(SIGUSR1, onCount);
     mkdir((root + "/dev").c_str(), 0755);
@@ -130,6 +136,9 @@ int main(int argc, char* argv[])
     std::unique_ptr<BmsRtuSim> bmsA;
     if (batteryType == 1 || batteryType == 2)
         bmsA = BmsRtuSim::launch(root, batteryType);
+    else
+        printf("cabinetsim: no upper system: nothing is connected to the panel's upward RS-485 port "
+               "(ttySAC3), as on a cabinet without one\n");
 
     auto last = std::chrono::steady_clock::now();
     while (!g_stop) {

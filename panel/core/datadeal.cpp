@@ -1,6 +1,7 @@
 #include "datadeal.h"
 #include "alarmrecordfile.h"
 #include "buzz.h"
+#include "debugargs.h"
 #include "devicedata.h"
 #include "globalvar.h"
 #include "gpio.h"
@@ -559,6 +560,9 @@ void DATADEAL::statusEdge(int& last, int value, Source src, bool branch, int mod
     statusFile->set(&r);
     statusFile->write();
     last = value;
+    // Every change is in the status log; the console shows them with the device's trace switch.
+    if (!(debug & (src == DCDC ? 2 : 1)))
+        return;
     switch (src) {
     case DCAC:
         if (branch)

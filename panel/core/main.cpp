@@ -3,15 +3,20 @@
 #include "my_gd.h"
 #include "mymainwindow.h"
 #include "panelfonts.h"
+#include "stopsignals.h"
 
 #include <QApplication>
 #include <QStyleFactory>
 #include <QTextCodec>
 #include <QTranslator>
 #include <clocale>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    // Line by line even into a pipe or a file, so that the last lines before a stop are kept.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    StopSignals::install();
     debug = parseDebugArgs(argc, argv);
 
     QApplication app(argc, argv);

@@ -2,6 +2,7 @@
 #define MYMAINWINDOW_H
 
 #include "mybasedialog.h"
+#include "debugargs.h"
 #include "devicefactory.h"
 
 class QTimer;
@@ -12,9 +13,6 @@ class HTStatbar;
 class BackLightControl;
 class Watchdog;
 class DATADEAL;
-
-// Bit mask of protocol traces from the command line ("debug" and a number).
-extern int debug;
 
 // The panel's main window: builds the frame, loads tables, makes every device once, and
 // supervises the panel once a second. The link devices it makes live as long as the process

@@ -23,7 +23,10 @@ void EnergyGraph::setupUi()
     setStyleSheet("QComboBox{border:1px solid rgb(0,185,89);border-radius:0px;padding:1px 2px 1px 6px;}"
                   "QComboBox::drop-down{subcontrol-origin:padding;subcontrol-position:top right;width:20px;"
                   "background:rgb(0,165,80);border-left:1px solid darkgray;}"
-                  "QComboBox QAbstractItemView::item{height:30px;}");
+                  "QComboBox QAbstractItemView::item{height:30px;}"
+                  // A selector the display choice leaves off looks off.
+                  "QComboBox:disabled{color:#6e6e6e;background:#e4e4e4;border:1px dashed #a0a0a0;}"
+                  "QComboBox::drop-down:disabled{background:#c4c4c4;border-left-color:#a0a0a0;}");
     customPlot = new QCustomPlot(this);
     customPlot->setObjectName("customPlot");
     customPlot->setGeometry(10, 10, 661, 431);
@@ -58,7 +61,8 @@ void EnergyGraph::setupUi()
         comboBox_2->addItem(QString::number(y));
     comboBox_3 = new ComboBox(this);
     comboBox_3->setObjectName("comboBox_3");
-    comboBox_3->setGeometry(181, 445, 78, 30);
+    // Wide enough for the longest month name in English ("September").
+    comboBox_3->setGeometry(181, 445, 100, 30);
     static const char* const months[12] = { QT_TR_NOOP("1月"), QT_TR_NOOP("2月"), QT_TR_NOOP("3月"), QT_TR_NOOP("4月"),
         QT_TR_NOOP("5月"), QT_TR_NOOP("6月"), QT_TR_NOOP("7月"), QT_TR_NOOP("8月"), QT_TR_NOOP("9月"), QT_TR_NOOP("10月"),
         QT_TR_NOOP("11月"), QT_TR_NOOP("12月") };
@@ -66,7 +70,7 @@ void EnergyGraph::setupUi()
         comboBox_3->addItem(tr(m));
     comboBox_4 = new ComboBox(this);
     comboBox_4->setObjectName("comboBox_4");
-    comboBox_4->setGeometry(260, 445, 78, 30);
+    comboBox_4->setGeometry(282, 445, 78, 30);
     for (int d = 1; d <= 31; ++d)
         comboBox_4->addItem(QString::number(d));
 }

@@ -2,6 +2,13 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionToolButton>
+
+namespace {
+// The badge's ellipse spans y 0 to 19; a caption painted below it stays clear of the count.
+const int kBadgeBottom = 19;
+}
 
 MyToolBtn::MyToolBtn(const QString& caption, QWidget* parent)
     : QToolButton(parent)
@@ -70,7 +77,8 @@ void MyToolBtn::paintEvent(QPaintEvent* event)
         else if (!m_over)
             setCaptionColour(Qt::white);
     }
-    if (m_waring == 1 && m_waringCount > 0) {
+    const bool badged = m_waring == 1 && m_waringCount > 0;
+    if (badged) {
         QPainter badge(this);
         badge.setRenderHint(QPainter::Antialiasing);
         badge.setPen(Qt::transparent);
@@ -83,7 +91,20 @@ void MyToolBtn::paintEvent(QPaintEvent* event)
         badge.setPen(Qt::red);
         badge.drawText(QPointF(58.0, 16.0), tr("%1").arg(m_waringCount));
     }
-    QToolButton::paintEvent(event);
+    if (!badged) {
+        QToolButton::paintEvent(event);
+        return;
+    }
+    // The badge sits over the upper right of a centred caption: the caption goes below it.
+    QPainter p(this);
+    QStyleOptionToolButton opt;
+    initStyleOption(&opt);
+    const QString caption = opt.text;
+    opt.text.clear();
+    style()->drawComplexControl(QStyle::CC_ToolButton, &opt, &p, this);
+    opt.text = caption;
+    opt.rect = rect().adjusted(1, kBadgeBottom, -1, -1);
+    style()->drawControl(QStyle::CE_ToolButtonLabel, &opt, &p, this);
 }
 
 void MyToolBtn::enterEvent(QEvent* event)

@@ -25,11 +25,12 @@ QString rowText(DeviceData* device, int row)
         decimals < 0 ? 0 : decimals > 6 ? 6 : decimals);
 }
 
-QString rowsJoined(DeviceData* device, int first, int last)
+// The rows' values, each with its unit, joined as the branch's are ("230.1V /231.0V /229.8V").
+QString rowsJoined(DeviceData* device, int first, int last, const char* unit)
 {
     QStringList values;
     for (int row = first; row <= last; ++row)
-        values << rowText(device, row);
+        values << rowText(device, row) + QLatin1String(unit);
     return values.join(" /");
 }
 
@@ -82,7 +83,7 @@ void interface_spa::paintEvent(QPaintEvent*)
         QString::number(double(analogOf(m_dcdcData, 1001, 0)), 'f', 1) + "V /"
             + QString::number(double(analogOf(m_dcdcData, 1001, 4)), 'f', 1) + "A");
     // The AC bus, beside the converter.
-    painter.drawText(430, 150, rowsJoined(m_acdcData, 0, 2));
-    painter.drawText(430, 172, rowsJoined(m_acdcData, 3, 5));
+    painter.drawText(430, 150, rowsJoined(m_acdcData, 0, 2, "V"));
+    painter.drawText(430, 172, rowsJoined(m_acdcData, 3, 5, "A"));
     painter.drawText(430, 194, rowText(m_acdcData, 18) + "kW");
 }

@@ -166,6 +166,7 @@ void interface_Tlm::Demo()
 
     QCustomPlot* plot = ui->customPlot;
     plot->rescaleAxes();
+    fitBars();
     const QCPRange range = plot->xAxis->range();
     const double w = m_chargeBars->width();
     const double step = n > 1 ? w + (range.size() - n * w) / (n - 1) : 0;
@@ -207,7 +208,18 @@ void interface_Tlm::on_radioButton_tlm_clicked()
     m_dischargeBars->setVisible(true);
     m_income->setVisible(false);
     ui->customPlot->rescaleAxes();
+    fitBars();
     ui->customPlot->replot();
+}
+
+void interface_Tlm::fitBars()
+{
+    // The bars' own key range counts their width in pixels of the present layout, which a chart
+    // not yet laid out lacks (the first and last bar came out half cut): span them by hand.
+    const int n = m_chargeBars->data()->size();
+    const double half = m_chargeBars->width() / 2;
+    if (n > 0)
+        ui->customPlot->xAxis->setRange(-half, n - 1 + half);
 }
 
 void interface_Tlm::on_radioButton_tlm_2_clicked()

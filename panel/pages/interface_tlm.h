@@ -45,6 +45,10 @@ private slots:
     void on_radioButton_tlm_clicked();
     void on_radioButton_tlm_2_clicked();
 
+private:
+    // Key range of the bar chart: every bar wholly inside.
+    void fitBars();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     // The dated energy store of the AC/DC link: which 0 charge, 1 discharge, 2 income. A seam so

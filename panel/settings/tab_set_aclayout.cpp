@@ -56,7 +56,9 @@ QString formText(const char* source)
 // The reactive-power modes in the form's order; a grid code offers the first few.
 void limitModes(QComboBox* box, int count)
 {
-    static const char* const kModes[] = { "不启用", "恒功率因数控制", "恒无功功率控制", "电压调节无功", "功率因数曲线控制" };
+    static const char* const kModes[] = { QT_TRANSLATE_NOOP("tab_set", "不启用"), QT_TRANSLATE_NOOP("tab_set", "恒功率因数控制"),
+        QT_TRANSLATE_NOOP("tab_set", "恒无功功率控制"), QT_TRANSLATE_NOOP("tab_set", "电压调节无功"),
+        QT_TRANSLATE_NOOP("tab_set", "功率因数曲线控制") };
     while (box->count() > count)
         box->removeItem(box->count() - 1);
     while (box->count() < count && box->count() < 5)
@@ -137,9 +139,9 @@ void Tab_set::initAcShow()
         limitModes(u->comboBox_13, us ? 4 : (au ? 5 : 3));
         limitModes(u->comboBox_16, us ? 4 : (au ? 5 : 3));
         if (us)
-            u->groupBox_6->setTitle(formText("电压穿越"));
+            u->groupBox_6->setTitle(formText(QT_TRANSLATE_NOOP("tab_set", "电压穿越")));
         else if (au)
-            u->groupBox_6->setTitle(formText("功率因数曲线设置"));
+            u->groupBox_6->setTitle(formText(QT_TRANSLATE_NOOP("tab_set", "功率因数曲线设置")));
     }
 
     // Captions of the certification rows, for every grid code.

@@ -124,11 +124,11 @@ void Tab_set::__fresh_dc1()
     // limit and the two currents, nothing of a battery's discharge or charge end.
     static const char* const enabled[5] = { "10101111", "11100011", "10101111", "01100110", "11111111" };
     static const char* const captions[5][4] = {
-        { "直流下限电压", "浮充电压", "均充电压", "放电终止电压" },
-        { "MPPT下限电压", "MPPT上限电压", "光伏最大电压", "休眠电压" },
-        { "直流下限电压", "浮充电压", "均充电压", "放电终止电压" },
-        { "直流下限电压", "直流输出电压", "直流电压上限", "放电终止电压" },
-        { "直流下限电压", "浮充电压", "均充电压", "放电终止电压" },
+        { QT_TR_NOOP("直流下限电压"), QT_TR_NOOP("浮充电压"), QT_TR_NOOP("均充电压"), QT_TR_NOOP("放电终止电压") },
+        { QT_TR_NOOP("MPPT下限电压"), QT_TR_NOOP("MPPT上限电压"), QT_TR_NOOP("光伏最大电压"), QT_TR_NOOP("休眠电压") },
+        { QT_TR_NOOP("直流下限电压"), QT_TR_NOOP("浮充电压"), QT_TR_NOOP("均充电压"), QT_TR_NOOP("放电终止电压") },
+        { QT_TR_NOOP("直流下限电压"), QT_TR_NOOP("直流输出电压"), QT_TR_NOOP("直流电压上限"), QT_TR_NOOP("放电终止电压") },
+        { QT_TR_NOOP("直流下限电压"), QT_TR_NOOP("浮充电压"), QT_TR_NOOP("均充电压"), QT_TR_NOOP("放电终止电压") },
     };
     for (int r = 0; r < 8; ++r) {
         const bool on = enabled[type][r] == '1';

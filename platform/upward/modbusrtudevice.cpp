@@ -94,7 +94,12 @@ int ModbusrtuDevice::open()
     const std::string path = SysPath::resolve(port_);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        printf("ModbusrtuDevice::open %s: %s; serving without a line\n", path.c_str(), strerror(errno));
+        // The usual case on a development machine, where no upper system is wired.
+        if (errno == ENOENT)
+            printf("ModbusrtuDevice::open: no port %s, so no upper system reads this cabinet over "
+                   "RS-485; everything else runs as usual\n", path.c_str());
+        else
+            printf("ModbusrtuDevice::open %s: %s; the upward RS-485 slave stays off\n", path.c_str(), strerror(errno));
         return 0;
     }
     struct termios t;

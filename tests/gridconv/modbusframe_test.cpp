@@ -239,6 +239,20 @@ TEST(ModbusFrame, DecodesEveryType)
     EXPECT_EQ(f.getInfoData(1, out, 1), 0);
 }
 
+// The sign-and-magnitude decode runs for every such point of every poll: its trace line only
+// with the link's trace switch.
+TEST(ModbusFrame, SignMagnitudeDecodeTracesOnlyWhenAsked)
+{
+    for (bool trace : { false, true }) {
+        ModbusFrame f = request(1, 3, 0, 1);
+        f.setTrace(trace);
+        ASSERT_EQ(parse(f, withCrc({ 0x01, 0x03, 2, 0xF1, 0x23 })), 0);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(f.getInfoData(3, 11, -1), -291.0f);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), trace ? "var=-291 \n" : "") << trace;
+    }
+}
+
 TEST(ModbusFrame, EncodesTypesAndRefusesWhatDoesNotFit)
 {
     struct Case {

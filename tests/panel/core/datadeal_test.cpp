@@ -1,6 +1,7 @@
 #include "datadeal.h"
 #include "alarmrecordfile.h"
 #include "buzz.h"
+#include "debugargs.h"
 #include "fakedevice.h"
 #include "fakehardware.h"
 #include "globalvar.h"
@@ -326,6 +327,37 @@ TEST(DATADEAL, StatusRecords)
     EXPECT_EQ(log[6].modules, 201);
     EXPECT_EQ(log[6].rdata, 300.0);
     EXPECT_EQ(log[6].mdata, 0.0);
+}
+
+// The status log takes every change; the console shows them only with the device's trace bit
+// (bit 0 the AC/DC link and the switch, bit 1 the DC/DC link), since a start alone makes hundreds.
+TEST(DATADEAL, StatusTracesFollowTheTraceSwitches)
+{
+    const int saved = debug;
+    struct Case { int mask; bool dcac, dcdc, sts; } cases[] = {
+        { 0, false, false, false },
+        { 1, true, false, true },
+        { 2, false, true, false },
+        { 3, true, true, true },
+        { 8, false, false, false },
+    };
+    for (const Case& c : cases) {
+        debug = c.mask;
+        Deal t;
+        t.ac.status[{ 1003, 5 }] = 1;
+        t.ac.status[{ 2, 7 }] = 1;
+        t.dc.status[{ 1, 20 }] = 1;
+        t.sts.status[{ 1, 4 }] = 2;
+        testing::internal::CaptureStdout();
+        t.d->dealwithStatusRecord();
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out.find("-DCAC status change:moduleId=1003") != std::string::npos, c.dcac) << c.mask << out;
+        EXPECT_EQ(out.find("-DCAC status change:moduleId=2 ") != std::string::npos, c.dcac) << c.mask << out;
+        EXPECT_EQ(out.find("-DCDC status change:moduleId=1 ") != std::string::npos, c.dcdc) << c.mask << out;
+        EXPECT_EQ(out.find("-STS status change:moduleId=1 ") != std::string::npos, c.sts) << c.mask << out;
+        EXPECT_EQ(t.records(t.d->getStatusRecordFile()).size(), 1u + 4) << c.mask;
+    }
+    debug = saved;
 }
 
 TEST(DATADEAL, PanelEventRecords)

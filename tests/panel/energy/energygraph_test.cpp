@@ -1,5 +1,6 @@
 #include "energygraph.h"
 #include "globalvar.h"
+#include "plotcompat.h"
 #include "interface_energy.h"
 #include "runtimetree.h"
 #include "timeseam.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QMap>
 #include <math.h>
 #include <qcustomplot.h>
 
@@ -153,4 +155,100 @@ TEST_F(GraphTest, TheEnergyPageFeedsItsCurveTab)
     energy.freshme();
     // A single point: the range is centred on it.
     EXPECT_EQ(curves->axisRects().at(0)->axis(QCPAxis::atBottom)->range().center(), double(kMidnight + 600));
+}
+
+// Each tick of the time axes stands on a whole minute and labels a minute of its own, however
+// many samples the view spans ("08:05" once, not three times); only a view of a day or more
+// shows a clock time twice, a day apart.
+TEST_F(GraphTest, TimeTicksLabelEachMinuteOnce)
+{
+    struct Case {
+        const char* name;
+        int samples;   // one a minute; 0: the view before the first sample
+    };
+    const Case cases[] = { { "before the first sample", 0 }, { "one sample", 1 }, { "two samples", 2 },
+        { "three samples", 3 }, { "ten samples", 10 }, { "two hours", 120 }, { "a day", 1441 } };
+    for (const Case& c : cases) {
+        page.reset(new EnergyGraph);
+        plot = page->findChild<QCustomPlot*>("customPlot");
+        time_t last = kMidnight + 30;
+        for (int i = 0; i < c.samples; ++i) {
+            plot_data[0] = float(i % 7);
+            plot_data[4] = float(50 + i % 3);
+            last = kMidnight + 60 * i;
+            tickAt(last);
+        }
+        if (c.samples > 0) {
+            TimeSeam::setWallTime(last + 3);
+            page->freshme();
+        }
+        for (int r = 0; r < 2; ++r) {
+            QVector<QString> labels;
+            const QVector<double> ticks = PlotCompat::tickPositions(bottom(r), &labels);
+            ASSERT_FALSE(ticks.isEmpty()) << c.name << ", rect " << r;
+            QMap<QString, double> seen;
+            for (int i = 0; i < ticks.size(); ++i) {
+                EXPECT_EQ(fmod(ticks[i], 60.0), 0.0) << c.name << ": tick " << ticks[i] << " off the minute";
+                // The same clock time comes back only a day later.
+                if (seen.contains(labels[i])) {
+                    EXPECT_GE(ticks[i] - seen.value(labels[i]), 86400.0)
+                        << c.name << ": \"" << qPrintable(labels[i]) << "\" twice";
+                }
+                seen.insert(labels[i], ticks[i]);
+            }
+        }
+    }
+}
+
+// Any view from a minute to beyond a day: ticks on whole minutes, a clock time labelled once a day.
+TEST_F(GraphTest, TimeTicksOnWholeMinutesForAnySpan)
+{
+    QCPAxis* axis = bottom(0);
+    for (double span = 60; span < 40 * 3600; span *= 1.17) {
+        const double lower = double(kMidnight) + 37 + span / 3;
+        axis->setRange(lower, lower + span);
+        QVector<QString> labels;
+        const QVector<double> ticks = PlotCompat::tickPositions(axis, &labels);
+        QMap<QString, double> seen;
+        for (int i = 0; i < ticks.size(); ++i) {
+            EXPECT_EQ(fmod(ticks[i], 60.0), 0.0) << "span " << span << ": tick " << ticks[i];
+            if (seen.contains(labels[i])) {
+                EXPECT_GE(ticks[i] - seen.value(labels[i]), 86400.0) << "span " << span << ": " << qPrintable(labels[i]);
+            }
+            seen.insert(labels[i], ticks[i]);
+        }
+    }
+}
+
+TEST(MinuteTickStep, WholeMinutesForAboutTheWantedTicks)
+{
+    const struct {
+        double span;
+        double step;
+    } cases[] = { { 0, 60 }, { 60, 60 }, { 120, 60 }, { 600, 120 }, { 3600, 900 }, { 7200, 1800 },
+        { 86400, 21600 }, { 33 * 3600, 43200 }, { 10 * 86400, 86400 } };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlotCompat::minuteTickStep(c.span, 5), c.step) << c.span;
+}
+
+// A date selector the display choice leaves off looks off: no green border or arrow.
+TEST_F(GraphTest, SelectorsLeftOffLookOff)
+{
+    auto green = [](QWidget* w) {
+        const QImage img = w->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb c = img.pixel(x, y);
+                n += qGreen(c) - qMax(qRed(c), qBlue(c)) > 60;
+            }
+        return n;
+    };
+    page->show();
+    QComboBox* by = page->findChild<QComboBox*>("comboBox");
+    QComboBox* monthBox = page->findChild<QComboBox*>("comboBox_3");
+    emit by->activated(2);
+    EXPECT_GT(green(monthBox), 20);
+    emit by->activated(0);
+    EXPECT_EQ(green(monthBox), 0);
 }

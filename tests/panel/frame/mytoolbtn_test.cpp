@@ -1,6 +1,9 @@
 #include "mytoolbtn.h"
+#include "paintrecorder.h"
+#include "panelfonts.h"
 
 #include <gtest/gtest.h>
+#include <QFontMetrics>
 #include <QImage>
 
 namespace {
@@ -67,4 +70,33 @@ TEST(MyToolBtn, FixedLook)
     EXPECT_EQ(btn.toolButtonStyle(), Qt::ToolButtonTextOnly);
     EXPECT_EQ(btn.cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(btn.palette().color(QPalette::ButtonText), QColor(Qt::white));
+}
+
+// The badge keeps its place at the top right; the caption moves below it while it shows, so the
+// count never covers the caption (Chinese or English).
+TEST(MyToolBtn, CaptionClearOfTheBadge)
+{
+    PanelFonts::install();
+    for (const char* caption : { "事件记录", "Logs" }) {
+        SCOPED_TRACE(caption);
+        MyToolBtn btn(QString::fromUtf8(caption));
+        PaintRecorder plain;
+        plain.record(&btn);
+        const PaintRecorder::Text* centred = plain.text(QString::fromUtf8(caption));
+        ASSERT_TRUE(centred);
+        btn.setWaring(1, 88);
+        PaintRecorder badged;
+        badged.record(&btn);
+        const PaintRecorder::Text* moved = badged.text(QString::fromUtf8(caption));
+        ASSERT_TRUE(moved);
+        const QFontMetrics fm(btn.font());
+        const QRect drawn = fm.tightBoundingRect(QString::fromUtf8(caption)).translated(moved->pos.toPoint());
+        EXPECT_GE(drawn.top(), kBadge.bottom()) << "caption at " << drawn.top() << ".." << drawn.bottom();
+        EXPECT_LE(drawn.bottom(), 39);
+        EXPECT_NEAR(moved->pos.x(), centred->pos.x(), 1.0) << "stays centred across";
+        // The count is still drawn in the badge.
+        EXPECT_TRUE(badged.text("88"));
+        const QImage img = btn.grab().toImage();
+        EXPECT_GT(countIn(img, kBadge, reddish), 0);
+    }
 }

@@ -1,22 +1,7 @@
-#include "alarmrecordfile.h"
-#include "chargerfault.h"
-#include "form.h"
-#include "globalvar.h"
-#include "htstatbar.h"
-#include "interface4_1.h"
-#include "interface4_2.h"
-#include "interface4_5.h"
-#include "monitorset.h"
-#include "my_gd.h"
-#include "mybasedialog.h"
-#include "mytoolbar.h"
-#include "nametables.h"
-#include "operaterecord.h"
-#include "operaterecordfile.h"
+#include "layoutframe.h"
 #include "pageturnadv.h"
 #include "panelfonts.h"
 #include "runtimetree.h"
-#include "timeseam.h"
 #include "widgettest.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +18,7 @@
 #include <QCheckBox>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTextDocument>
 #include <QToolButton>
@@ -48,53 +34,6 @@
 namespace {
 
 const QRect kScreen(0, 0, 800, 600);
-
-// One row per page: the tool-bar page and the row of its sub-menu (-1: the page has none).
-// Every page of the pager that the sub-page shows is checked too.
-struct PageRow {
-    const char* name;
-    int toolbarPage;
-    int row;
-};
-
-const PageRow kPages[] = {
-    { "Diagram", 1, -1 },
-    { "SysInfDc", 2, 0 },
-    { "SysInfAc", 2, 1 },
-    { "SysInfGrid", 2, 2 },
-    { "SysInfLoad", 2, 3 },
-    { "SysInfStatus", 2, 4 },
-    { "SysInfBms", 2, 5 },
-    { "SysInfAcDetail", 2, 6 },
-    { "SysInfDcDetail", 2, 7 },
-    { "SysInfStsDetail", 2, 8 },
-    { "RecordsCurrent", 3, 0 },
-    { "RecordsPast", 3, 1 },
-    { "RecordsOperation", 3, 2 },
-    { "RecordsStatus", 3, 3 },
-    { "RecordsCurve", 3, 4 },
-    { "RecordsExport", 3, 5 },
-    { "SettingsGeneral", 4, 0 },
-    { "SettingsCabinetType", 4, 1 },
-    { "SettingsSystem", 4, 2 },
-    { "SettingsMonitor", 4, 3 },
-    { "SettingsAc", 4, 4 },
-    { "SettingsDc", 4, 5 },
-    { "SettingsSts", 4, 6 },
-    { "SettingsAcDebug", 4, 7 },
-    { "SettingsDcDebug", 4, 8 },
-    // The upgrade tab (4, 9) joins when it is built.
-    { "Operation", 5, -1 },
-    { "CtrlMode", 6, -1 },
-    { "EnergyDescription", 7, 0 },
-    { "EnergyStrategy", 7, 1 },
-    { "EnergyDaily", 7, 2 },
-    { "EnergyChargePrice", 7, 3 },
-    { "EnergyDischargePrice", 7, 4 },
-    { "EnergyAccessories", 7, 5 },
-    { "EnergyStatistics", 7, 6 },
-    { "Login", 8, -1 },
-};
 
 QString describe(const QWidget* w)
 {
@@ -157,6 +96,19 @@ int textWidth(const QFontMetrics& fm, const QString& text)
 // The caption's width against the room the widget gives it; 0 when it fits or shows no caption.
 QString captionFault(QWidget* w)
 {
+    // A combo box shows its current entry left of the arrow; any entry may become current.
+    if (QComboBox* box = qobject_cast<QComboBox*>(w)) {
+        QStyleOptionComboBox opt;
+        opt.initFrom(box);
+        opt.editable = box->isEditable();
+        const int room = box->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, box).width();
+        for (int i = 0; i < box->count(); ++i) {
+            const int need = textWidth(box->fontMetrics(), box->itemText(i));
+            if (need > room)
+                return QString("entry \"%1\" needs %2 px, has %3").arg(box->itemText(i)).arg(need).arg(room);
+        }
+        return QString();
+    }
     if (QLabel* l = qobject_cast<QLabel*>(w)) {
         if (l->text().isEmpty() || !l->pixmap(Qt::ReturnByValue).isNull())
             return QString();
@@ -249,147 +201,14 @@ void checkTree(QWidget* parent, QStringList* faults)
         checkTree(c, faults);
 }
 
-// The frame as the main window lays it out, with records in the lists so that their columns show
-// real texts.
-class LayoutFrame {
-public:
-    explicit LayoutFrame(bool english)
-    {
-        TimeSeam::useFakeClock(true);
-        TimeSeam::setWallTime(1700000000);
-        set[1].value = 0;
-        set[20].value = english ? 1 : 0;
-        set[21].value = 0;
-        set[24].value = 0;
-        set[26].value = 1;
-        set[59].value = 0;
-        My_Gd::is_english = english ? 1 : 0;
-        if (english) {
-            translator.reset(new QTranslator);
-            const bool loaded = translator->load(QCoreApplication::applicationDirPath() + "/abc.qm");
-            EXPECT_TRUE(loaded);
-            QCoreApplication::installTranslator(translator.get());
-        }
-        clearNameTables();
-        loadDeviceNames(english);
-
-        window.reset(new MyBaseDialog);
-        window->resize(kScreen.size());
-        bar = new MyToolBar(window.get());
-        form = new Form(window.get());
-        status = new HTStatbar(window.get());
-        QVBoxLayout* layout = new QVBoxLayout(window.get());
-        layout->setContentsMargins(0, 0, 0, 2);
-        layout->setSpacing(0);
-        layout->addWidget(bar);
-        layout->addWidget(form);
-        layout->addWidget(status);
-        QObject::connect(bar, &MyToolBar::signal_toolbar, form, &Form::slot_toolbar);
-        // The login page starts logged out; every row shows from level 4 on.
-        keyword_right = 4;
-        bar->changeUser(keyword_right);
-        status->user_changed(keyword_right);
-        status->updateTime();
-
-        fillRecords();
-        window->show();
-        QApplication::processEvents();
-    }
-
-    ~LayoutFrame()
-    {
-        window.reset();
-        if (translator)
-            QCoreApplication::removeTranslator(translator.get());
-    }
-
-    void open(const PageRow& page)
-    {
-        form->slot_toolbar(page.toolbarPage);
-        if (page.row >= 0) {
-            QListWidget* list = form->findChild<QListWidget*>("listWidget");
-            ASSERT_TRUE(list);
-            ASSERT_LT(page.row, list->count());
-            ASSERT_FALSE(list->isRowHidden(page.row)) << "row " << page.row << " is hidden";
-            list->setCurrentRow(page.row);
-        }
-        // The main window's once-a-second refresh fills the lists.
-        form->freshme();
-        settle();
-    }
-
-    void settle()
-    {
-        for (int i = 0; i < 3; ++i)
-            QApplication::processEvents();
-    }
-
-    QStringList faults(const QString& where)
-    {
-        QStringList found;
-        checkTree(window.get(), &found);
-        for (QString& f : found)
-            f.prepend(where + ": ");
-        return found;
-    }
-
-    // The pager of the page shown, if it shows one.
-    PageTurnAdv* pager()
-    {
-        for (PageTurnAdv* p : window->findChildren<PageTurnAdv*>())
-            if (p->isVisible())
-                return p;
-        return nullptr;
-    }
-
-    std::unique_ptr<QTranslator> translator;
-    std::unique_ptr<MyBaseDialog> window;
-    MyToolBar* bar = nullptr;
-    Form* form = nullptr;
-    HTStatbar* status = nullptr;
-
-private:
-    void fillRecords()
-    {
-        alarms.read();
-        operations.read();
-        // Twenty alarms, every other one ended: both alarm lists have rows.
-        for (int i = 0; i < 20; ++i) {
-            ChargerFault f;
-            std::memset(&f, 0, sizeof f);
-            f.code = 101 + i % 3;
-            f.index = i % 10;
-            std::snprintf(f.startTime, sizeof f.startTime, "2024-12-28 10:%02d:%02d", i, 59 - i);
-            f.active = 1;
-            alarms.set(&f);
-        }
-        for (int i = 0; i < 20; i += 2) {
-            ChargerFault f;
-            std::memset(&f, 0, sizeof f);
-            f.code = 101 + i % 3;
-            f.index = i % 10;
-            std::snprintf(f.endTime, sizeof f.endTime, "2024-12-28 18:%02d:%02d", i, 48);
-            alarms.set(&f);
-        }
-        for (int i = 0; i < 20; ++i) {
-            OperateRecord r;
-            std::memset(&r, 0, sizeof r);
-            r.modules = i % 2 ? 101 : 0;
-            r.oid = i;
-            r.rdata = -1234.5;
-            r.mdata = 98765.25;
-            std::snprintf(r.time, sizeof r.time, "2024-12-28 11:%02d:%02d", i, 58 - i);
-            operations.set(&r);
-        }
-        form->getwarwidget()->setChargerFaultFile(&alarms);
-        form->getwarwidget()->setAlarmName(text_dcac_alarm, text_dcdc_alarm, text_sts_alarm);
-        form->getlogwidget()->setOperateRecordFile(&operations);
-        form->getslogwidget()->getStatusRecordFile(&operations);
-    }
-
-    norvale::AlarmRecordFile alarms { "../log/history.log", false };
-    norvale::OperateRecordFile operations { "../log/operation.log", false };
-};
+QStringList frameFaults(LayoutFrame& frame, const QString& where)
+{
+    QStringList found;
+    checkTree(frame.window.get(), &found);
+    for (QString& f : found)
+        f.prepend(where + ": ");
+    return found;
+}
 
 struct LayoutCase {
     PageRow page;
@@ -414,7 +233,7 @@ TEST_P(PageLayout, FitsTheScreen)
     frame.open(c.page);
     if (HasFatalFailure())
         return;
-    QStringList faults = frame.faults("page 1");
+    QStringList faults = frameFaults(frame, "page 1");
     int pages = 1;
     if (PageTurnAdv* pager = frame.pager()) {
         const QList<QRadioButton*> buttons = pager->findChildren<QRadioButton*>();
@@ -425,7 +244,7 @@ TEST_P(PageLayout, FitsTheScreen)
             b->click();
             frame.form->freshme();
             frame.settle();
-            faults << frame.faults(QString("page %1").arg(n));
+            faults << frameFaults(frame, QString("page %1").arg(n));
             ++pages;
         }
     }

@@ -246,8 +246,31 @@ TEST(SpaTest, BranchAndAcBusOverThePicture)
     page.setViews(&ac, &dc);
     rec.record(&page);
     EXPECT_EQ(rec.textAt(60, 420), "650.0V /20.5A");
-    EXPECT_EQ(rec.textAt(430, 150), "0.0 /1.0 /2.0");
-    EXPECT_EQ(rec.textAt(430, 172), "3.0 /4.0 /5.0");
+    // The AC bus with its units, as the branch has them.
+    EXPECT_EQ(rec.textAt(430, 150), "0.0V /1.0V /2.0V");
+    EXPECT_EQ(rec.textAt(430, 172), "3.0A /4.0A /5.0A");
     EXPECT_EQ(rec.textAt(430, 194), "-30.0kW");
     saveArtifact(&page, "interface_spa.png");
+}
+// Every bar lies wholly inside the chart, the first and the last included, whether or not the
+// page has been laid out when the chart is built.
+TEST_F(TlmTest, EveryBarWhollyInsideTheChart)
+{
+    for (bool shown : { false, true }) {
+        if (shown)
+            page.show();
+        for (int mode : { 0, 1, 2 }) {
+            SCOPED_TRACE(std::string(shown ? "shown, mode " : "not laid out, mode ") + std::to_string(mode));
+            combo("comboBox_tlm")->activated(mode);
+            const int n = page.bars(0)->data()->size();
+            const double half = page.bars(0)->width() / 2;
+            const QCPRange r = page.plot()->xAxis->range();
+            EXPECT_LE(r.lower, 0 - half + 1e-9);
+            EXPECT_GE(r.upper, n - 1 + half - 1e-9);
+            // Back from the income curve to the bars: the same.
+            page.findChild<QRadioButton*>("radioButton_tlm_2")->click();
+            page.findChild<QRadioButton*>("radioButton_tlm")->click();
+            EXPECT_GE(page.plot()->xAxis->range().upper, n - 1 + half - 1e-9);
+        }
+    }
 }

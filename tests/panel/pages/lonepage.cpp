@@ -1,6 +1,7 @@
 // Shows the statistics page or the simple system page alone, with made-up values, since no page of
 // the frame opens them:  build/bin/lonepage tlm|spa [picture.png]
-// With a picture name the page is saved there instead of shown in a window.
+// With a picture name the page is saved there instead of shown in a window, on Qt's offscreen
+// platform when there is no display.
 #include "interface_spa.h"
 #include "interface_tlm.h"
 
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <stdlib.h>
 
 namespace {
 
@@ -52,6 +54,19 @@ public:
 
 int main(int argc, char** argv)
 {
+    const bool hasDisplay = (getenv("DISPLAY") && *getenv("DISPLAY"))
+        || (getenv("WAYLAND_DISPLAY") && *getenv("WAYLAND_DISPLAY"));
+    const bool platformGiven = getenv("QT_QPA_PLATFORM") && *getenv("QT_QPA_PLATFORM");
+    if (!hasDisplay && !platformGiven) {
+        // A picture needs no screen; a window does.
+        if (argc > 2) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        } else {
+            std::fprintf(stderr, "lonepage: no display (DISPLAY, WAYLAND_DISPLAY) to show the page on; "
+                                 "save it instead: lonepage tlm|spa picture.png\n");
+            return 2;
+        }
+    }
     QApplication app(argc, argv);
     setlocale(LC_NUMERIC, "C");
     const QString which = argc > 1 ? argv[1] : "";
