@@ -5,6 +5,7 @@
 // transfer switch, which the simulator lacks, answers from arrays. Passes run every 100 ms on
 // the real clock while the link threads keep the values moving, as in the panel.
 // Usage: datadeal_bench [passes, default 300] [warm-up seconds, default 10]
+#include "benchcabinet.h"
 #include "bmsdata.h"
 #include "datadeal.h"
 #include "dcdcdata.h"
@@ -107,38 +108,6 @@ double threadCpuUs()
     return ts.tv_sec * 1e6 + ts.tv_nsec / 1e3;
 }
 
-// PCS-1000K of the template's rack table: ten modules, eight branches on the DC/DC link.
-const int kMachineType = 31;
-const int kBranches = 8;
-
-void setParam(const std::string& path, int index, long value)
-{
-    std::ifstream in(path);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    char line[17];
-    snprintf(line, sizeof line, "%04d/%010ld", index, value);
-    if (text.size() >= size_t(index + 1) * 16)
-        text.replace(size_t(index) * 16, 15, line);
-    std::ofstream(path) << text;
-}
-
-pid_t startSimulator(const std::string& root)
-{
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // A benchmark killed by its time-out must not leave the simulator running.
-        if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent)
-            _exit(127);
-        const std::string log = root + "/sim.log";
-        if (!freopen(log.c_str(), "w", stdout) || !freopen(log.c_str(), "a", stderr))
-            _exit(127);
-        execl(STATIONPANEL_CABINETSIM, "cabinetsim", "--root", root.c_str(), "--pace", "19200", "--char-bits", "11",
-            (char*)nullptr);
-        _exit(127);
-    }
-    return pid;
-}
 
 } // namespace
 
@@ -146,16 +115,8 @@ int main(int argc, char* argv[])
 {
     const int passes = argc > 1 ? std::max(20, atoi(argv[1])) : 300;
     const int warmUp = argc > 2 ? std::max(0, atoi(argv[2])) : 10;
-    char dir[] = "/tmp/sp-bench-XXXXXX";
-    if (!mkdtemp(dir))
-        return 1;
-    const std::string root = dir;
-    std::string cmd = "cp -a '" + std::string(STATIONPANEL_TEMPLATE_DIR) + "/.' '" + root + "/' && mkdir -p '" + root
-        + "/log' '" + root + "/bin' '" + root + "/dev' '" + root + "/can' '" + root + "/tmp' '" + root + "/etc'";
-    if (system(cmd.c_str()) != 0)
-        return 1;
-    setenv("STATIONPANEL_ROOT", dir, 1);
-    if (chdir((root + "/bin").c_str()) != 0)
+    const std::string root = BenchCabinet::makeTree();
+    if (root.empty())
         return 1;
     // The libraries talk on stdout; the figures go to a copy of it.
     FILE* report = fdopen(dup(1), "w");
@@ -165,20 +126,10 @@ int main(int argc, char* argv[])
 
     QCoreApplication app(argc, argv);
     readmonitorset();
-    set[21].value = 0;   // a switch fitted
-    set[22].value = kMachineType;
-    set[23].value = kBranches;
-    savemonitorset();
-    const std::string param0 = root + "/conf/param_0.ini";
-    cmd = "cp '" + root + "/conf/default/param.ini' '" + param0 + "'";
-    if (system(cmd.c_str()) != 0)
+    if (!BenchCabinet::setMachine())
         return 1;
-    setParam(param0, 156, long(kMachineType) * 1000);
 
-    const pid_t sim = startSimulator(root);
-    struct stat st;
-    for (int k = 0; k < 500 && lstat((root + "/dev/ttySAC1").c_str(), &st) != 0; ++k)
-        usleep(10000);
+    const pid_t sim = BenchCabinet::startSimulator(root, 19200, 11);
 
     // As the main window makes them.
     ModbusAcDcData ac(13, const_cast<char*>("/dev/ttySAC1"), const_cast<char*>("19200,n,8,1"), 300, 0);
@@ -187,7 +138,7 @@ int main(int argc, char* argv[])
     DcdcData dc(const_cast<char*>("can0"), 1000000, 800, 0);
     bms.open();
     if (ac.open() < 0 || dc.open() < 0) {
-        fprintf(report, "datadeal_bench: the links did not open (see %s/bench.log)\n", dir);
+        fprintf(report, "datadeal_bench: the links did not open (see %s/bench.log)\n", root.c_str());
         return 1;
     }
     ArrayDevice sts;

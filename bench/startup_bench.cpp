@@ -9,6 +9,7 @@
 // 19200; 0: the pty's own speed]
 // Runs offscreen in a throw-away runtime tree laid out from the repository's template; the
 // simulator is a process of its own, so its CPU is not counted.
+#include "benchcabinet.h"
 #include "form.h"
 #include "monitorset.h"
 #include "mymainwindow.h"
@@ -35,9 +36,6 @@
 
 namespace {
 
-// PCS-1000K of the template's rack table: ten modules, eight branches on the DC/DC link.
-const int kMachineType = 31;
-const int kBranches = 8;
 const double kIdleGoalPercent = 1.0;
 const int kCharBits = 11;
 const long kMemoryGoalKiB = 60 * 1024;
@@ -129,36 +127,6 @@ std::map<int, ThreadCpu> threadCpu()
     return out;
 }
 
-void setParam(const std::string& path, int index, long value)
-{
-    std::ifstream in(path);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    char line[17];
-    snprintf(line, sizeof line, "%04d/%010ld", index, value);
-    if (text.size() >= size_t(index + 1) * 16)
-        text.replace(size_t(index) * 16, 15, line);
-    std::ofstream(path) << text;
-}
-
-pid_t startSimulator(const std::string& root, int baud)
-{
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // A benchmark killed by its time-out must not leave the simulator running.
-        if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent)
-            _exit(127);
-        const std::string log = root + "/sim.log";
-        if (!freopen(log.c_str(), "w", stdout) || !freopen(log.c_str(), "a", stderr))
-            _exit(127);
-        const std::string pace = std::to_string(baud), bits = std::to_string(kCharBits);
-        execl(STATIONPANEL_CABINETSIM, "cabinetsim", "--root", root.c_str(), "--pace", pace.c_str(), "--char-bits",
-            bits.c_str(), (char*)nullptr);
-        _exit(127);
-    }
-    return pid;
-}
-
 // The simulator's count of AC/DC requests and the time it took it, from the lines SIGUSR1 makes
 // it print: the last two give the rate over the window between them.
 bool lineRate(const std::string& log, double* perSecond)
@@ -189,18 +157,10 @@ int main(int argc, char* argv[])
     const int idle = argc > 1 ? std::max(1, atoi(argv[1])) : 60;
     const int warmUp = argc > 2 ? std::max(0, atoi(argv[2])) : 10;
     const int baud = argc > 3 ? std::max(0, atoi(argv[3])) : 19200;
-    char dir[] = "/tmp/sp-bench-XXXXXX";
-    if (!mkdtemp(dir))
+    const std::string root = BenchCabinet::makeTree();
+    if (root.empty())
         return 1;
-    const std::string root = dir;
-    std::string cmd = "cp -a '" + std::string(STATIONPANEL_TEMPLATE_DIR) + "/.' '" + root + "/' && mkdir -p '" + root
-        + "/log' '" + root + "/bin' '" + root + "/dev' '" + root + "/can' '" + root + "/tmp' '" + root + "/etc'";
-    if (system(cmd.c_str()) != 0)
-        return 1;
-    setenv("STATIONPANEL_ROOT", dir, 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (chdir((root + "/bin").c_str()) != 0)
-        return 1;
     // The panel and the simulator talk on stdout; the figures go to a copy of it.
     FILE* report = fdopen(dup(1), "w");
     if (!report || !freopen((root + "/panel.log").c_str(), "w", stdout) || !freopen((root + "/panel.log").c_str(), "a", stderr))
@@ -213,22 +173,12 @@ int main(int argc, char* argv[])
         int qargc = 1;
         QCoreApplication settings(qargc, argv);
         readmonitorset();
-        set[21].value = 0;
-        set[22].value = kMachineType;
-        set[23].value = kBranches;
         set[24].value = 0;
-        savemonitorset();
+        if (!BenchCabinet::setMachine())
+            return 1;
     }
-    const std::string param0 = root + "/conf/param_0.ini";
-    cmd = "cp '" + root + "/conf/default/param.ini' '" + param0 + "'";
-    if (system(cmd.c_str()) != 0)
-        return 1;
-    setParam(param0, 156, long(kMachineType) * 1000);
 
-    const pid_t sim = startSimulator(root, baud);
-    struct stat st;
-    for (int k = 0; k < 500 && lstat((root + "/dev/ttySAC1").c_str(), &st) != 0; ++k)
-        usleep(10000);
+    const pid_t sim = BenchCabinet::startSimulator(root, baud, kCharBits);
 
     QElapsedTimer clock;
     clock.start();
