@@ -15,14 +15,10 @@
 #include "monitorset.h"
 #include "nametables.h"
 #include "operaterecordfile.h"
-#include "timeseam.h"
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <fstream>
 #include <signal.h>
-#include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <stdio.h>
 #include <stdlib.h>

@@ -27,9 +27,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <string>
-#include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>

@@ -1406,9 +1406,12 @@ TEST_F(DcHandlerUpgrade, AFileChangedAfterItsCheckIsReadNoFurtherThanARecord)
                 std::ofstream(s->path) << ":040000001122334452\n" << std::string(4096, '0') << "\n:00000001FF\n";
         },
         &swap);
+    // Off again before swap goes, also when an assertion ends the test early.
+    struct HookOff {
+        ~HookOff() { TimeSeam::setSleepHook(nullptr, nullptr); }
+    } hookOff;
     ASSERT_NO_FATAL_FAILURE(upgrade({ 129 }));
     ASSERT_TRUE(finished());
-    TimeSeam::setSleepHook(nullptr, nullptr);
     ASSERT_TRUE(swap.done);
     EXPECT_EQ(h->getStatus(129, 5), -1);
     EXPECT_EQ(sim.module(1)->upgradeRecords().size(), 1u) << "the first record went, nothing after the long line";
