@@ -159,12 +159,15 @@ bool parse(QIODevice* from, setvalue* loaded)
     for (int i = 0; i < kCount; ++i) {
         qint32 v = 0;
         in >> v;
-        if (in.status() == QDataStream::Ok && !textFits(from))
+        // The stream goes on reading after a failure, each text up to a million characters.
+        if (in.status() != QDataStream::Ok || !textFits(from))
             return false;
         in >> loaded[i].text;
+        if (in.status() != QDataStream::Ok)
+            return false;
         loaded[i].value = v;
     }
-    return in.status() == QDataStream::Ok;
+    return true;
 }
 
 void take(const setvalue* loaded)
