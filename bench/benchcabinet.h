@@ -20,6 +20,9 @@ namespace BenchCabinet {
 // PCS-1000K of the template's rack table: ten modules, eight branches on the DC/DC link.
 const int kMachineType = 31;
 const int kBranches = 8;
+// The AC/DC line is 19200,n,8,1: a start bit, eight data bits and a stop bit a character.
+const int kLineBaud = 19200;
+const int kLineCharBits = 10;
 
 // A fresh tree under /tmp from the template, made the working tree (STATIONPANEL_ROOT, bin/):
 // its path, or "" when it could not be laid out.

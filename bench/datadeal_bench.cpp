@@ -125,7 +125,7 @@ int main(int argc, char* argv[])
     if (!BenchCabinet::setMachine())
         return 1;
 
-    const pid_t sim = BenchCabinet::startSimulator(root, 19200, 11);
+    const pid_t sim = BenchCabinet::startSimulator(root, BenchCabinet::kLineBaud, BenchCabinet::kLineCharBits);
 
     // As the main window makes them.
     ModbusAcDcData ac(13, const_cast<char*>("/dev/ttySAC1"), const_cast<char*>("19200,n,8,1"), 300, 0);

@@ -2,7 +2,7 @@
 // memory while it sits idle on its one-line diagram with the full simulated cabinet running:
 // AC/DC modules 1 to 10 and the U2 unit on the pty, DC/DC modules 1 to 10 on can0, two racks on
 // can1, a machine type of ten modules and eight DC branches. The simulator carries the AC/DC
-// line's bytes as a 19200-baud line would (11 bits a character, the request's 3.5 characters of
+// line's bytes as a 19200-baud line would (10 bits a character, the request's 3.5 characters of
 // silence before each reply), so the panel polls at a cabinet's rate, not at the pty's; the bench
 // prints the transactions a second the simulator served over the idle window.
 // Usage: startup_bench [idle seconds, default 60] [warm-up seconds, default 10] [baud, default
@@ -35,7 +35,6 @@
 namespace {
 
 const double kIdleGoalPercent = 1.0;
-const int kCharBits = 11;
 const long kMemoryGoalKiB = 60 * 1024;
 
 class FirstPaint : public QObject {
@@ -154,7 +153,7 @@ int main(int argc, char* argv[])
 {
     const int idle = argc > 1 ? std::max(1, atoi(argv[1])) : 60;
     const int warmUp = argc > 2 ? std::max(0, atoi(argv[2])) : 10;
-    const int baud = argc > 3 ? std::max(0, atoi(argv[3])) : 19200;
+    const int baud = argc > 3 ? std::max(0, atoi(argv[3])) : BenchCabinet::kLineBaud;
     const std::string root = BenchCabinet::makeTree();
     if (root.empty())
         return 1;
@@ -176,7 +175,7 @@ int main(int argc, char* argv[])
             return 1;
     }
 
-    const pid_t sim = BenchCabinet::startSimulator(root, baud, kCharBits);
+    const pid_t sim = BenchCabinet::startSimulator(root, baud, BenchCabinet::kLineCharBits);
 
     QElapsedTimer clock;
     clock.start();
@@ -221,7 +220,7 @@ int main(int argc, char* argv[])
     const bool rated = lineRate(root + "/sim.log", &rate);
     char line[96];
     if (baud > 0)
-        snprintf(line, sizeof line, "paced as %d baud, %d bits a character", baud, kCharBits);
+        snprintf(line, sizeof line, "paced as %d baud, %d bits a character", baud, BenchCabinet::kLineCharBits);
     else
         snprintf(line, sizeof line, "not paced");
     char tps[48] = "?";
