@@ -286,7 +286,7 @@ extern "C" {
 int __wrap_open(const char* path, int flags, ...)
 {
     mode_t mode = 0;
-    if (flags & (O_CREAT | O_TMPFILE)) {
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
         va_list ap;
         va_start(ap, flags);
         mode = mode_t(va_arg(ap, int));
