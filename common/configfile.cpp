@@ -123,7 +123,8 @@ int ConfigFile::getValidLine(char* buf, int len, int delimiter)
         return 0;
     }
     for (;;) {
-        memset(buf, 0, size_t(len));
+        // Terminated, not cleared: a line is read as a string, and tables are read by the line.
+        buf[0] = '\0';
         // Blank lines and the leading blanks of a line are passed over.
         int c;
         while ((c = getc_unlocked(fp)) != EOF && isspace(c)) {
@@ -145,7 +146,6 @@ int ConfigFile::getWord(char* line, char* word, int len, int delimiter)
 {
     if (!line || !word || len < 1)
         return 0;
-    memset(word, 0, size_t(len));
     delPrefix(line, delimiter);
     char* end = line;
     while (*end && *end != delimiter && *end != '\r')
@@ -153,6 +153,7 @@ int ConfigFile::getWord(char* line, char* word, int len, int delimiter)
     size_t n = size_t(end - line);
     size_t keep = n < size_t(len - 1) ? n : size_t(len - 1);
     memcpy(word, line, keep);
+    word[keep] = '\0';
     memmove(line, end, strlen(end) + 1);
     return 1;
 }
@@ -187,7 +188,8 @@ int ConfigFile::read(const char* format, ...)
         printf("ConfigFile::read getValidLine is error \r");
         return 0;
     }
-    char word[LINE_SIZE] = "";
+    char word[LINE_SIZE];
+    word[0] = '\0';
     char* piece = word;   // where the next "/" piece of the current word starts
     va_list ap;
     va_start(ap, format);
@@ -211,7 +213,8 @@ int ConfigFile::read(const char* format, ...)
             if (isConversion(*f)) {
                 char letter = *f++;
                 char* end = piece ? strchr(piece, '/') : nullptr;
-                char text[LINE_SIZE] = "";
+                char text[LINE_SIZE];
+                text[0] = '\0';
                 if (piece) {
                     size_t n = end ? size_t(end - piece) : strlen(piece);
                     memcpy(text, piece, n);

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Made once: its energy block alone is 2 MB.
     static AcHandler* h = new AcHandler(10, "../conf/acconfig.pdu", false);
     if (AcHandlerProbe::readProcessFile(*h) == 0) {
-        for (int i = -1; i <= AcHandler::TABLE_SIZE; ++i)
+        // The table's own bounds; every index in between is a plain read.
+        for (int i : { -1, 0, int(AcHandler::TABLE_SIZE) - 1, int(AcHandler::TABLE_SIZE) })
             h->processType(i);
         const int flags[] = { h->masterFlagIndex(), h->faultRecordFlagIndex(), h->initSettingFlagIndex() };
         for (int f : flags)
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             abort();
     }
     AcHandlerProbe::readSettingFlags(*h);
-    for (int i = -1; i <= AcHandler::TABLE_SIZE; ++i)
+    for (int i : { -1, 0, int(AcHandler::TABLE_SIZE) - 1, int(AcHandler::TABLE_SIZE) })
         h->settingFlag(i);
     return 0;
 }

@@ -32,9 +32,13 @@ if [ "$1" = "--one" ]; then
         [ -z "$big" ] || [ "$(wc -c <"$seeds/$big")" -le "$maxlen" ] || maxlen=$(wc -c <"$seeds/$big")
     fi
     [ "$t" != expression_fuzz ] || maxlen=256
+    # Of inputs that reach equally rare features, the faster are picked more often: for the
+    # table and file targets the speed rose by a quarter to three times in 120 s runs side by
+    # side, with the same coverage.
     rc=0
     start=$(date +%s)
     "$BUILD/$t" -runs="$RUNS" -max_total_time="$SECONDS_EACH" -max_len="$maxlen" -close_fd_mask=1 -rss_limit_mb=2048 \
+        -entropic_scale_per_exec_time=1 \
         -print_final_stats=1 -artifact_prefix="$WORK/artifacts-$t/" "$corpus" $seeds >"$WORK/$t.log" 2>&1 || rc=$?
     took=$(( $(date +%s) - start ))
     line=$(grep -E '^#[0-9]+.*(DONE|pulse|NEW|REDUCE|INITED)' "$WORK/$t.log" | tail -1)

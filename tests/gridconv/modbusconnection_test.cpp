@@ -156,6 +156,38 @@ TEST(ModbusConnectionLoad, TemplateStepMovesOnlyRealSignalIds)
     EXPECT_EQ(c.eventSignals().at(12)->expressions[0][0].id, (int)ModbusConnection::END_ID);
 }
 
+// Every copy of a template in modes 0 and 1 holds the expression the source's text compiles to
+// (bare values test the source signal), alternatives and conditions whole.
+TEST(ModbusConnectionLoad, EveryTemplateCopyCompilesTheSourceExpression)
+{
+    const char* text = "(D5=1)&(D6=0)|(D7=2)/3/-1";
+    std::string t = replaced(smallTables(), "20\t21\t2\t1\n", "20\t21\t3\t1\n");
+    t = replaced(t, "20\t50\tphase\t0/11/0/1\t-1\n", std::string("20\t50\tphase\t0/11/0/1\t") + text + "\n");
+    RuntimeTree tree;
+    tree.writeFile("conf/acconfig.pdu", t);
+    ModbusConnection c(kPath, nullptr, 1, false);
+    ASSERT_EQ(c.open(), 1);
+
+    Expression* want[ModbusConnection::MAX_EXPRESSIONS];
+    std::vector<char> buf(text, text + strlen(text) + 1);
+    ASSERT_EQ(ModbusConnection::parseExpression(buf.data(), want, sizeof want, 20, 16), 0);
+    const int lengths[] = { 3, 1, 1 };
+    for (int id : { 20, 22, 24, 26 }) {
+        const ModbusConnection::DataSignal& s = data(c, id);
+        for (int a = 0; a < 3; ++a) {
+            ASSERT_NE(s.expressions[a], nullptr) << id << " alternative " << a;
+            for (int j = 0; j < lengths[a]; ++j) {
+                EXPECT_EQ(s.expressions[a][j].id, want[a][j].id) << id << " " << a << "/" << j;
+                EXPECT_EQ(s.expressions[a][j].op, want[a][j].op) << id << " " << a << "/" << j;
+                EXPECT_EQ(s.expressions[a][j].value, want[a][j].value) << id << " " << a << "/" << j;
+            }
+        }
+        EXPECT_EQ(s.expressions[3], nullptr) << id;
+    }
+    ModbusConnection::freeExpressions(want, ModbusConnection::MAX_EXPRESSIONS);
+    EXPECT_EQ(data(c, 26).dataIndex, 56);
+}
+
 TEST(ModbusConnectionLoad, FilesBreakingABoundAreRefused)
 {
     const std::string base = smallTables();
