@@ -72,8 +72,14 @@ void FaultRecordFile::formatSlot(const FaultRecord& r, char slot[SLOT_SIZE + 1])
     memcpy(p, "[data]\n", 7);
     p += 7;
     for (int row = 0; row < FAULT_DATA_ROWS; ++row) {
-        for (int col = 0; col < FAULT_DATA_COLS; ++col)
-            p += snprintf(p, 7, "%05u,", unsigned(r.data[row][col]));
+        // "%05u," by hand: a 16-bit word always has five digits, and a slot has 126 of them.
+        for (int col = 0; col < FAULT_DATA_COLS; ++col) {
+            unsigned v = r.data[row][col];
+            for (int d = 4; d >= 0; --d, v /= 10)
+                p[d] = char('0' + v % 10);
+            p[5] = ',';
+            p += 6;
+        }
         *p++ = '\n';
     }
     *p++ = '\n';

@@ -98,13 +98,14 @@ void EnergyImage::setAside(const std::string& real)
 void EnergyImage::load()
 {
     std::lock_guard<std::recursive_mutex> g(m_lock);
-    memset(m_data, 0, sizeof *m_data);
     const std::string real = SysPath::resolve(m_path);
     // What a save cut short left behind; the image itself is still whole.
     unlink(AtomicFile::temporary(real).c_str());
     int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+    // The image is cleared only where it is not read whole: it is 2.2 MB.
     if (fd < 0 && errno != ENOENT) {
         printf("EnergyImage::load cannot open %s\n", m_path);
+        memset(m_data, 0, sizeof *m_data);
         loadYears();
         return;
     }
@@ -115,9 +116,9 @@ void EnergyImage::load()
             loadYears();
             return;
         }
-        memset(m_data, 0, sizeof *m_data);
         setAside(real);
     }
+    memset(m_data, 0, sizeof *m_data);
     if (!AtomicFile::replace(real, { { m_data, sizeof *m_data } }, g_write))
         printf("EnergyImage::load cannot write %s\n", m_path);
     loadYears();
