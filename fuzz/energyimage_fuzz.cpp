@@ -80,12 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     float v;
     const int year = pickYear(*e, b0);
     // Month, day and half-hour from 0 (the whole of the next larger unit) to one past the end.
-    // Month 0 of a half-hour table sums a year, 17856 values one after another: only for inputs
-    // whose flag has bit 4, or those sums were a third of all the time.
-    auto month = [flag](uint8_t b) { return b % 14 == 0 && !(flag & 16) ? 1 : b % 14; };
-    e->getCharge(year, month(b1), b2 % 34, b3 % 50, &v);
-    e->getDischarge(year, month(b1), b2 % 34, b3 % 50, &v);
-    e->getMoney(year, month(b2), b3 % 34, b1 % 50, &v);
+    // Month 0 of a half-hour table sums a year, 17856 values one after another: once an input
+    // (the three tables share the sum), and only for inputs whose flag has bit 4, or those sums
+    // were a third of all the time.
+    auto month = [flag](uint8_t b, bool year) { return b % 14 == 0 && !(year && (flag & 16)) ? 1 : b % 14; };
+    e->getCharge(year, month(b1, true), b2 % 34, b3 % 50, &v);
+    e->getDischarge(year, month(b1, false), b2 % 34, b3 % 50, &v);
+    e->getMoney(year, month(b2, false), b3 % 34, b1 % 50, &v);
     e->getDayDischarge(year, b3 % 14, b1 % 34, &v);
     e->getCharge(year, 13, 1, 1, &v);
     e->getDayDischarge(year, -1, 1, &v);

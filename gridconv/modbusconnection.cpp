@@ -45,11 +45,20 @@ int splitNumbers(const char* text, int* out, int max)
     }
 }
 
+// strchr without the call: it runs for every character of every expression of a table.
+bool oneOf(char c, const char* set)
+{
+    for (; *set; ++set)
+        if (*set == c)
+            return true;
+    return false;
+}
+
 std::vector<std::string> cut(const std::string& text, const char* separators)
 {
     std::vector<std::string> parts(1);
     for (char c : text) {
-        if (strchr(separators, c))
+        if (oneOf(c, separators))
             parts.emplace_back();
         else
             parts.back() += c;
@@ -558,7 +567,7 @@ int ModbusConnection::getSymbol(char* text, char* separators, int n)
         return -1;
     int seen = 0;
     for (const char* p = text; *p; ++p) {
-        if (strchr(separators, *p)) {
+        if (oneOf(*p, separators)) {
             if (seen == n)
                 return (unsigned char)*p;
             ++seen;
@@ -596,6 +605,11 @@ int ModbusConnection::parseExpression(char* text, Expression** out, int outBytes
     const int slots = outBytes / (int)sizeof(Expression*);
     for (int i = 0; i < slots; ++i)
         out[i] = nullptr;
+    // Most signals of a table have no expression: what the parse below makes of "-1".
+    if (strcmp(text, "-1") == 0) {
+        out[0] = new Expression[1]{ { NONE_ID, -1, 0 } };
+        return 0;
+    }
     char sep[] = "&|";
     std::vector<std::string> alts = cut(text, "/");
     int slot = 0;
