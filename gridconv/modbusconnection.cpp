@@ -188,13 +188,11 @@ int ModbusConnection::fail(const char* why, int detail)
 
 void ModbusConnection::putData(int id, DataSignal* s)
 {
-    auto it = m_data.find(id);
-    if (it != m_data.end()) {
-        freeExpressions(it->second->expressions, MAX_EXPRESSIONS);
-        delete it->second;
-        it->second = s;
-    } else {
-        m_data[id] = s;
+    auto it = m_data.emplace(id, s);
+    if (!it.second) {
+        freeExpressions(it.first->second->expressions, MAX_EXPRESSIONS);
+        delete it.first->second;
+        it.first->second = s;
     }
     if (s->dataIndex >= 0)
         m_values[s->dataIndex] = 0.0f;
@@ -202,13 +200,11 @@ void ModbusConnection::putData(int id, DataSignal* s)
 
 void ModbusConnection::putEvent(int id, EventSignal* e)
 {
-    auto it = m_events.find(id);
-    if (it != m_events.end()) {
-        freeExpressions(it->second->expressions, MAX_EXPRESSIONS);
-        delete it->second;
-        it->second = e;
-    } else {
-        m_events[id] = e;
+    auto it = m_events.emplace(id, e);
+    if (!it.second) {
+        freeExpressions(it.first->second->expressions, MAX_EXPRESSIONS);
+        delete it.first->second;
+        it.first->second = e;
     }
 }
 
@@ -540,7 +536,8 @@ int ModbusConnection::loadEvents(esf::ConfigFile& cf, const int rows[][5])
                 e->level = it->second->level;
                 e->active = it->second->active;
                 int id = (int)(t + k * span);
-                std::string text = texts.count(t) ? texts[t] : std::string();
+                auto known = texts.find(t);
+                std::string text = known != texts.end() ? known->second : std::string();
                 texts[id] = text;
                 putEvent(id, e);
                 if (text.empty())
