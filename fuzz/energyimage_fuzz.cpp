@@ -1,7 +1,8 @@
 // Any bytes as the energy image "AcData.log" and its year map: byte 0 is a flag, the next 64
 // bytes are the year map, the last four a date to add at, the bytes between the image. The year
 // map is read for every input; the image only when bits 1 and 2 of the flag are set (bit 0 then
-// stretches it with zeros to its full size, which a short input never reaches): its 2.2 MB pass
+// stretches it with zeros to its full size, which a short input never reaches; bits 3 and 4 ask
+// for the sums over all years and over a year): its 2.2 MB pass
 // through memory each time, and the image's bytes are taken whole or set aside, never parsed,
 // so the map and the dates are what inputs vary. Every read answers inside the tables, adding
 // stays inside them, and a save writes no more than the image and what lay past it (a save of
@@ -83,7 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Month 0 of a half-hour table sums a year, 17856 values one after another: once an input
     // (the three tables share the sum), and only for inputs whose flag has bit 4, or those sums
     // were a third of all the time.
-    auto month = [flag](uint8_t b, bool year) { return b % 14 == 0 && !(year && (flag & 16)) ? 1 : b % 14; };
+    auto month = [flag](uint8_t b, bool sumsYear) {
+        return b % 14 == 0 && !(sumsYear && (flag & 16)) ? 1 : b % 14;
+    };
     e->getCharge(year, month(b1, true), b2 % 34, b3 % 50, &v);
     e->getDischarge(year, month(b1, false), b2 % 34, b3 % 50, &v);
     e->getMoney(year, month(b2, false), b3 % 34, b1 % 50, &v);
