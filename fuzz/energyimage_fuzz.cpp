@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 1)
         return 0;
     const uint8_t flag = data[0];
-    const bool stretch = data[0] & 1;
-    const bool image = (data[0] & 6) == 6;
+    const bool stretch = flag & 1;
+    const bool image = (flag & 6) == 6;
     ++data;
     --size;
     const size_t yearBytes = size < 64 ? size : 64;

@@ -186,26 +186,31 @@ int ModbusConnection::fail(const char* why, int detail)
     return 0;
 }
 
-void ModbusConnection::putData(int id, DataSignal* s)
+namespace {
+// A signal under its id, with one lookup; the one it replaces is freed.
+template <typename Signal>
+void putSignal(std::map<int, Signal*>& signals, int id, Signal* s)
 {
-    auto it = m_data.emplace(id, s);
+    auto it = signals.emplace(id, s);
     if (!it.second) {
-        freeExpressions(it.first->second->expressions, MAX_EXPRESSIONS);
-        delete it.first->second;
+        Signal* old = it.first->second;
+        ModbusConnection::freeExpressions(old->expressions, ModbusConnection::MAX_EXPRESSIONS);
+        delete old;
         it.first->second = s;
     }
+}
+}
+
+void ModbusConnection::putData(int id, DataSignal* s)
+{
+    putSignal(m_data, id, s);
     if (s->dataIndex >= 0)
         m_values[s->dataIndex] = 0.0f;
 }
 
 void ModbusConnection::putEvent(int id, EventSignal* e)
 {
-    auto it = m_events.emplace(id, e);
-    if (!it.second) {
-        freeExpressions(it.first->second->expressions, MAX_EXPRESSIONS);
-        delete it.first->second;
-        it.first->second = e;
-    }
+    putSignal(m_events, id, e);
 }
 
 int ModbusConnection::open()
